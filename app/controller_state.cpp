@@ -1,0 +1,40 @@
+#include "controller_state.h"
+
+bool ControllerState::requestPending() const {
+    if (collectRequested || appPathsRequested) return true;
+    for (const auto& hive : hiveRequested)
+        if (hive) return true;
+    return false;
+}
+
+void ControllerState::resetFlags() {
+    collectorRunning = 0;
+    ieRunning = 0;
+    servicesRunning = 0;
+    haltRequested = 0;
+    noReportYet = 1;
+    suppressOutput = 0;
+    collectRequested = 0;
+    policiesMode = 0;
+    for (auto& hive : hiveRequested) hive = 0;
+    appPathsRequested = 0;
+    animateStatus = 0;
+    resultReady = 0;
+    resultHeader.clear();
+    workerThread = nullptr;
+    taskHeader.clear();
+    reportPath.clear();
+    reportLength = 0;
+    searchBarShown = 0;
+    searchRequested = 0;
+    searchRunPending = 0;
+    searchCopyLength = 0;
+    searchCopyForgotten = 1;
+    closing = 0;
+    layoutPending = 0;
+    relayoutOnTick = 0;
+    collectToKeysFile = 0;
+    collectToList = 0;
+    topLevelCount = 0;
+    keysVisited = 0;
+}

@@ -1,0 +1,219 @@
+#include "main_dialog.h"
+
+#include "resources/resource.h"
+#include "status_progress.h"
+
+const std::array<int, 13> kAnchoredButtons = {IDC_FIND, IDC_COMMON_ENV, IDC_POLICIES, IDC_CLEAR, IDC_APP_PATHS,
+                                              IDC_CLOSE, IDC_IE,   IDC_SERVICES,   IDC_HKCR,     IDC_HKCU,
+                                              IDC_HKLM,  IDC_HKU,  IDC_HKCC};
+
+MainDialog::MainDialog() : DialogBase(IDD_MAIN_DIALOG) {
+    icon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_KORVEXER));
+    view = &view_;
+    resetState();
+    faceBrush = CreateSolidBrush(GetSysColor(COLOR_3DFACE));
+}
+
+MainDialog::~MainDialog() {
+    if (faceBrush != nullptr) DeleteObject(faceBrush);
+}
+
+bool MainDialog::isBusy() const {
+    // A raised request counts as busy: between a press and the tick that
+    // starts its worker no second task may be accepted.
+    return collectorRunning != 0 || ieRunning != 0 || servicesActive != 0 || requestPending();
+}
+
+void MainDialog::resetState() {
+    resetFlags();
+    setStatus(" ");
+}
+
+void statusProgressFor(MainDialog& dialog) {
+    statusProgress(dialog.statusLine(), dialog.animateStatus == 1, 0, 0, 0);
+}
+
+BOOL MainDialog::onInitDialog() {
+    view_.attach(item(IDC_REPORT_VIEW));
+    statusLine_.attach(item(IDC_STATUS_LINE));
+    SendMessageA(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+    SendMessageA(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+    taskHeader.clear();
+    resultReady = 0;
+    ShowWindow(item(IDC_SEARCH), SW_HIDE);
+    ShowWindow(item(IDC_SEARCH_FIELD), SW_HIDE);
+    SendMessageA(item(IDC_REPORT_VIEW), EM_SETREADONLY, TRUE, 0);
+    // Reports run to megabytes; the edit control's default limit would cut them.
+    SendMessageA(item(IDC_REPORT_VIEW), EM_SETLIMITTEXT, 0x7FFFFFFE, 0);
+    setStatus(" ");
+    recordGeometry();
+    resetState();
+    return TRUE;
+}
+
+void MainDialog::recordGeometry() {
+    WINDOWPLACEMENT placement{};
+    placement.length = sizeof placement;
+    GetWindowPlacement(hwnd(), &placement);
+    const RECT& r = placement.rcNormalPosition;
+    minWidth = r.right - r.left;
+    minHeight = r.bottom - r.top;
+    for (size_t i = 0; i < kAnchoredButtons.size(); ++i) {
+        HWND button = item(kAnchoredButtons[i]);
+        WINDOWPLACEMENT p{};
+        p.length = sizeof p;
+        GetWindowPlacement(button, &p);
+        const RECT& c = p.rcNormalPosition;
+        anchors[i] = {minHeight - c.top, c.bottom - c.top, c.left, c.right};
+    }
+}
+
+bool MainDialog::onMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) {
+    switch (message) {
+    case WM_PAINT:
+        onPaint(wParam);
+        return IsIconic(hwnd()) != 0;
+    case WM_TIMER:
+        tick();
+        return false;
+    case WM_QUERYDRAGICON:
+        result = reinterpret_cast<INT_PTR>(icon);
+        return true;
+    case WM_SIZE:
+        layoutPending = 1;
+        PostMessageA(hwnd(), WM_PAINT, 17, 0);
+        return false;
+    case WM_MOVE:
+        PostMessageA(hwnd(), WM_PAINT, 0, 0);
+        return false;
+    case WM_SYSCOMMAND: {
+        bool handled = false;
+        onSysCommand(wParam, lParam, result, handled);
+        return handled;
+    }
+    case WM_CLOSE:
+        closeSequence();
+        result = TRUE;
+        return true;
+    case WM_CTLCOLORSTATIC:
+        result = onCtlColorStatic(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+        return true;
+    case WM_HOTKEY:
+        findNext();
+        result = TRUE;
+        return true;
+    case WM_COMMAND:
+        if (HIWORD(wParam) == BN_CLICKED || HIWORD(wParam) == 0 || HIWORD(wParam) == 1) {
+            const int id = LOWORD(wParam);
+            if (id == IDCANCEL) return false;  // the framework's cancel path
+            onCommand(id);
+            result = TRUE;
+            return true;
+        }
+        return true;  // EN_CHANGE of the view or the search field, notifications: nothing
+    default:
+        return false;
+    }
+}
+
+void MainDialog::onCommand(int id) {
+    switch (id) {
+    case IDC_COMMON_ENV:
+    case IDC_POLICIES:
+    case IDC_SERVICES:
+    case IDC_HKCR:
+    case IDC_HKCU:
+    case IDC_HKLM:
+    case IDC_HKU:
+    case IDC_HKCC:
+    case IDC_APP_PATHS:
+    case IDC_IE:
+        taskCommand(id);
+        break;
+    case IDC_CLEAR:
+        clearCommand();
+        break;
+    case IDC_FIND:
+        showSearchBar();
+        break;
+    case IDC_SEARCH:
+        startSearch();
+        break;
+    case IDC_CLOSE:
+        animateStatus = 0;
+        closeSequence();
+        break;
+    default:
+        break;
+    }
+}
+
+void MainDialog::onPaint(WPARAM) {
+    if (IsIconic(hwnd())) {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(hwnd(), &ps);
+        SendMessageA(hwnd(), WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+        RECT client;
+        GetClientRect(hwnd(), &client);
+        const int cx = GetSystemMetrics(SM_CXICON);
+        const int cy = GetSystemMetrics(SM_CYICON);
+        DrawIcon(dc, (client.right - client.left - cx + 1) / 2, (client.bottom - client.top - cy + 1) / 2, icon);
+        EndPaint(hwnd(), &ps);
+    } else if (layoutPending) {
+        layoutPending = 0;
+        layoutControls();
+    }
+    SetTimer(hwnd(), 1, 100, nullptr);
+}
+
+void MainDialog::onSysCommand(WPARAM command, LPARAM, INT_PTR& result, bool& handled) {
+    // Compared whole: a value carrying low bits gets the default processing.
+    handled = true;
+    result = TRUE;
+    switch (command) {
+    case SC_MINIMIZE:
+        ShowWindow(hwnd(), SW_SHOWMINIMIZED);
+        break;
+    case SC_MAXIMIZE:
+        ShowWindow(hwnd(), SW_SHOWMAXIMIZED);
+        relayoutOnTick = 1;
+        break;
+    case SC_RESTORE:
+        ShowWindow(hwnd(), SW_SHOWNORMAL);
+        relayoutOnTick = 1;
+        break;
+    default:
+        handled = false;
+        result = FALSE;
+        break;
+    }
+}
+
+INT_PTR MainDialog::onCtlColorStatic(HDC dc, HWND control) {
+    SetTextColor(dc, RGB(255, 0, 0));
+    if (GetDlgCtrlID(control) == IDC_REPORT_VIEW) {
+        SetTextColor(dc, RGB(0, 0, 0));
+        SetBkColor(dc, RGB(255, 255, 255));
+    } else {
+        SetBkMode(dc, TRANSPARENT);
+    }
+    return reinterpret_cast<INT_PTR>(faceBrush);
+}
+
+bool MainDialog::preTranslateMessage(MSG& msg) {
+    const bool keyDown = msg.message == WM_KEYDOWN;
+    if (keyDown && msg.wParam == VK_F3) {
+        findNext();
+        return true;
+    }
+    if (keyDown && msg.wParam == VK_RETURN && IsWindowVisible(item(IDC_SEARCH))) {
+        startSearch();
+    } else if (msg.message >= WM_KEYFIRST && msg.message <= WM_KEYLAST && (msg.wParam == 'F' || msg.wParam == 'B') &&
+               GetKeyState(VK_CONTROL) < 0) {
+        showSearchBar();
+        return true;
+    }
+    if (keyDown && msg.wParam != VK_LEFT && msg.wParam != VK_RIGHT && msg.wParam != VK_UP && msg.wParam != VK_DOWN)
+        searchCopyLength = -1;
+    return false;
+}

@@ -1,0 +1,92 @@
+// The program's one window: owner of all controller state, the command
+// buttons, the keyboard handling and the timer that drives the tasks.
+#pragma once
+
+#include "controller_state.h"
+#include "dialog_base.h"
+#include "edit_view.h"
+
+#include <array>
+#include <string>
+#include <vector>
+
+struct ControlAnchor {
+    int32_t distFromBottom = 0;
+    int32_t height = 0;
+    int32_t left = 0;
+    int32_t right = 0;
+};
+
+class MainDialog : public DialogBase, public ControllerState {
+public:
+    MainDialog();
+    ~MainDialog() override;
+
+    bool isBusy() const;
+    void resetState();
+    void setStatus(std::string_view text) { statusLine_.setStatus(text); }
+    StatusLine& statusLine() { return statusLine_; }
+    EditReportView& reportView() { return view_; }
+
+    // Search (the bar, the two timer steps and Find Next).
+    void showSearchBar();
+    void hideSearchBar();
+    void startSearch();
+    void findNext();
+
+    // Clear and Close.
+    void clearCommand();
+    void closeSequence();
+
+    // One timer tick of the task driver.
+    void tick();
+
+    void layoutControls();
+
+    // After the modal loop: a task still running is halted and its files removed.
+    void afterDialogEnded();
+
+    int32_t minWidth = 0;
+    int32_t minHeight = 0;
+    std::array<ControlAnchor, 13> anchors{};
+    HBRUSH faceBrush = nullptr;
+    HICON icon = nullptr;
+
+protected:
+    BOOL onInitDialog() override;
+    bool onMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
+    bool preTranslateMessage(MSG& msg) override;
+    void onOK() override { showSearchBar(); }
+    void onCancel() override;
+
+private:
+    void onCommand(int id);
+    void taskCommand(int id);
+    void startServicesWorker();
+    void startIeWorker();
+    void onPaint(WPARAM wParam);
+    void onSysCommand(WPARAM command, LPARAM lParam, INT_PTR& result, bool& handled);
+    INT_PTR onCtlColorStatic(HDC dc, HWND control);
+    void recordGeometry();
+    void startCollectorWorker();
+    void loadHiveResult();
+    void finishHiveLoad();
+    void searchStepPrepare();
+    void searchStepRun();
+    void failureExit(const std::string& reportFile, const std::string& keysFile);
+    void exitStep();
+    void dropSearchCopyIfForgotten();
+    void releaseSearchCopy();
+    // Waits until the report work file stops growing (at most five samples).
+    void waitForReportToSettle();
+
+    EditReportView view_;
+    StatusLine statusLine_;
+    int closingTicks_ = 0;
+};
+
+// Advances the general progress indicator of the window's status line.
+void statusProgressFor(MainDialog& dialog);
+
+// The ids of the 13 anchored buttons, in anchor order.
+extern const std::array<int, 13> kAnchoredButtons;

@@ -1,0 +1,116 @@
+// Clear, Close and the exit steps that end the process.
+#include "main_dialog.h"
+
+#include "resources/resource.h"
+
+namespace {
+
+// The size of a file, or `fallback` when it cannot be opened.
+LONGLONG fileSizeOr(const std::string& path, LONGLONG fallback) {
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                           nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return fallback;
+    LARGE_INTEGER size{};
+    const LONGLONG result = GetFileSizeEx(h, &size) ? size.QuadPart : fallback;
+    CloseHandle(h);
+    return result;
+}
+
+void deleteIfNamed(const std::string& path) {
+    if (!path.empty()) DeleteFileA(path.c_str());
+}
+
+}  // namespace
+
+void MainDialog::clearCommand() {
+    if (collectorRunning || ieRunning || servicesActive) {
+        haltRequested = 1;
+        animateStatus = 0;
+        reportPrintf(*this, "\n\nClear button activated. Sub process force halt!\n");
+        Sleep(2000);
+        if (isBusy()) Sleep(1000);
+    } else if (requestPending()) {
+        // Nothing has started yet: withdrawing the request is the whole halt.
+        collectRequested = 0;
+        appPathsRequested = 0;
+        for (auto& hive : hiveRequested) hive = 0;
+    }
+    animateStatus = 0;
+    if (searchBarShown) hideSearchBar();
+    noReportYet = 1;
+    reportLength = 0;
+    searchCopyLength = 0;
+    view_.setText("\r\n\r\n ");
+    setStatus(" ");
+    resultReady = 0;
+    // A worker that has not stopped yet keeps writing through its own handle;
+    // the name goes now and the last handle takes the file with it.
+    reportFile.close();
+    deleteIfNamed(reportPath.get());
+}
+
+void MainDialog::waitForReportToSettle() {
+    LONGLONG previous = 1;
+    LONGLONG current = 0;
+    for (int check = 0; check < 5; ++check) {
+        current = fileSizeOr(reportPath.get(), current);
+        if (current == previous) break;
+        previous = current;
+        Sleep(3000);
+    }
+}
+
+void MainDialog::closeSequence() {
+    setStatus("Shutdown .. please Wait");
+    if (isBusy()) {
+        haltRequested = 1;
+        animateStatus = 0;
+        collectRequested = 0;
+        appPathsRequested = 0;
+        for (auto& hive : hiveRequested) hive = 0;
+        waitForReportToSettle();
+    }
+    if (searchBarShown) hideSearchBar();
+    reportFile.close();
+    deleteIfNamed(reportPath.get());
+    closing = 1;
+    SetTimer(hwnd(), 1, 1000, nullptr);
+    releaseSearchCopy();
+}
+
+void MainDialog::exitStep() {
+    const std::string keys = keysListPath.get();
+    deleteIfNamed(keys);
+    HANDLE h = keys.empty() ? INVALID_HANDLE_VALUE
+                            : CreateFileA(keys.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        reportFile.close();
+        deleteIfNamed(reportPath.get());
+        ExitProcess(0);
+    }
+    CloseHandle(h);
+    if (closingTicks_ > 10) {
+        reportFile.close();
+        deleteIfNamed(reportPath.get());
+        ExitProcess(0);
+    }
+    ++closingTicks_;
+}
+
+void MainDialog::onCancel() {
+    // Escape ends the dialog at once; a running worker is asked to stop and
+    // the process ends right after the dialog (see afterDialogEnded).
+    if (isBusy()) haltRequested = 1;
+    endDialog(IDCANCEL);
+}
+
+void MainDialog::afterDialogEnded() {
+    // The worker polls the halt flag between steps; give it a moment so its
+    // files are complete and closed, then remove them. Whatever still runs
+    // ends with the process.
+    for (int i = 0; i < 30 && (collectorRunning || ieRunning || servicesActive); ++i) Sleep(100);
+    reportFile.close();
+    deleteIfNamed(reportPath.get());
+    deleteIfNamed(keysListPath.get());
+}

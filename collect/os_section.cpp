@@ -1,0 +1,46 @@
+#include "os_section.h"
+
+#include "report/report_writer.h"
+#include "registry/registry_read.h"
+#include "windows_version.h"
+
+const char* platformWord(unsigned long platformId) {
+    switch (platformId) {
+    case 2:
+        return "NT ";
+    case 1:
+        return "Windows ";
+    case 0:
+        return "Win32s ";
+    default:
+        return "Unknown, ";
+    }
+}
+
+bool writeOperatingSystemSection(ReportState& d, const std::function<bool()>& step) {
+    reportPrintf(d, "\n===========================================================================\nOperatingSystem:\n\n");
+    if (!step()) return true;
+    std::string edition;
+    const bool newer = describeWindowsVersion(edition);
+    reportPrintf(d, "%s", edition.c_str());
+    if (!step()) return newer;
+    const OSVERSIONINFOEXA record = versionRecord();
+    reportPrintf(d, "Platform type: ");
+    if (!step()) return newer;
+    reportPrintf(d, "%s", platformWord(record.dwPlatformId));
+    if (!step()) return newer;
+    reportPrintf(d, "version %s.", std::to_string(record.dwMajorVersion).c_str());
+    if (!step()) return newer;
+    reportPrintf(d, "%s ", std::to_string(record.dwMinorVersion).c_str());
+    if (!step()) return newer;
+    std::string servicePack;
+    copyServicePackLine(servicePack);
+    reportPrintf(d, "%s", servicePack.c_str());
+    if (!step()) return newer;
+    reportPrintf(d, "Windows Product id:         ");
+    std::string productId;
+    if (readRegistryString(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion", "ProductId", productId))
+        reportPrintf(d, "%s\n", productId.c_str());
+    step();
+    return newer;
+}

@@ -1,0 +1,71 @@
+#include "report_writer.h"
+
+#include "text_format.h"
+
+#include <windows.h>
+
+#include <cstdarg>
+
+namespace {
+
+// The file is written as a text-mode stream would write it: each "\n" of the
+// line reaches the disk as "\r\n", so the line's own "\r\n" becomes "\r\r\n".
+std::string asTextModeBytes(std::string_view line) { return expandLineFeeds(line); }
+
+}  // namespace
+
+int reportPrintf(ReportState& d, const char* format, ...) {
+    if (d.suppressOutput) return 0;
+    va_list args;
+    va_start(args, format);
+    auto text = formatGrowing(report::kFirstBuffer, report::kBufferStep, report::kBufferLimit, format, args);
+    va_end(args);
+    if (!text) return 0;
+
+    const std::string line = expandLineFeeds(*text);
+    if (d.fileMode()) {
+        d.reportFile.append(d.reportPath.get(), asTextModeBytes(line));
+        d.reportLength += static_cast<int32_t>(line.size());
+    } else if (d.view != nullptr) {
+        d.reportLength = static_cast<int32_t>(d.view->append(line));
+    }
+    return static_cast<int>(text->size());
+}
+
+void viewPrintf(ReportState& d, const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    const std::string text = formatCut(report::kViewPrintfBuffer, format, args);
+    va_end(args);
+    const std::string line = expandLineFeeds(text);
+    if (d.collectorActive) {
+        d.reportFile.append(d.collectorReportPath.get(), asTextModeBytes(line));
+    } else if (d.view != nullptr) {
+        d.view->insertAtEnd(line);
+    }
+}
+
+const char* reportTrailer() {
+    return "\r\n"
+           "==========================================================================="
+           "\r\n"
+           "Korvexer.exe -> everything about this Windows machine in one searchable report."
+           " Homepage: the Korvexer project page \r\n";
+}
+
+void writeReportTrailer(ReportState& d) { reportPrintf(d, "%s", reportTrailer()); }
+
+std::string staleCleanupCommand(int which, const std::string& directory) {
+    static const char* const kPatterns[] = {"Korvexer_work_file*.*", "korvexDlg32_temp_file*.*",
+                                            "korvexDlg32_work_file*.*"};
+    if (which < 0 || which > 2) return {};
+    // Quoted: work directories under "Documents and Settings" contain blanks.
+    return "cmd /c del \"" + directory + kPatterns[which] + "\"";
+}
+
+void startStaleWorkFileCleanup(const std::string& directory) {
+    for (int i = 0; i < 3; ++i) {
+        const std::string command = staleCleanupCommand(i, directory);
+        WinExec(command.c_str(), SW_HIDE);
+    }
+}

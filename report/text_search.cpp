@@ -1,0 +1,28 @@
+#include "text_search.h"
+
+#include <mbstring.h>
+
+void lowerInPlace(std::string& text) {
+    if (!text.empty()) _mbslwr(reinterpret_cast<unsigned char*>(text.data()));
+}
+
+long findText(SearchCopy& copy, std::string_view pattern, long from) {
+    if (!copy.lowered) {
+        lowerInPlace(copy.text);
+        copy.lowered = true;
+    }
+    if (from < 0 || static_cast<size_t>(from) > copy.text.size()) return -1;
+    std::string needle(pattern);
+    lowerInPlace(needle);
+    const auto* haystack = reinterpret_cast<const unsigned char*>(copy.text.c_str());
+    const unsigned char* hit =
+        _mbsstr(haystack + from, reinterpret_cast<const unsigned char*>(needle.c_str()));
+    if (hit == nullptr) return -1;
+    return static_cast<long>(hit - haystack);
+}
+
+long nextMatch(SearchCopy& copy, std::string_view pattern, long selectionStart) {
+    long p = findText(copy, pattern, selectionStart + 1);
+    if (p == -1) p = findText(copy, pattern, 1);
+    return p;
+}

@@ -1,0 +1,46 @@
+#include "work_file.h"
+
+#include "work_directory.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+
+namespace {
+
+std::string formatName(const char* pattern, const std::string& directory, int number, int index) {
+    const int n = std::snprintf(nullptr, 0, pattern, directory.c_str(), number, index);
+    if (n < 0) return {};
+    std::string out(static_cast<size_t>(n) + 1, '\0');
+    std::snprintf(out.data(), out.size(), pattern, directory.c_str(), number, index);
+    out.resize(static_cast<size_t>(n));
+    return out;
+}
+
+}  // namespace
+
+bool fileCanBeRead(const std::string& path) {
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                           nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    CloseHandle(h);
+    return true;
+}
+
+std::string chooseWorkFileName(const char* pattern, const std::string& directory,
+                               const std::function<int()>& random,
+                               const std::function<bool(const std::string&)>& exists) {
+    std::string name;
+    for (int i = 0; i < 1000; ++i) {
+        name = formatName(pattern, directory, random(), i);
+        if (!exists(name)) return name;
+    }
+    return name;
+}
+
+std::string makeWorkFileName(const char* pattern) {
+    std::srand(static_cast<unsigned>(std::time(nullptr)));
+    return chooseWorkFileName(pattern, workDirectory(), [] { return std::rand(); }, fileCanBeRead);
+}

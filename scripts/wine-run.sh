@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Runs a Windows program under Wine for ctest: wine-run.sh win32|win64 PROGRAM [ARGS].
+# A private prefix, a display (a private Xvfb when none is given), and a
+# session booted once with every standard descriptor detached so helper
+# processes never hold ctest's pipes.
+set -u
+here=$(cd "$(dirname "$0")" && pwd)
+export KORVEXER_WINEARCH=${1:-win32}
+shift
+# shellcheck source=wine-env.sh
+. "$here/wine-env.sh"
+korvexer_wine_session || exit 125
+timeout -k 5 "${KORVEXER_TEST_TIMEOUT:-240}" "$KORVEXER_WINE" "$@" </dev/null

@@ -1,0 +1,151 @@
+#include "report/report_writer.h"
+#include "support/fake_view.h"
+#include "support/temp_dir.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct Fixture : ::testing::Test {
+    TempDir dir;
+    FakeView view;
+    ReportState state;
+    Fixture() { state.view = &view; }
+    void fileMode(const std::string& name) {
+        state.collectorRunning = 1;
+        state.reportPath.set(dir.file(name));
+    }
+};
+
+using ReportWriterView = Fixture;
+using ReportWriterFile = Fixture;
+
+TEST_F(ReportWriterView, AppendsWithCrLfAndTracksLength) {
+    view.content = "head\r\n";
+    EXPECT_EQ(reportPrintf(state, "%s\n%s", "two", "words"), 9);
+    EXPECT_EQ(view.content, "head\r\ntwo\r\nwords");
+    EXPECT_EQ(state.reportLength, static_cast<int32_t>(view.content.size()));
+}
+
+TEST_F(ReportWriterView, ExistingCrLfBecomesCrCrLf) {
+    reportPrintf(state, "a\r\nb");
+    EXPECT_EQ(view.content, "a\r\r\nb");
+}
+
+TEST_F(ReportWriterView, SystemTextPassesAsArgumentUntouched) {
+    reportPrintf(state, "%s", "100% %d %s");
+    EXPECT_EQ(view.content, "100% %d %s");
+}
+
+TEST_F(ReportWriterFile, EveryLineFeedReachesDiskAsCrCrLf) {
+    fileMode("report.txt");
+    reportPrintf(state, "two\nwords");
+    reportPrintf(state, " more\r\n");
+    EXPECT_EQ(readFileBytes(dir.file("report.txt")), "two\r\r\nwords more\r\r\r\n");
+    EXPECT_EQ(state.reportLength, 10 + 8);
+    EXPECT_TRUE(view.content.empty());
+    state.reportFile.close();
+}
+
+TEST_F(ReportWriterFile, EachCallIsOnDiskWhenItReturns) {
+    fileMode("grow.txt");
+    for (int i = 0; i < 50; ++i) {
+        reportPrintf(state, "line %d\n", i);
+        // Read through a separate handle, as the close sequence does.
+        EXPECT_EQ(readFileBytes(dir.file("grow.txt")).size(), static_cast<size_t>(state.reportLength) + i + 1);
+    }
+    state.reportFile.close();
+}
+
+TEST_F(ReportWriterFile, AnyRunningFlagSelectsFileMode) {
+    for (int flag = 0; flag < 3; ++flag) {
+        ReportState s;
+        s.view = &view;
+        const std::string path = dir.file("mode" + std::to_string(flag) + ".txt");
+        s.reportPath.set(path);
+        if (flag == 0) s.collectorRunning = 1;
+        if (flag == 1) s.servicesRunning = 1;
+        if (flag == 2) s.ieRunning = 1;
+        reportPrintf(s, "x");
+        s.reportFile.close();
+        EXPECT_EQ(readFileBytes(path), "x") << flag;
+    }
+    EXPECT_TRUE(view.content.empty());
+}
+
+TEST_F(ReportWriterFile, PathChangeStartsTheNewFile) {
+    fileMode("first.txt");
+    reportPrintf(state, "one");
+    state.reportPath.set(dir.file("second.txt"));
+    reportPrintf(state, "two");
+    state.reportFile.close();
+    EXPECT_EQ(readFileBytes(dir.file("first.txt")), "one");
+    EXPECT_EQ(readFileBytes(dir.file("second.txt")), "two");
+}
+
+TEST_F(ReportWriterFile, UnopenableFileLosesTextButCountsIt) {
+    state.collectorRunning = 1;
+    state.reportPath.set(dir.file("no\\such\\dir\\x.txt"));
+    reportPrintf(state, "abc\n");
+    EXPECT_EQ(state.reportLength, 5);
+}
+
+TEST_F(ReportWriterFile, SuppressedOutputWritesNothingAnywhere) {
+    fileMode("quiet.txt");
+    state.suppressOutput = 1;
+    EXPECT_EQ(reportPrintf(state, "hidden\n"), 0);
+    state.collectorRunning = 0;
+    EXPECT_EQ(reportPrintf(state, "hidden\n"), 0);
+    EXPECT_FALSE(fileExists(dir.file("quiet.txt")));
+    EXPECT_TRUE(view.content.empty());
+    EXPECT_EQ(state.reportLength, 0);
+}
+
+TEST_F(ReportWriterFile, LongestTextIsWrittenOneMoreIsDropped) {
+    fileMode("huge.txt");
+    const std::string longest(report::kLongestText, 'x');
+    EXPECT_EQ(reportPrintf(state, "%s", longest.c_str()), static_cast<int>(longest.size()));
+    const std::string tooLong(report::kLongestText + 1, 'y');
+    EXPECT_EQ(reportPrintf(state, "%s", tooLong.c_str()), 0);
+    state.reportFile.close();
+    EXPECT_EQ(readFileBytes(dir.file("huge.txt")).size(), longest.size());
+    // The largest buffer is the last step of 2,560 bytes that stays below 2,560,001.
+    EXPECT_EQ(report::kLongestText, 2557440u);
+}
+
+TEST(ReportTrailer, HasRuleOfSeventyFiveAndClosingLine) {
+    const std::string trailer = reportTrailer();
+    ASSERT_EQ(trailer.substr(0, 2), "\r\n");
+    EXPECT_EQ(trailer.substr(2, 75), std::string(75, '='));
+    EXPECT_EQ(trailer.substr(77, 2), "\r\n");
+    EXPECT_EQ(trailer.substr(79, 16), "Korvexer.exe -> ");
+    EXPECT_EQ(trailer.substr(trailer.size() - 3), " \r\n");
+}
+
+TEST(ViewPrintf, AppendsAtCaretOrToCollectorFile) {
+    TempDir dir;
+    FakeView view;
+    ReportState state;
+    state.view = &view;
+    viewPrintf(state, "a\nb %d", 7);
+    EXPECT_EQ(view.content, "a\r\nb 7");
+    state.collectorActive = 1;
+    state.collectorReportPath.set(dir.file("c.txt"));
+    viewPrintf(state, "c\n");
+    state.reportFile.close();
+    EXPECT_EQ(readFileBytes(dir.file("c.txt")), "c\r\r\n");
+    const std::string big(20000, 'z');
+    state.collectorActive = 0;
+    view.content.clear();
+    viewPrintf(state, "%s", big.c_str());
+    EXPECT_EQ(view.content.size(), 9259u);
+}
+
+TEST(StaleCleanup, CommandsQuoteTheDirectory) {
+    const std::string dir = "C:\\Documents and Settings\\A & B\\Local Settings\\Temp\\";
+    EXPECT_EQ(staleCleanupCommand(0, dir), "cmd /c del \"" + dir + "Korvexer_work_file*.*\"");
+    EXPECT_EQ(staleCleanupCommand(1, dir), "cmd /c del \"" + dir + "korvexDlg32_temp_file*.*\"");
+    EXPECT_EQ(staleCleanupCommand(2, dir), "cmd /c del \"" + dir + "korvexDlg32_work_file*.*\"");
+}
+
+}  // namespace

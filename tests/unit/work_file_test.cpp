@@ -1,0 +1,54 @@
+#include "report/work_directory.h"
+#include "report/work_file.h"
+#include "support/temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+namespace {
+
+TEST(WorkFileName, FormatsDirectoryNumberAndIndex) {
+    int next = 42;
+    auto random = [&next] { return next++; };
+    const std::string name = chooseWorkFileName(workfile::kReport, "C:\\T\\", random, [](const std::string&) { return false; });
+    EXPECT_EQ(name, "C:\\T\\Korvexer_work_file.0000420.txt");
+}
+
+TEST(WorkFileName, SkipsTakenNamesAndFallsBackToTheLast) {
+    int calls = 0;
+    auto random = [] { return 7; };
+    std::set<std::string> taken = {"D\\korvexDlg32_work_file.0000070.bat", "D\\korvexDlg32_work_file.0000071.bat"};
+    auto exists = [&](const std::string& p) {
+        ++calls;
+        return taken.count(p) > 0;
+    };
+    EXPECT_EQ(chooseWorkFileName(workfile::kRunnerBatch, "D\\", random, exists), "D\\korvexDlg32_work_file.0000072.bat");
+    EXPECT_EQ(calls, 3);
+
+    calls = 0;
+    auto all = [&](const std::string&) {
+        ++calls;
+        return true;
+    };
+    EXPECT_EQ(chooseWorkFileName(workfile::kExchange, "D\\", random, all), "D\\korvexDlg32_temp_file.000007999.txt");
+    EXPECT_EQ(calls, 1000);
+}
+
+TEST(WorkFileName, RealNameIsInTheWorkDirectoryAndFree) {
+    TempDir dir;
+    char saved[32768] = {};
+    const DWORD had = GetEnvironmentVariableA("TEMP", saved, sizeof saved);
+    SetEnvironmentVariableA("TEMP", dir.path().c_str());
+    const std::string first = makeWorkFileName(workfile::kReport);
+    EXPECT_EQ(first.rfind(dir.path() + "Korvexer_work_file.", 0), 0u) << first;
+    EXPECT_FALSE(fileExists(first));
+    // With the first candidate taken, a choice in the same second moves on.
+    writeFileBytes(first, "x");
+    const std::string second = makeWorkFileName(workfile::kReport);
+    EXPECT_NE(second, first);
+    EXPECT_FALSE(fileExists(second));
+    SetEnvironmentVariableA("TEMP", had ? saved : nullptr);
+}
+
+}  // namespace
