@@ -68,13 +68,25 @@ void MainDialog::recordGeometry() {
     }
 }
 
+UINT holdTicksMessage() {
+    static const UINT message = RegisterWindowMessageA("Korvexer.HoldTicks");
+    return message;
+}
+
 bool MainDialog::onMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) {
+    if (message == holdTicksMessage()) {
+        // Test seam: lets a test look at the window between a command and the
+        // tick that takes its request up.
+        ticksHeld_ = wParam != 0;
+        result = TRUE;
+        return true;
+    }
     switch (message) {
     case WM_PAINT:
         onPaint(wParam);
         return IsIconic(hwnd()) != 0;
     case WM_TIMER:
-        tick();
+        if (!ticksHeld_) tick();
         return false;
     case WM_QUERYDRAGICON:
         result = reinterpret_cast<INT_PTR>(icon);

@@ -83,10 +83,14 @@ private:
     EditReportView view_;
     StatusLine statusLine_;
     int closingTicks_ = 0;
+    bool ticksHeld_ = false;
 };
 
 // Advances the general progress indicator of the window's status line.
 void statusProgressFor(MainDialog& dialog);
+
+// Registered message that suspends (wParam 1) or resumes (0) the task driver.
+UINT holdTicksMessage();
 
 // The ids of the 13 anchored buttons, in anchor order.
 extern const std::array<int, 13> kAnchoredButtons;

@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds Korvexer and its tests, runs the whole
+# suite (unit and end-to-end) under Wine and ends with ctest's summary.
+here=$(cd "$(dirname "$0")" && pwd)
+# shellcheck source=setup.sh
+. "$here/setup.sh"
+
+korvexer_install
+flavour=$(korvexer_flavour)
+korvexer_build win32
+[ "$flavour" = win32 ] || korvexer_build "$flavour"
+dir=$(korvexer_build_dir "$flavour")
+if [ "$flavour" = win64 ]; then
+    echo "This kernel cannot execute 32-bit binaries: testing the 64-bit build of the same sources."
+fi
+
+export KORVEXER_WINEARCH=$flavour
+started_xvfb=0
+if [ -z "${DISPLAY:-}" ]; then
+    num=${KORVEXER_XVFB_DISPLAY:-87}
+    [ -S "/tmp/.X11-unix/X$num" ] || started_xvfb=1
+fi
+# shellcheck source=wine-env.sh
+. "$here/wine-env.sh"
+korvexer_wine_session
+
+set +e
+ctest --test-dir "$dir" --output-on-failure "$@" 2>&1 | tee "$dir/ctest.log" | grep -vE '^\s+Start [0-9]+:'
+rc=${PIPESTATUS[0]}
+korvexer_wine_end
+if [ "$started_xvfb" = 1 ]; then pkill -f "Xvfb :${KORVEXER_XVFB_DISPLAY:-87} " 2>/dev/null || true; fi
+exit "$rc"

@@ -1,0 +1,172 @@
+#include "automation.h"
+
+#include <vector>
+
+namespace automation {
+
+std::string korvexerPath() {
+    char self[MAX_PATH + 1] = {};
+    GetModuleFileNameA(nullptr, self, MAX_PATH);
+    std::string path = self;
+    path = path.substr(0, path.find_last_of('\\'));  // .../tests
+    path = path.substr(0, path.find_last_of('\\'));  // build directory
+    return path + "\\Korvexer.exe";
+}
+
+namespace {
+
+std::vector<char> environmentWith(const std::string& workDir) {
+    std::vector<char> block;
+    LPCH env = GetEnvironmentStringsA();
+    for (LPCH p = env; *p != '\0'; p += lstrlenA(p) + 1) {
+        std::string entry = p;
+        if (!workDir.empty() && (_strnicmp(p, "TEMP=", 5) == 0 || _strnicmp(p, "TMP=", 4) == 0)) continue;
+        block.insert(block.end(), entry.begin(), entry.end());
+        block.push_back('\0');
+    }
+    FreeEnvironmentStringsA(env);
+    if (!workDir.empty()) {
+        for (const char* name : {"TEMP=", "TMP="}) {
+            std::string entry(name);
+            entry.append(workDir);
+            block.insert(block.end(), entry.begin(), entry.end());
+            block.push_back('\0');
+        }
+    }
+    block.push_back('\0');
+    return block;
+}
+
+struct FindContext {
+    DWORD pid;
+    HWND found;
+};
+
+BOOL CALLBACK findTop(HWND hwnd, LPARAM lParam) {
+    auto* ctx = reinterpret_cast<FindContext*>(lParam);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    if (pid != ctx->pid) return TRUE;
+    char caption[256] = {};
+    GetWindowTextA(hwnd, caption, sizeof caption);
+    if (strncmp(caption, "Korvexer -> ", 12) != 0) return TRUE;
+    ctx->found = hwnd;
+    return FALSE;
+}
+
+}  // namespace
+
+App::App(const std::string& workDir) {
+    std::string command = "\"" + korvexerPath() + "\"";
+    std::vector<char> env = environmentWith(workDir);
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    if (CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, env.data(), nullptr, &si, &pi)) {
+        CloseHandle(pi.hThread);
+        process_ = pi.hProcess;
+        pid_ = pi.dwProcessId;
+    }
+}
+
+App::~App() {
+    if (process_ != nullptr) {
+        if (WaitForSingleObject(process_, 0) == WAIT_TIMEOUT) {
+            TerminateProcess(process_, 99);
+            WaitForSingleObject(process_, 5000);
+        }
+        CloseHandle(process_);
+    }
+}
+
+HWND App::waitForWindow(int timeoutMs) {
+    waitUntil(
+        [this] {
+            FindContext ctx{pid_, nullptr};
+            EnumWindows(findTop, reinterpret_cast<LPARAM>(&ctx));
+            if (ctx.found != nullptr && IsWindowVisible(ctx.found) && GetDlgItem(ctx.found, 1000) != nullptr &&
+                GetDlgItem(ctx.found, 1300) != nullptr) {
+                window_ = ctx.found;
+                return true;
+            }
+            return false;
+        },
+        timeoutMs);
+    return window_;
+}
+
+void App::press(int id, int timeoutMs) {
+    DWORD_PTR result = 0;
+    SendMessageTimeoutA(window_, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(control(id)),
+                        SMTO_NORMAL, static_cast<UINT>(timeoutMs), &result);
+}
+
+void App::postPress(int id) {
+    PostMessageA(window_, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(control(id)));
+}
+
+void App::holdTicks(bool hold) {
+    DWORD_PTR result = 0;
+    SendMessageTimeoutA(window_, RegisterWindowMessageA("Korvexer.HoldTicks"), hold ? 1 : 0, 0, SMTO_NORMAL, 10000,
+                        &result);
+}
+
+void App::postKey(UINT vk) {
+    PostMessageA(window_, WM_KEYDOWN, vk, 1);
+    PostMessageA(window_, WM_KEYUP, vk, 0xC0000001);
+}
+
+std::string App::text(int id) const {
+    HWND c = control(id);
+    if (c == nullptr) return "<no control>";
+    DWORD_PTR length = 0;
+    if (!SendMessageTimeoutA(c, WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, 10000, &length)) return "<no answer>";
+    std::string out(length + 1, '\0');
+    DWORD_PTR got = 0;
+    SendMessageTimeoutA(c, WM_GETTEXT, out.size(), reinterpret_cast<LPARAM>(out.data()), SMTO_NORMAL, 10000, &got);
+    out.resize(got);
+    return out;
+}
+
+bool App::visible(int id) const { return IsWindowVisible(control(id)) != 0; }
+
+void App::selection(DWORD& start, DWORD& end) const {
+    // EM_GETSEL's pointers would point into our process; the packed result is enough.
+    DWORD_PTR packed = 0;
+    SendMessageTimeoutA(control(1000), EM_GETSEL, 0, 0, SMTO_NORMAL, 10000, &packed);
+    start = LOWORD(packed);
+    end = HIWORD(packed);
+}
+
+DWORD App::waitForExit(int timeoutMs) {
+    if (process_ == nullptr) return STILL_ACTIVE;
+    if (WaitForSingleObject(process_, static_cast<DWORD>(timeoutMs)) != WAIT_OBJECT_0) return STILL_ACTIVE;
+    DWORD code = STILL_ACTIVE;
+    GetExitCodeProcess(process_, &code);
+    return code;
+}
+
+bool waitUntil(const std::function<bool()>& condition, int timeoutMs) {
+    const DWORD start = GetTickCount();
+    while (true) {
+        if (condition()) return true;
+        if (GetTickCount() - start > static_cast<DWORD>(timeoutMs)) return false;
+        Sleep(20);
+    }
+}
+
+int countWorkFiles(const std::string& dir) {
+    int count = 0;
+    for (const char* pattern : {"Korvexer_work_file*", "korvexDlg32_*"}) {
+        WIN32_FIND_DATAA data;
+        HANDLE find = FindFirstFileA((dir + pattern).c_str(), &data);
+        if (find == INVALID_HANDLE_VALUE) continue;
+        do {
+            ++count;
+        } while (FindNextFileA(find, &data));
+        FindClose(find);
+    }
+    return count;
+}
+
+}  // namespace automation

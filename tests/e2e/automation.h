@@ -1,0 +1,57 @@
+// Drives a running Korvexer window from another process: finds it, presses
+// its buttons, posts keys and reads its controls back.
+#pragma once
+
+#include <windows.h>
+
+#include <chrono>
+#include <functional>
+#include <string>
+
+namespace automation {
+
+// Korvexer.exe beside the running test program's folder (build/tests/.. ).
+std::string korvexerPath();
+
+class App {
+public:
+    // Starts the program with TEMP and TMP pointing at `workDir` when it is given.
+    explicit App(const std::string& workDir = {});
+    ~App();
+    App(const App&) = delete;
+    App& operator=(const App&) = delete;
+
+    bool started() const { return process_ != nullptr; }
+    // Waits until the dialog is visible and its controls exist.
+    HWND waitForWindow(int timeoutMs = 20000);
+    HWND window() const { return window_; }
+    HWND control(int id) const { return GetDlgItem(window_, id); }
+
+    // Presses a button and returns once the window has handled it.
+    void press(int id, int timeoutMs = 30000);
+    // Queues a press without waiting for it.
+    void postPress(int id);
+    void postKey(UINT vk);
+    // Suspends or resumes the window's task driver (its timer ticks).
+    void holdTicks(bool hold);
+    std::string text(int id) const;
+    bool visible(int id) const;
+    void selection(DWORD& start, DWORD& end) const;
+
+    // Exit code once the process has ended, or STILL_ACTIVE after the timeout.
+    DWORD waitForExit(int timeoutMs);
+    DWORD processId() const { return pid_; }
+
+private:
+    HANDLE process_ = nullptr;
+    DWORD pid_ = 0;
+    HWND window_ = nullptr;
+};
+
+// Polls `condition` every 20 ms until it holds or the time is up.
+bool waitUntil(const std::function<bool()>& condition, int timeoutMs);
+
+// Work files of the program left in a directory.
+int countWorkFiles(const std::string& dir);
+
+}  // namespace automation
