@@ -3,7 +3,7 @@
 # shows the welcome text, saves a screenshot of the display and ends the program.
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
-dir=$1
+dir=$(cd "$1" && pwd)
 out=$2
 export KORVEXER_WINEARCH=${KORVEXER_WINEARCH:-$([ -f "$dir/CMakeCache.txt" ] && grep -q x86_64 "$dir/CMakeCache.txt" && echo win64 || echo win32)}
 # shellcheck source=wine-env.sh

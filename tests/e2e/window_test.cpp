@@ -30,7 +30,7 @@ TEST_F(Window, ShowsItsSeventeenControls) {
         const char* text;
         bool visible;
     } controls[] = {
-        {IDC_REPORT_VIEW, kWelcome, true},
+        {IDC_REPORT_VIEW, kWelcome, true},  // the welcome text, exactly
         {IDC_STATUS_LINE, " ", true},
         {IDC_SEARCH_FIELD, "", false},
         {IDC_SEARCH, "Search", false},
@@ -115,6 +115,32 @@ TEST_F(Window, CommonEnvironmentLeavesTheViewForTheDriver) {
         [&] { return app.text(IDC_REPORT_VIEW).find("OperatingSystem:") != std::string::npos; }, 60000))
         << app.text(IDC_REPORT_VIEW);
     EXPECT_EQ(app.text(IDC_REPORT_VIEW).find("Getting policies"), std::string::npos);
+}
+
+TEST_F(Window, CommonEnvironmentShowsHeadingThenReportAndLeavesNoWorkFile) {
+    app.holdTicks(true);
+    app.press(IDC_COMMON_ENV);
+    EXPECT_EQ(app.text(IDC_REPORT_VIEW), kWelcome) << "the view waits for the task driver";
+    EXPECT_EQ(app.text(IDC_STATUS_LINE), "Working .. please Wait");
+    app.holdTicks(false);
+    const std::string heading = "\r\n\r\nGetting Common Windows Environment .. \r\n\r\n";
+    bool sawHeading = false;
+    std::string view;
+    automation::waitUntil(
+        [&] {
+            view = app.text(IDC_REPORT_VIEW);
+            if (view == heading) sawHeading = true;
+            return view.find("OperatingSystem:") != std::string::npos;
+        },
+        60000);
+    EXPECT_TRUE(sawHeading);
+    const std::string sep(75, '=');
+    EXPECT_EQ(view.rfind("\r\r\n" + sep + "\r\r\nOperatingSystem:\r\r\n\r\r\nOS: Windows ", 0), 0u) << view;
+    EXPECT_NE(view.find("Platform type: NT "), std::string::npos) << view;
+    EXPECT_NE(view.find("Windows Product id:         "), std::string::npos) << view;
+    EXPECT_NE(view.find(sep + "\r\r\r\nKorvexer.exe -> "), std::string::npos) << view;
+    EXPECT_TRUE(automation::waitUntil([&] { return app.text(IDC_STATUS_LINE) == " "; }, 10000));
+    EXPECT_EQ(automation::countWorkFiles(work.path()), 0);
 }
 
 TEST_F(Window, EscapeEndsTheDialogAndTheProcess) {

@@ -1,0 +1,55 @@
+#!/usr/bin/env bash
+# version_emulation.sh BUILD_DIR: in a private Wine prefix, lets Wine pretend
+# to be several Windows versions and checks the operating-system section the
+# program writes for each. 64-bit Wine offers only the versions that had a
+# 64-bit edition, so the list depends on the build.
+set -u
+here=$(cd "$(dirname "$0")" && pwd)
+dir=$(cd "$1" && pwd)
+if grep -q x86_64 "$dir/CMakeCache.txt"; then arch=win64; else arch=win32; fi
+export KORVEXER_WINEARCH=$arch
+export KORVEXER_WINEPREFIX=$dir/wineprefix-versions-$arch
+# shellcheck source=../../scripts/wine-env.sh
+. "$here/../../scripts/wine-env.sh"
+korvexer_wine_session || { echo "no Wine session"; exit 1; }
+
+# version|edition line|platform line (up to the product-id label)|newerWindows
+if [ "$arch" = win32 ]; then
+    cases=(
+        "win98|OS: Windows 98|Platform type: Windows version 4.10 Windows Product id:|0"
+        "win2k|OS: Windows 2000 Professional|Platform type: NT version 5.0 Service Pack 4 (Build 2195)|0"
+        "winxp|OS: Windows XP Professional|Platform type: NT version 5.1 Service Pack 3 (Build 2600)|1"
+        "vista|OS: Windows Vista|Platform type: NT version 6.0 Service Pack 2 (Build 6002)|1"
+        "win7|OS: Windows type|Platform type: NT version 6.1 Service Pack 1 (Build 7601)|1"
+    )
+else
+    cases=(
+        "winxp64|OS: Windows Server 2003|Platform type: NT version 5.2 Service Pack 2 (Build 3790)|1"
+        "win2003|OS: Windows Server 2003|Platform type: NT version 5.2 Service Pack 2 (Build 3790)|1"
+        "vista|OS: Windows Vista|Platform type: NT version 6.0 Service Pack 2 (Build 6002)|1"
+        "win2008|OS: Windows Longhorn|Platform type: NT version 6.0 Service Pack 2 (Build 6002)|1"
+        "win7|OS: Windows type|Platform type: NT version 6.1 Service Pack 1 (Build 7601)|1"
+    )
+fi
+
+failed=0
+for c in "${cases[@]}"; do
+    IFS='|' read -r version edition platform newer <<<"$c"
+    "$KORVEXER_WINE" winecfg /v "$version" </dev/null >/dev/null 2>&1
+    out=$("$KORVEXER_WINE" "$dir/tests/os_section_tool.exe" </dev/null 2>/dev/null | tr -d '\r')
+    ok=1
+    printf '%s\n' "$out" | grep -qxF "$edition" || ok=0
+    printf '%s\n' "$out" | grep -qF "$platform" || ok=0
+    printf '%s\n' "$out" | grep -qxF "newerWindows=$newer" || ok=0
+    printf '%s\n' "$out" | grep -qx '=\{75\}' || ok=0
+    if [ $ok = 1 ]; then
+        echo "ok   $version: $edition"
+    else
+        echo "FAIL $version: expected '$edition' / '$platform' / newerWindows=$newer, got:"
+        printf '%s\n' "$out"
+        failed=1
+    fi
+done
+"$KORVEXER_WINE" winecfg /v win7 </dev/null >/dev/null 2>&1
+korvexer_wine_end
+exit $failed
