@@ -1,0 +1,114 @@
+// Find, Search, F3, Clear and Close as a user drives them.
+#include "automation.h"
+#include "resources/resource.h"
+#include "support/temp_dir.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using automation::App;
+
+struct Search : ::testing::Test {
+    TempDir work;
+    App app{work.path()};
+    void SetUp() override {
+        ASSERT_TRUE(app.started());
+        ASSERT_NE(app.waitForWindow(), nullptr);
+        ASSERT_TRUE(automation::waitUntil([&] { return app.text(IDC_REPORT_VIEW).rfind("Korvexer.exe", 0) == 0; }, 10000));
+    }
+    // A finished task leaves this text in the view.
+    void showIeHeader() {
+        app.press(IDC_IE);
+        ASSERT_TRUE(automation::waitUntil([&] { return app.text(IDC_STATUS_LINE) == " "; }, 20000));
+        ASSERT_EQ(app.text(IDC_REPORT_VIEW), "Getting IE information ...........\r\n");
+    }
+    std::pair<DWORD, DWORD> selection() {
+        DWORD s = 0, e = 0;
+        app.selection(s, e);
+        return {s, e};
+    }
+    void typePattern(const char* pattern) {
+        DWORD_PTR r = 0;
+        SendMessageTimeoutA(app.control(IDC_SEARCH_FIELD), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(pattern), SMTO_NORMAL,
+                            5000, &r);
+    }
+    void pressCtrl(BYTE key) {
+        SetForegroundWindow(app.window());
+        keybd_event(VK_CONTROL, 0, 0, 0);
+        keybd_event(key, 0, 0, 0);
+        keybd_event(key, 0, KEYEVENTF_KEYUP, 0);
+        keybd_event(VK_CONTROL, 0, KEYEVENTF_KEYUP, 0);
+    }
+};
+
+TEST_F(Search, FindIsRefusedBeforeTheFirstTaskAndAfterClear) {
+    app.press(IDC_FIND);
+    EXPECT_FALSE(app.visible(IDC_SEARCH));
+    EXPECT_EQ(app.text(IDC_STATUS_LINE), " ");
+    showIeHeader();
+    app.press(IDC_CLEAR);
+    EXPECT_EQ(app.text(IDC_REPORT_VIEW), "\r\n\r\n ");
+    EXPECT_EQ(app.text(IDC_STATUS_LINE), " ");
+    app.press(IDC_FIND);
+    EXPECT_FALSE(app.visible(IDC_SEARCH));
+    EXPECT_FALSE(app.visible(IDC_SEARCH_FIELD));
+}
+
+TEST_F(Search, EnterSearchesAfterTwoTicksAndF3StepsAndWraps) {
+    showIeHeader();
+    app.press(IDC_FIND);
+    EXPECT_TRUE(app.visible(IDC_SEARCH));
+    EXPECT_TRUE(app.visible(IDC_SEARCH_FIELD));
+    EXPECT_EQ(app.text(IDC_STATUS_LINE), "Find Next:  F3");
+
+    typePattern("IN");
+    PostMessageA(app.control(IDC_SEARCH_FIELD), WM_KEYDOWN, VK_RETURN, 1);
+    // "Getting IE information": "in" at 4 and 11.
+    ASSERT_TRUE(automation::waitUntil([&] { return selection() == std::make_pair(DWORD(4), DWORD(6)); }, 5000))
+        << selection().first;
+    EXPECT_TRUE(automation::waitUntil([&] { return app.text(IDC_STATUS_LINE) == "Find Next:  F3"; }, 2000));
+    EXPECT_FALSE(app.visible(IDC_SEARCH));
+
+    const std::pair<DWORD, DWORD> expected[] = {{11, 13}, {4, 6}, {11, 13}};
+    for (const auto& want : expected) {
+        app.postKey(VK_F3);
+        EXPECT_TRUE(automation::waitUntil([&] { return selection() == want; }, 3000)) << want.first;
+        EXPECT_EQ(app.text(IDC_STATUS_LINE), "");
+    }
+}
+
+TEST_F(Search, CtrlFAndCtrlBShowTheBar) {
+    showIeHeader();
+    for (BYTE key : {BYTE('F'), BYTE('B')}) {
+        pressCtrl(key);
+        EXPECT_TRUE(automation::waitUntil([&] { return app.visible(IDC_SEARCH_FIELD); }, 3000)) << key;
+        EXPECT_EQ(app.text(IDC_STATUS_LINE), "Find Next:  F3");
+        // Any task command hides the bar again.
+        showIeHeader();
+        EXPECT_FALSE(app.visible(IDC_SEARCH_FIELD));
+    }
+}
+
+TEST_F(Search, F3WorksOnTheWelcomeTextWithoutATask) {
+    typePattern("");
+    app.postKey(VK_F3);  // empty pattern: an empty selection one after the start
+    EXPECT_TRUE(automation::waitUntil([&] { return selection() == std::make_pair(DWORD(1), DWORD(1)); }, 3000));
+}
+
+TEST_F(Search, CloseWhileIdleEndsTheProcessWithExitCodeZero) {
+    app.press(IDC_CLOSE);
+    EXPECT_EQ(app.text(IDC_STATUS_LINE), "Shutdown .. please Wait");
+    const DWORD start = GetTickCount();
+    EXPECT_EQ(app.waitForExit(5000), 0u);
+    const DWORD took = GetTickCount() - start;
+    EXPECT_LT(took, 4000u) << "ends on the first exit-step tick, about a second after Close";
+    EXPECT_EQ(automation::countWorkFiles(work.path()), 0);
+}
+
+TEST_F(Search, CloseBoxRunsTheCloseSequence) {
+    PostMessageA(app.window(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(app.waitForExit(5000), 0u);
+}
+
+}  // namespace

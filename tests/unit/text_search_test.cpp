@@ -1,0 +1,50 @@
+#include "report/text_search.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+SearchCopy copyOf(const char* text) { return SearchCopy{text, false}; }
+
+TEST(FindText, IgnoresCaseOfTextAndPattern) {
+    SearchCopy copy = copyOf("Alpha BETA Gamma beta");
+    EXPECT_EQ(findText(copy, "beta", 0), 6);
+    EXPECT_EQ(findText(copy, "BETA", 7), 17);
+    EXPECT_EQ(findText(copy, "GaMmA", 0), 11);
+    EXPECT_EQ(copy.text, "alpha beta gamma beta") << "the copy is lower-cased in place";
+    EXPECT_EQ(findText(copy, "delta", 0), -1);
+}
+
+TEST(FindText, OffsetsAtAndBeyondTheEnd) {
+    SearchCopy copy = copyOf("abcabc");
+    EXPECT_EQ(findText(copy, "abc", 3), 3);
+    EXPECT_EQ(findText(copy, "abc", 4), -1);
+    EXPECT_EQ(findText(copy, "", 6), 6);
+    EXPECT_EQ(findText(copy, "a", 7), -1);
+}
+
+TEST(FindNext, FirstCharacterMatchIsNeverFound) {
+    SearchCopy copy = copyOf("Key at start; key later");
+    EXPECT_EQ(nextMatch(copy, "key", 0), 14);
+    EXPECT_EQ(nextMatch(copy, "key", 14), 14) << "wrap-around restarts at offset 1, not 0";
+    SearchCopy only = copyOf("key only at start");
+    EXPECT_EQ(nextMatch(only, "key", 0), -1);
+}
+
+TEST(FindNext, StepsThroughOverlappingMatchesAndWraps) {
+    SearchCopy copy = copyOf("x aaaa y aa");
+    std::vector<long> seen;
+    long selection = 0;
+    for (int i = 0; i < 6; ++i) {
+        selection = nextMatch(copy, "aa", selection);
+        seen.push_back(selection);
+    }
+    EXPECT_EQ(seen, (std::vector<long>{2, 3, 4, 9, 2, 3}));
+}
+
+TEST(FindNext, EmptyPatternSelectsOneAfterTheSelection) {
+    SearchCopy copy = copyOf("some text");
+    EXPECT_EQ(nextMatch(copy, "", 3), 4);
+}
+
+}  // namespace
