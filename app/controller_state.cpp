@@ -37,4 +37,8 @@ void ControllerState::resetFlags() {
     collectToList = 0;
     topLevelCount = 0;
     keysVisited = 0;
+    topLevelSeen = 0;
+    printKeyHeaders = 0;
+    countNamesOnly = 0;
+    capturedNameCount = 0;
 }

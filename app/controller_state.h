@@ -10,6 +10,8 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <string>
+#include <vector>
 
 struct ControllerState : ReportState {
     std::atomic<uint8_t> haltRequested{0};
@@ -46,6 +48,18 @@ struct ControllerState : ReportState {
     std::atomic<uint8_t> collectToList{0};
     std::atomic<int32_t> topLevelCount{0};
     std::atomic<int32_t> keysVisited{0};
+    std::atomic<int32_t> topLevelSeen{0};
+    // The hive's top-level names in enumeration order, pending until their
+    // header is printed; written by the hive worker's threads only.
+    std::vector<std::string> topLevelNames;
+    std::vector<uint8_t> topLevelPending;
+    size_t topLevelCapacity = 0;
+    std::atomic<uint8_t> printKeyHeaders{0};
+    std::atomic<uint8_t> countNamesOnly{0};
+    std::vector<std::string>* capturedNames = nullptr;
+    std::atomic<int32_t> capturedNameCount{0};
+
+    StatusDisplay* status = nullptr;
 
     bool requestPending() const;
     // The state values of a reset that do not touch the window.

@@ -10,6 +10,7 @@ const std::array<int, 13> kAnchoredButtons = {IDC_FIND, IDC_COMMON_ENV, IDC_POLI
 MainDialog::MainDialog() : DialogBase(IDD_MAIN_DIALOG) {
     icon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_KORVEXER));
     view = &view_;
+    status = &statusLine_;
     resetState();
     faceBrush = CreateSolidBrush(GetSysColor(COLOR_3DFACE));
 }

@@ -1,8 +1,218 @@
+// The five hive dumps: two silent passes learn the top-level names, then each
+// top-level key is dumped on a thread of its own, one at a time.
 #include "registry_dumper.h"
 
 #include "app/main_dialog.h"
+#include "collect/windows_version.h"
+#include "registry_read.h"
+#include "report/work_directory.h"
+#include "report/work_file.h"
+#include "value_format.h"
 
-void startHiveDump(MainDialog& dialog, HKEY, const char*) {
-    // Not yet dumping: the request ends without a result.
-    dialog.collectorRunning = 0;
+#include <fstream>
+#include <memory>
+#include <new>
+
+namespace {
+
+const char* const kNoMemoryTitle = "Dynamic Memory Allocation problem";
+
+struct HiveBlock {
+    MainDialog* dialog;
+    HKEY root;
+    const char* name;
+};
+
+struct KeyBlock {
+    MainDialog* dialog;
+    HKEY root;
+    HKEY key;
+    std::string name;
+};
+
+DWORD WINAPI keyThread(void* parameter) {
+    std::unique_ptr<KeyBlock> block(static_cast<KeyBlock*>(parameter));
+    MainDialog& d = *block->dialog;
+    try {
+        RegistryDumper(d).walk(block->root, block->key, block->name, ":");
+    } catch (...) {
+    }
+    d.animateStatus = 0;
+    return 0;
+}
+
+void clearDumpFlags(MainDialog& d) {
+    d.collectToKeysFile = 0;
+    d.collectToList = 0;
+    d.collectorRunning = 0;
+}
+
+void deleteDumpFiles(MainDialog& d) {
+    d.reportFile.close();
+    DeleteFileA(d.reportPath.get().c_str());
+    DeleteFileA(d.keysListPath.get().c_str());
+}
+
+void pause(bool newer) {
+    if (!newer) Sleep(2000);
+}
+
+// The walker's collection switches decide what a pass does; the root is
+// opened afresh for each pass and closed after it.
+void namePass(MainDialog& d, HKEY root) {
+    d.topLevelCount = 0;
+    d.keysVisited = 0;
+    d.topLevelSeen = 0;
+    d.topLevelNames.clear();
+    d.topLevelPending.clear();
+    HKEY opened = nullptr;
+    if (RegOpenKeyExA(root, "", 0, KEY_READ, &opened) == ERROR_SUCCESS) {
+        RegKey key(opened);
+        RegistryDumper(d).walk(root, key.get(), "", "");
+    }
+}
+
+void dumpHive(MainDialog& d, HKEY root, const std::string& hiveName) {
+    d.topLevelCount = 0;
+    d.keysVisited = 0;
+    deleteDumpFiles(d);
+    d.collectorRunning = 1;
+
+    const std::string path = makeWorkFileName(workfile::kReport);
+    d.reportPath.set(path);
+    d.keysListPath.set(path + "keys");
+    if (fileCanBeRead(path)) {  // every one of the 1,000 candidates exists
+        MessageBoxA(d.hwnd(), "Unable to create temporary file. Make sure the disk is not full or write protected.",
+                    "File Creation Error!", MB_OK);
+        d.setStatus(" ");
+        d.reportView().setText("");
+        clearDumpFlags(d);
+        return;
+    }
+
+    std::string scratch;
+    const bool newer = describeWindowsVersion(scratch);
+
+    d.collectToKeysFile = 1;
+    d.topLevelSeen = 0;
+    for (int pass = 0; pass < 2; ++pass) {
+        DeleteFileA(d.keysListPath.get().c_str());
+        if (pass == 1 && !d.haltRequested) {
+            try {
+                d.topLevelNames.reserve(static_cast<size_t>(d.topLevelSeen) + 10);
+                d.topLevelPending.reserve(static_cast<size_t>(d.topLevelSeen) + 10);
+            } catch (const std::bad_alloc&) {
+                clearDumpFlags(d);
+                d.topLevelCount = 0;
+                d.keysVisited = 0;
+                deleteDumpFiles(d);
+                d.haltRequested = 0;
+                MessageBoxA(d.hwnd(), "There is not enough memory to complete the operation", kNoMemoryTitle, MB_OK);
+                return;
+            }
+            d.topLevelCapacity = static_cast<size_t>(d.topLevelSeen) + 10;
+            d.collectToList = 1;
+        }
+        if (d.haltRequested) d.reportView().setText(" ");
+        namePass(d, root);
+        d.collectToList = 0;
+        pause(newer);
+    }
+    d.collectToKeysFile = 0;
+    d.reportFile.close();
+    DeleteFileA(path.c_str());
+
+    // Printing pass, from the list the second pass wrote.
+    {
+        std::ifstream list(d.keysListPath.get(), std::ios::binary);
+        std::string line;
+        while (list && std::getline(list, line)) {
+            if (!line.empty() && line.back() == '\r') line.pop_back();
+            if (line.size() > 5000) line.resize(5000);
+            const std::wstring wideName = fromUtf8(line);
+            HKEY opened = nullptr;
+            if (RegOpenKeyExW(root, wideName.c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS) continue;
+            RegKey key(opened);
+            auto* block = new (std::nothrow) KeyBlock{&d, root, key.get(), toAnsi(wideName)};
+            if (block != nullptr) {
+                HANDLE thread = CreateThread(nullptr, 0, keyThread, block, 0, nullptr);
+                if (thread == nullptr) {
+                    delete block;
+                } else {
+                    WaitForSingleObject(thread, INFINITE);
+                    CloseHandle(thread);
+                }
+                if (d.haltRequested) break;
+            }
+            pause(newer);
+            reportPrintf(d, "\n");
+        }
+    }
+
+    for (size_t i = 0; i < d.topLevelNames.size() && i < d.topLevelPending.size(); ++i) {
+        if (!d.topLevelPending[i]) continue;
+        d.topLevelPending[i] = 0;
+        reportPrintf(d, "\n   Key: %s\n", d.topLevelNames[i].c_str());
+    }
+    d.topLevelNames.clear();
+    d.topLevelPending.clear();
+    d.topLevelCapacity = 0;
+    d.setStatus(" ");
+
+    if (d.haltRequested) {
+        clearDumpFlags(d);
+        d.topLevelCount = 0;
+        d.keysVisited = 0;
+        deleteDumpFiles(d);
+        d.haltRequested = 0;
+        d.resultReady = 0;
+        return;
+    }
+    pause(newer);
+    d.reportFile.close();
+    d.resultHeader.set(hiveName + " Registry:\r\n");
+    d.setStatus("Working .. please Wait ");
+    d.statusLine().repaint();
+    d.resultReady = 1;
+    d.collectorRunning = 0;
+}
+
+DWORD WINAPI hiveWorker(void* parameter) {
+    auto* block = static_cast<HiveBlock*>(parameter);
+    MainDialog& d = *block->dialog;
+    const HKEY root = block->root;
+    const std::string name = block->name;
+    delete block;
+    try {
+        dumpHive(d, root, name);
+    } catch (...) {
+        clearDumpFlags(d);
+        deleteDumpFiles(d);
+        d.setStatus(" ");
+    }
+    d.animateStatus = 0;
+    return 0;
+}
+
+}  // namespace
+
+void startHiveDump(MainDialog& d, HKEY root, const char* name) {
+    auto* block = new (std::nothrow) HiveBlock{&d, root, name};
+    if (block == nullptr) {
+        MessageBoxA(d.hwnd(), "There is not Enough memory to complete the operation", kNoMemoryTitle, MB_OK);
+        d.setStatus(" ");
+        d.reportView().setText("");
+        clearDumpFlags(d);
+        return;
+    }
+    d.collectorRunning = 1;
+    HANDLE thread = CreateThread(nullptr, 0, hiveWorker, block, 0, nullptr);
+    if (thread == nullptr) {
+        delete block;
+        clearDumpFlags(d);
+        d.setStatus(" ");
+        return;
+    }
+    HANDLE previous = d.workerThread.exchange(thread);
+    if (previous != nullptr) CloseHandle(previous);
 }

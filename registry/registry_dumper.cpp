@@ -1,0 +1,177 @@
+#include "registry_dumper.h"
+
+#include "app/controller_state.h"
+#include "app/status_progress.h"
+#include "registry_read.h"
+#include "report/report_writer.h"
+#include "value_format.h"
+
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+// One walk runs at a time; these carry the layout from key to key.
+std::string lastKeyHeader;
+int lastLiveSecond = -10;
+
+constexpr DWORD kSubkeyNameChars = 1024;
+// The registry's own limit for value names, so that no value is skipped.
+constexpr DWORD kValueNameChars = 16384;
+
+std::string topComponent(const std::string& keyPath) { return keyPath.substr(0, keyPath.find('\\')); }
+
+bool sameName(const std::string& a, const std::string& b) { return _stricmp(a.c_str(), b.c_str()) == 0; }
+
+void appendToKeysList(const std::string& path, const std::wstring& name) {
+    // The list is ours and is read back to reopen the keys, so it keeps the
+    // names exactly (UTF-8), whatever the ANSI code page can show.
+    HANDLE h = CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                           nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return;
+    const std::string line = toUtf8(name) + "\n";
+    DWORD written = 0;
+    WriteFile(h, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+    CloseHandle(h);
+}
+
+}  // namespace
+
+void resetWalkerMemory() {
+    lastKeyHeader.clear();
+    lastLiveSecond = -10;
+}
+
+std::string RegistryDumper::topLevelProgress(const std::vector<std::string>& names, int count,
+                                             const std::string& keyPath) {
+    const std::string top = topComponent(keyPath);
+    const int limit = std::min<int>(count, static_cast<int>(names.size()));
+    for (int i = 0; i < limit; ++i) {
+        if (!sameName(names[static_cast<size_t>(i)], top)) continue;
+        if (i < 2) return "0 to 1";
+        const int lo = (100 * i - 100) / count;
+        int hi = 100 * i / count;
+        if (hi == lo) ++hi;
+        char text[32];
+        std::snprintf(text, sizeof text, "%d to %d", lo, hi);
+        return text;
+    }
+    return {};
+}
+
+void RegistryDumper::progress(const std::string& keyPath, std::string& progressText, const std::string& previousPath) {
+    const bool collecting = s_.collectToKeysFile || s_.collectToList;
+    if (!collecting && !s_.servicesRunning) {
+        const std::string range = topLevelProgress(s_.topLevelNames, s_.topLevelCount, keyPath);
+        if (!range.empty()) progressText = range;
+    } else {
+        progressText = previousPath;
+    }
+    const int second = currentLocalSecond();
+    if (walkerAnimator().newSecond(second)) {
+        if (s_.status != nullptr)
+            walkerProgressUpdate(*s_.status, collecting || s_.servicesRunning != 0, progressText);
+        return;
+    }
+    const std::string header = s_.taskHeader.get();
+    if (header.size() > 1 && second != lastLiveSecond && second != lastLiveSecond + 1 && s_.view != nullptr) {
+        lastLiveSecond = second;
+        char count[32];
+        std::snprintf(count, sizeof count, "%ld\t", static_cast<long>(s_.keysVisited));
+        s_.view->setText(header + "\r\n\r\nGetting live data from KEY: \r\n\r\n" + count + keyPath + "\r\n");
+    }
+}
+
+void RegistryDumper::printDefaultValue(HKEY key) {
+    wchar_t buffer[1025] = {};
+    DWORD size = sizeof buffer - sizeof(wchar_t);
+    DWORD type = 0;
+    if (RegQueryValueExW(key, nullptr, nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size) != ERROR_SUCCESS)
+        return;
+    if (type != REG_SZ && type != REG_EXPAND_SZ) return;
+    const std::string text = toAnsi(std::wstring(buffer, wcsnlen(buffer, size / sizeof(wchar_t))));
+    if (!text.empty()) reportPrintf(s_, " \n\t Unnamed registry key (Default): %s\n", text.c_str());
+}
+
+void RegistryDumper::printTopLevelHeader(const std::string& keyPath, HKEY key) {
+    const std::string top = topComponent(keyPath);
+    for (size_t i = 0; i < s_.topLevelNames.size() && i < s_.topLevelPending.size(); ++i) {
+        if (!s_.topLevelPending[i] || !sameName(s_.topLevelNames[i], top)) continue;
+        s_.topLevelPending[i] = 0;
+        reportPrintf(s_, "\n   Key: %s", s_.topLevelNames[i].c_str());
+        if (keyPath == top) printDefaultValue(key);
+    }
+}
+
+void RegistryDumper::walk(HKEY root, HKEY key, const std::string& keyPath, const char* valueSuffix) {
+    ++s_.keysVisited;
+    if (s_.haltRequested) return;
+    DWORD subkeys = 0, values = 0;
+    if (RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values, nullptr, nullptr,
+                         nullptr, nullptr) != ERROR_SUCCESS)
+        return;
+
+    // Per-level memory lives on the heap: the recursion is as deep as the registry.
+    std::vector<wchar_t> name(kSubkeyNameChars + 1);
+    std::string progressText = s_.topLevelCount > 0 ? "0 ..... " : "";
+    std::string previousPath;
+    for (DWORD index = 0; index < subkeys; ++index) {
+        if (s_.collectorRunning || s_.servicesRunning) progress(keyPath, progressText, previousPath);
+        if (s_.haltRequested) return;
+        DWORD length = kSubkeyNameChars;
+        if (RegEnumKeyExW(key, index, name.data(), &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+            continue;
+        const std::wstring wideName(name.data(), length);
+        const std::string subkeyName = toAnsi(wideName);
+        const std::string joined = keyPath + "\\" + subkeyName;
+        previousPath = joined;
+
+        if (keyPath.empty() && s_.collectToKeysFile) {
+            appendToKeysList(s_.keysListPath.get(), wideName);
+            if (s_.collectToList && s_.topLevelNames.size() < s_.topLevelCapacity) {
+                s_.topLevelNames.push_back(subkeyName);
+                s_.topLevelPending.push_back(1);
+                ++s_.topLevelCount;
+            }
+            ++s_.topLevelSeen;
+        }
+
+        const bool printing = (s_.collectorRunning && !s_.collectToKeysFile && !s_.collectToList) ||
+                              s_.printKeyHeaders || s_.suppressOutput;
+        RegKey subkey;
+        HKEY opened = nullptr;
+        if (RegOpenKeyExW(key, wideName.c_str(), 0, KEY_READ, &opened) == ERROR_SUCCESS) subkey = RegKey(opened);
+        if (printing) {
+            printTopLevelHeader(keyPath, key);
+            if (s_.suppressOutput) {
+                if (!s_.countNamesOnly && s_.capturedNames != nullptr) s_.capturedNames->push_back(subkeyName);
+                ++s_.capturedNameCount;
+            }
+            reportPrintf(s_, "\n   Key: %s\\%s", keyPath.c_str(), subkeyName.c_str());
+            lastKeyHeader = joined;
+            if (subkey) printDefaultValue(subkey.get());
+        }
+        if (!subkey) continue;
+        if (s_.haltRequested) return;
+        // The name passes only learn top-level names: descending would print nothing.
+        if (!s_.collectToKeysFile && !s_.collectToList) walk(root, subkey.get(), joined, valueSuffix);
+    }
+
+    if (s_.collectToKeysFile || s_.collectToList || values == 0) return;
+    if (keyPath != lastKeyHeader) {
+        reportPrintf(s_, "\n\n   Key: %s \n", keyPath.c_str());
+    } else {
+        // The key's own header was the last line: its values follow it directly.
+        reportPrintf(s_, "\n");
+    }
+    std::vector<wchar_t> valueName(kValueNameChars + 1);
+    for (DWORD index = 0; index < values; ++index) {
+        DWORD length = kValueNameChars;
+        if (RegEnumValueW(key, index, valueName.data(), &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+            continue;
+        const std::wstring wide(valueName.data(), length);
+        if (!wide.empty()) reportPrintf(s_, "\t %s%s ", toAnsi(wide).c_str(), valueSuffix);
+        if (s_.haltRequested) return;
+        if (!wide.empty()) printRegistryValue(s_, key, wide);
+    }
+}

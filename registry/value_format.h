@@ -1,0 +1,34 @@
+// Rendering one registry value as the data part of its report line.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+struct ReportState;
+
+namespace regfmt {
+inline constexpr DWORD kHugeValue = 16383;      // data of this size or more is not read
+inline constexpr size_t kHugeText = 19383;      // rendered text of this length or more is replaced
+inline constexpr size_t kDumpStop = 18383;      // a binary dump stops growing here
+}  // namespace regfmt
+
+// The text printval prints (before its closing "%s\n" line feed).
+std::string renderValue(const BYTE* data, DWORD type, DWORD size);
+
+// Appends the rendered value and a line feed to the report.
+void printval(ReportState& report, const BYTE* data, DWORD type, DWORD size);
+
+// Reads a named value of an open key and prints it; false when the key is
+// unusable or memory is short, true otherwise (also when the value could
+// not be read: then nothing is printed).
+bool printRegistryValue(ReportState& report, HKEY key, const std::wstring& valueName);
+
+// Opens root\keyPath and prints the named value: 0 when the key cannot be opened, else 1.
+int get_value_string_or_dword_from_reg(ReportState& report, HKEY root, const char* keyPath, const char* valueName);
+
+// Text conversions at the registry's edge: report text is single-byte.
+std::string toAnsi(const std::wstring& wide);
+std::wstring fromAnsi(const std::string& text);
+std::string toUtf8(const std::wstring& wide);
+std::wstring fromUtf8(const std::string& text);
