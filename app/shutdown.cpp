@@ -47,6 +47,9 @@ void MainDialog::clearCommand() {
     // the name goes now and the last handle takes the file with it.
     reportFile.close();
     deleteIfNamed(reportPath.get());
+    // A dump that finished during the waits is never loaded now: its
+    // keys-list file would otherwise stay behind.
+    if (!collectorRunning) deleteIfNamed(keysListPath.get());
 }
 
 void MainDialog::waitForReportToSettle() {

@@ -1,0 +1,91 @@
+// The hive buttons end to end: a planted key appears in the dump; Clear and
+// Close during a dump leave no result and no work file.
+#include "automation.h"
+#include "resources/resource.h"
+#include "support/temp_dir.h"
+#include "support/test_key.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using automation::App;
+
+struct HiveDump : ::testing::Test {
+    TempDir work;
+    TestKey planted;
+    App app{work.path()};
+    void SetUp() override {
+        ASSERT_TRUE(app.started());
+        ASSERT_NE(app.waitForWindow(), nullptr);
+        ASSERT_TRUE(automation::waitUntil([&] { return app.text(IDC_REPORT_VIEW).rfind("Korvexer.exe", 0) == 0; }, 10000));
+    }
+    std::string waitForResult(const char* header, int timeoutMs = 120000) {
+        std::string view;
+        automation::waitUntil(
+            [&] {
+                view = app.text(IDC_REPORT_VIEW);
+                return view.rfind(header, 0) == 0 && view.find("Korvexer.exe -> ") != std::string::npos &&
+                       app.text(IDC_STATUS_LINE) == " ";
+            },
+            timeoutMs);
+        return view;
+    }
+};
+
+TEST_F(HiveDump, CurrentUserShowsAPlantedKeyWithItsValues) {
+    planted.setString("Planted", "Greeting", "hello\r\nworld");
+    DWORD answer = 42;
+    planted.setBytes("Planted", "Answer", REG_DWORD, &answer, 4);
+    const unsigned char bytes[] = {0xde, 0xad, 0xbe, 0xef};
+    planted.setBytes("Planted", "Blob", REG_BINARY, bytes, 4);
+
+    app.press(IDC_HKCU);
+    // While the dump runs every other command is refused.
+    app.press(IDC_HKLM);
+    EXPECT_EQ(app.text(IDC_REPORT_VIEW).find("HKEY_LOCAL_MACHINE"), std::string::npos);
+
+    const std::string view = waitForResult("HKEY_CURRENT_USER Registry:\r\n\r\n");
+    const std::string keyLine = "   Key: " + planted.path() + "\\Planted";
+    ASSERT_NE(view.find(keyLine), std::string::npos) << view.substr(0, 2000);
+    const std::string block = view.substr(view.find(keyLine), 400);
+    EXPECT_NE(block.find("\t Greeting: helloworld"), std::string::npos) << block;
+    EXPECT_NE(block.find("\t Answer: 0000002a"), std::string::npos) << block;
+    // Each line end of the work file (CR CR LF) reaches the view as CR CR LF.
+    EXPECT_NE(block.find("\t Blob: \r\r\n\t de ad be ef "), std::string::npos) << block;
+    EXPECT_NE(view.find("   Key: Software"), std::string::npos);
+    EXPECT_EQ(automation::countWorkFiles(work.path()), 0) << "report and keys-list files are gone after the load";
+}
+
+TEST_F(HiveDump, CurrentConfigCompletes) {
+    app.press(IDC_HKCC);
+    const std::string view = waitForResult("HKEY_CURRENT_CONFIG Registry:\r\n\r\n");
+    EXPECT_NE(view.find(std::string(75, '=')), std::string::npos) << view;
+    EXPECT_EQ(automation::countWorkFiles(work.path()), 0);
+}
+
+TEST_F(HiveDump, ClearDuringADumpLeavesNoResultAndNoWorkFile) {
+    app.press(IDC_HKLM);
+    ASSERT_TRUE(automation::waitUntil([&] { return automation::countWorkFiles(work.path()) > 0; }, 20000));
+    app.press(IDC_CLEAR);
+    // Clear empties the view; a worker caught in a name pass blanks it as it stops.
+    const std::string cleared = app.text(IDC_REPORT_VIEW);
+    EXPECT_TRUE(cleared == "\r\n\r\n " || cleared == " ") << cleared;
+    // The worker stops at its next halt check and removes its files.
+    EXPECT_TRUE(automation::waitUntil([&] { return automation::countWorkFiles(work.path()) == 0; }, 20000));
+    Sleep(1500);
+    EXPECT_EQ(app.text(IDC_REPORT_VIEW).find("Registry:"), std::string::npos) << app.text(IDC_REPORT_VIEW);
+    // The next task is accepted again.
+    app.press(IDC_HKCC);
+    EXPECT_FALSE(waitForResult("HKEY_CURRENT_CONFIG Registry:").empty());
+}
+
+TEST_F(HiveDump, CloseDuringADumpEndsAndLeavesNoWorkFile) {
+    app.press(IDC_HKLM);
+    ASSERT_TRUE(automation::waitUntil([&] { return automation::countWorkFiles(work.path()) > 0; }, 20000));
+    app.postPress(IDC_CLOSE);
+    EXPECT_EQ(app.waitForExit(30000), 0u);
+    EXPECT_EQ(automation::countWorkFiles(work.path()), 0);
+}
+
+}  // namespace
