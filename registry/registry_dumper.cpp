@@ -18,6 +18,8 @@ int lastLiveSecond = -10;
 constexpr DWORD kSubkeyNameChars = 1024;
 // The registry's own limit for value names, so that no value is skipped.
 constexpr DWORD kValueNameChars = 16384;
+// Wide texts up to the size limit fit: values beyond it only need their size.
+constexpr size_t kInlineData = 2 * 16384 + 16;
 
 std::string topComponent(const std::string& keyPath) { return keyPath.substr(0, keyPath.find('\\')); }
 
@@ -165,13 +167,24 @@ void RegistryDumper::walk(HKEY root, HKEY key, const std::string& keyPath, const
         reportPrintf(s_, "\n");
     }
     std::vector<wchar_t> valueName(kValueNameChars + 1);
+    // Name and data in one call for all but the largest values.
+    std::vector<BYTE> data(kInlineData);
     for (DWORD index = 0; index < values; ++index) {
         DWORD length = kValueNameChars;
-        if (RegEnumValueW(key, index, valueName.data(), &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
-            continue;
+        DWORD type = 0;
+        DWORD size = static_cast<DWORD>(data.size());
+        const LONG rc = RegEnumValueW(key, index, valueName.data(), &length, nullptr, &type, data.data(), &size);
+        if (rc != ERROR_SUCCESS && rc != ERROR_MORE_DATA) continue;
+        if (rc == ERROR_MORE_DATA) {
+            length = kValueNameChars;
+            if (RegEnumValueW(key, index, valueName.data(), &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+                continue;
+        }
         const std::wstring wide(valueName.data(), length);
-        if (!wide.empty()) reportPrintf(s_, "\t %s%s ", toAnsi(wide).c_str(), valueSuffix);
+        if (wide.empty()) continue;
+        reportPrintf(s_, "\t %s%s ", toAnsi(wide).c_str(), valueSuffix);
         if (s_.haltRequested) return;
-        if (!wide.empty()) printRegistryValue(s_, key, wide);
+        if (rc == ERROR_MORE_DATA) printRegistryValue(s_, key, wide);
+        else printFetchedValue(s_, type, data.data(), size);
     }
 }

@@ -127,36 +127,23 @@ std::wstring fromAnsi(const std::string& text) { return convertBack(CP_ACP, text
 std::string toUtf8(const std::wstring& wide) { return convert(CP_UTF8, wide); }
 std::wstring fromUtf8(const std::string& text) { return convertBack(CP_UTF8, text); }
 
-bool printRegistryValue(ReportState& report, HKEY key, const std::wstring& valueName) {
-    DWORD type = 0;
-    DWORD wideSize = 0;
-    if (RegQueryValueExW(key, valueName.c_str(), nullptr, &type, nullptr, &wideSize) != ERROR_SUCCESS) return true;
-    std::vector<BYTE> raw;
-    try {
-        raw.resize(wideSize + 2);
-    } catch (const std::bad_alloc&) {
-        return false;
-    }
-    DWORD got = wideSize;
-    if (RegQueryValueExW(key, valueName.c_str(), nullptr, &type, raw.data(), &got) != ERROR_SUCCESS) return true;
-    if (got > wideSize) got = wideSize;
-
+void printFetchedValue(ReportState& report, DWORD type, const BYTE* raw, DWORD got) {
     // Texts become single-byte as the registry's "A" interface would hand
     // them over; sizes are measured on that form.
     std::vector<BYTE> data;
     if (type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ || type == REG_LINK) {
-        std::wstring wide(reinterpret_cast<const wchar_t*>(raw.data()), got / sizeof(wchar_t));
+        std::wstring wide(reinterpret_cast<const wchar_t*>(raw), got / sizeof(wchar_t));
         const std::string single = toAnsi(wide);
         data.assign(single.begin(), single.end());
     } else {
-        data.assign(raw.begin(), raw.begin() + got);
+        data.assign(raw, raw + got);
     }
     DWORD size = static_cast<DWORD>(data.size());
     if (size >= regfmt::kHugeValue) {
         char notice[96];
         std::snprintf(notice, sizeof notice, " : Huge KEY Data -> Data Size: %d Bytes\n", static_cast<int>(size));
         printval(report, reinterpret_cast<const BYTE*>(notice), REG_SZ, static_cast<DWORD>(std::strlen(notice)));
-        return true;
+        return;
     }
     if (type == REG_SZ || type == REG_EXPAND_SZ) {
         data.push_back(0);
@@ -170,6 +157,21 @@ bool printRegistryValue(ReportState& report, HKEY key, const std::wstring& value
     }
     data.push_back(0);
     printval(report, data.data(), type, size);
+}
+
+bool printRegistryValue(ReportState& report, HKEY key, const std::wstring& valueName) {
+    DWORD type = 0;
+    DWORD wideSize = 0;
+    if (RegQueryValueExW(key, valueName.c_str(), nullptr, &type, nullptr, &wideSize) != ERROR_SUCCESS) return true;
+    std::vector<BYTE> raw;
+    try {
+        raw.resize(wideSize + 2);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    DWORD got = wideSize;
+    if (RegQueryValueExW(key, valueName.c_str(), nullptr, &type, raw.data(), &got) != ERROR_SUCCESS) return true;
+    printFetchedValue(report, type, raw.data(), std::min(got, wideSize));
     return true;
 }
 

@@ -24,6 +24,9 @@ void printval(ReportState& report, const BYTE* data, DWORD type, DWORD size);
 // not be read: then nothing is printed).
 bool printRegistryValue(ReportState& report, HKEY key, const std::wstring& valueName);
 
+// Prints a value whose type and data (as the wide registry interface gave them) are at hand.
+void printFetchedValue(ReportState& report, DWORD type, const BYTE* raw, DWORD size);
+
 // Opens root\keyPath and prints the named value: 0 when the key cannot be opened, else 1.
 int get_value_string_or_dword_from_reg(ReportState& report, HKEY root, const char* keyPath, const char* valueName);
 
