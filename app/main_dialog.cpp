@@ -1,5 +1,6 @@
 #include "main_dialog.h"
 
+#include "report/text_search.h"
 #include "resources/resource.h"
 #include "status_progress.h"
 
@@ -226,7 +227,6 @@ bool MainDialog::preTranslateMessage(MSG& msg) {
         showSearchBar();
         return true;
     }
-    if (keyDown && msg.wParam != VK_LEFT && msg.wParam != VK_RIGHT && msg.wParam != VK_UP && msg.wParam != VK_DOWN)
-        searchCopyLength = -1;
+    if (keyDown && keyMarksSearchCopyStale(static_cast<unsigned>(msg.wParam))) searchCopyLength = -1;
     return false;
 }

@@ -80,7 +80,7 @@ void MainDialog::searchStepRun() {
 void MainDialog::findNext() {
     dropSearchCopyIfForgotten();
     SetCursor(LoadCursorA(nullptr, (GetTickCount() & 1) ? IDC_APPSTARTING : IDC_WAIT));
-    if (searchCopyLength != reportLength) {
+    if (searchCopyStale(searchCopyLength, reportLength)) {
         searchCopyLength = reportLength.load();
         SearchCopy& copy = searchCopy();
         copy = SearchCopy{};

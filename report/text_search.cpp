@@ -1,5 +1,7 @@
 #include "text_search.h"
 
+#include <windows.h>
+
 #include <mbstring.h>
 
 void lowerInPlace(std::string& text) {
@@ -25,4 +27,8 @@ long nextMatch(SearchCopy& copy, std::string_view pattern, long selectionStart) 
     long p = findText(copy, pattern, selectionStart + 1);
     if (p == -1) p = findText(copy, pattern, 1);
     return p;
+}
+
+bool keyMarksSearchCopyStale(unsigned virtualKey) {
+    return virtualKey != VK_LEFT && virtualKey != VK_RIGHT && virtualKey != VK_UP && virtualKey != VK_DOWN;
 }

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <windows.h>
+
 namespace {
 
 SearchCopy copyOf(const char* text) { return SearchCopy{text, false}; }
@@ -45,6 +47,15 @@ TEST(FindNext, StepsThroughOverlappingMatchesAndWraps) {
 TEST(FindNext, EmptyPatternSelectsOneAfterTheSelection) {
     SearchCopy copy = copyOf("some text");
     EXPECT_EQ(nextMatch(copy, "", 3), 4);
+}
+
+TEST(SearchCopyRule, RefreshedOnlyOnLengthChangeOrKeyPress) {
+    EXPECT_FALSE(searchCopyStale(1200, 1200)) << "an unchanged report is searched in the old copy";
+    EXPECT_TRUE(searchCopyStale(1200, 1300));
+    EXPECT_TRUE(searchCopyStale(-1, 1200)) << "a key press marked it";
+    for (unsigned arrow : {VK_LEFT, VK_RIGHT, VK_UP, VK_DOWN}) EXPECT_FALSE(keyMarksSearchCopyStale(arrow));
+    for (unsigned key : {unsigned('A'), unsigned(VK_NEXT), unsigned(VK_HOME), unsigned(VK_RETURN)})
+        EXPECT_TRUE(keyMarksSearchCopyStale(key)) << key;
 }
 
 }  // namespace
