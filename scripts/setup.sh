@@ -43,6 +43,9 @@ korvexer_build() {
     if [ ! -f "$dir/CMakeCache.txt" ]; then
         cmake --preset "$preset" -S "$repo_root" >/dev/null
     fi
-    cmake --build "$dir" -- -j2 | grep -vE '^\[[0-9]+/[0-9]+\]' || true
-    [ -f "$dir/Korvexer.exe" ]
+    # Progress lines are dropped; compiler messages and a failure are not.
+    local status=0
+    cmake --build "$dir" -- -j2 > "$dir/build.log" 2>&1 || status=$?
+    grep -vE '^\[[0-9]+/[0-9]+\]' "$dir/build.log" | grep -v '^ninja: no work to do' || true
+    return $status
 }

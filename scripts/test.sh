@@ -18,7 +18,7 @@ export KORVEXER_WINEARCH=$flavour
 started_xvfb=0
 if [ -z "${DISPLAY:-}" ]; then
     num=${KORVEXER_XVFB_DISPLAY:-87}
-    [ -S "/tmp/.X11-unix/X$num" ] || started_xvfb=1
+    pgrep -f "Xvfb :$num " >/dev/null 2>&1 || started_xvfb=1
 fi
 # shellcheck source=wine-env.sh
 . "$here/wine-env.sh"

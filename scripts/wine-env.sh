@@ -20,8 +20,8 @@ korvexer_display() {
     # Keep a display the caller gave us; otherwise one private Xvfb.
     if [ -n "${DISPLAY:-}" ]; then return 0; fi
     local num=${KORVEXER_XVFB_DISPLAY:-87}
-    if [ ! -S "/tmp/.X11-unix/X$num" ]; then
-        rm -f "/tmp/.X$num-lock"
+    if ! pgrep -f "Xvfb :$num " >/dev/null 2>&1; then
+        rm -f "/tmp/.X$num-lock" "/tmp/.X11-unix/X$num"
         Xvfb ":$num" -screen 0 1280x1024x24 -nolisten tcp </dev/null >/dev/null 2>&1 9>&- &
         for _ in $(seq 1 50); do
             [ -S "/tmp/.X11-unix/X$num" ] && break
@@ -39,8 +39,8 @@ korvexer_wine_session() {
         fresh=0
         [ -f "$WINEPREFIX/system.reg" ] || fresh=1
         # A lingering server outlives single runs, so every test after the first starts warm.
-        "$KORVEXER_WINESERVER" -p30 </dev/null >/dev/null 2>&1 9>&-
-        "$KORVEXER_WINE" cmd /c exit 0 </dev/null >/dev/null 2>&1 9>&-
+        "$KORVEXER_WINESERVER" -p30 </dev/null >/dev/null 2>&1 9>&- || true
+        "$KORVEXER_WINE" cmd /c exit 0 </dev/null >/dev/null 2>&1 9>&- || true
         if [ "$fresh" = 1 ]; then
             # Tahoma gives dialogs the metrics they have on Windows.
             fonts="$WINEPREFIX/drive_c/windows/Fonts"
@@ -48,9 +48,9 @@ korvexer_wine_session() {
             for f in tahoma tahomabd marlett; do
                 if [ -f "/usr/share/wine/fonts/$f.ttf" ]; then cp "/usr/share/wine/fonts/$f.ttf" "$fonts/"; fi
             done
-            "$KORVEXER_WINESERVER" -k </dev/null >/dev/null 2>&1 9>&-
-            "$KORVEXER_WINESERVER" -p30 </dev/null >/dev/null 2>&1 9>&-
-            "$KORVEXER_WINE" cmd /c exit 0 </dev/null >/dev/null 2>&1 9>&-
+            "$KORVEXER_WINESERVER" -k </dev/null >/dev/null 2>&1 9>&- || true
+            "$KORVEXER_WINESERVER" -p30 </dev/null >/dev/null 2>&1 9>&- || true
+            "$KORVEXER_WINE" cmd /c exit 0 </dev/null >/dev/null 2>&1 9>&- || true
         fi
         [ -f "$WINEPREFIX/system.reg" ]
     ) 9>"$WINEPREFIX.lock"
