@@ -41,4 +41,11 @@ void ControllerState::resetFlags() {
     printKeyHeaders = 0;
     countNamesOnly = 0;
     capturedNameCount = 0;
+    scriptMode = 0;
+    envValueMode = 0;
+    joinThreeMode = 0;
+    countInstancesMode = 0;
+    captureMode = 0;
+    ownInstanceCount = 0;
+    captureText.clear();
 }

@@ -59,6 +59,16 @@ struct ControllerState : ReportState {
     std::vector<std::string>* capturedNames = nullptr;
     std::atomic<int32_t> capturedNameCount{0};
 
+    // Command runner: one-shot mode switches and result holders.
+    std::atomic<uint8_t> scriptMode{0};
+    std::atomic<uint8_t> envValueMode{0};
+    std::atomic<uint8_t> joinThreeMode{0};
+    std::atomic<uint8_t> countInstancesMode{0};
+    std::atomic<uint8_t> captureMode{0};
+    SharedText envValue;
+    SharedText captureText;
+    std::atomic<int32_t> ownInstanceCount{0};
+
     StatusDisplay* status = nullptr;
 
     bool requestPending() const;

@@ -1,6 +1,9 @@
 // The common environment report (and, with policiesMode, the policies report).
 #pragma once
 
+#include <string>
+#include <vector>
+
 class MainDialog;
 
 class EnvironmentCollector {
@@ -11,6 +14,8 @@ public:
 private:
     // Advances the status line; false once a halt was requested.
     bool step();
+    // One WMI run: the lines go through the shared script buffer to the runner.
+    void runScript(const std::vector<std::string>& lines);
 
     MainDialog& dialog_;
 };

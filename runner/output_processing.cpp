@@ -39,7 +39,10 @@ RunnerOutput processRunnerOutput(std::string_view bytes, const RunnerModes& mode
     RunnerOutput out;
     std::string instanceText;
     std::string accumulator;
-    int newlinesSeen = 0;
+    // The script host opens with two banner lines (product and copyright).
+    // Some hosts print none (Wine's, or one run with //nologo): then there is
+    // nothing to drop, and the script's own first lines are kept.
+    int newlinesSeen = bytes.rfind("Microsoft (R) Windows Script Host", 0) == 0 ? 0 : 2;
     size_t envSkipped = 0;
     int linesInGroup = 0;
 

@@ -23,6 +23,16 @@ public:
     void insertAtEnd(std::string_view t) override { content += t; }
 };
 
+// Counts the report writer's appends (one per delivered chunk).
+class CountingView : public FakeView {
+public:
+    int appends = 0;
+    size_t append(std::string_view t) override {
+        ++appends;
+        return FakeView::append(t);
+    }
+};
+
 class FakeStatus : public StatusDisplay {
 public:
     std::vector<std::string> shown;

@@ -1,0 +1,176 @@
+#include "command_runner.h"
+
+#include "app/controller_state.h"
+#include "output_processing.h"
+#include "report/report_writer.h"
+#include "report/text_format.h"
+#include "report/work_directory.h"
+#include "report/work_file.h"
+#include "script_buffer.h"
+
+#include <windows.h>
+
+#include <cstdlib>
+#include <ctime>
+
+namespace {
+
+// Owns a kernel handle.
+class Handle {
+public:
+    Handle() = default;
+    explicit Handle(HANDLE h) : h_(h == INVALID_HANDLE_VALUE ? nullptr : h) {}
+    ~Handle() { reset(); }
+    Handle(const Handle&) = delete;
+    Handle& operator=(const Handle&) = delete;
+    HANDLE get() const { return h_; }
+    HANDLE* out() {
+        reset();
+        return &h_;
+    }
+    void reset() {
+        if (h_ != nullptr) CloseHandle(h_);
+        h_ = nullptr;
+    }
+    explicit operator bool() const { return h_ != nullptr; }
+
+private:
+    HANDLE h_ = nullptr;
+};
+
+// Written as a text-mode stream would: every "\n" reaches the disk as CR LF.
+bool writeTextFile(const std::string& path, const std::string& text) {
+    Handle file(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return false;
+    const std::string bytes = expandLineFeeds(text);
+    DWORD written = 0;
+    return WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+           written == bytes.size();
+}
+
+bool readWhole(const std::string& path, std::string& out) {
+    Handle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return false;
+    out.clear();
+    char buffer[65536];
+    DWORD got = 0;
+    while (ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr) && got > 0) out.append(buffer, got);
+    return true;
+}
+
+struct WorkFiles {
+    std::string output, batch, script;
+    ~WorkFiles() {
+        for (const std::string* p : {&output, &batch, &script})
+            if (!p->empty()) DeleteFileA(p->c_str());
+    }
+};
+
+std::string quoted(const std::string& path) { return "\"" + path + "\""; }
+
+}  // namespace
+
+std::string CommandRunner::batchText(bool scriptMode, bool envValueMode, const std::string& text,
+                                     const std::string& scriptPath, const std::string& outputPath) {
+    // Quoted: the work directory of Windows 2000/XP lies under "Documents and Settings".
+    if (scriptMode) return "cscript " + quoted(scriptPath) + ">" + quoted(outputPath) + "\n";
+    // No blank before ">": some command interpreters take it as part of the name.
+    if (envValueMode) return text + "\nset env_olddir>" + quoted(outputPath) + "\n";
+    return text + ">" + quoted(outputPath) + "\n";
+}
+
+int CommandRunner::run(const char* text, bool probeOnly) {
+    struct ClearScriptMode {
+        ControllerState& s;
+        ~ClearScriptMode() { s.scriptMode = 0; }
+    } clearScriptMode{s_};
+
+    const RunnerModes modes{s_.scriptMode != 0, s_.envValueMode != 0, s_.joinThreeMode != 0,
+                            s_.countInstancesMode != 0, s_.captureMode != 0};
+    const std::string body = text != nullptr ? text : "";
+    const std::string dir = workDirectory();
+    std::srand(static_cast<unsigned>(std::time(nullptr)));
+    auto random = [] { return std::rand(); };
+    WorkFiles files;
+    files.output = chooseWorkFileName(workfile::kRunnerOutput, dir, random, fileCanBeRead);
+    files.batch = chooseWorkFileName(workfile::kRunnerBatch, dir, random, fileCanBeRead);
+    files.script = chooseWorkFileName(workfile::kRunnerScript, dir, random, fileCanBeRead);
+
+    const bool scriptWritten = !modes.scriptMode || writeTextFile(files.script, body + "\n");
+    const bool batchWritten =
+        scriptWritten &&
+        writeTextFile(files.batch, batchText(modes.scriptMode, modes.envValueMode, body, files.script, files.output));
+    // The script is on disk (or cannot be): the buffer is free for the next one either way.
+    if (modes.scriptMode) scriptBuffer().clear();
+    if (!batchWritten) return 0;
+
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    Handle readEnd, writeEnd;
+    if (!CreatePipe(readEnd.out(), writeEnd.out(), &inherit, 0)) return 0;
+    SetHandleInformation(readEnd.get(), HANDLE_FLAG_INHERIT, 0);
+    Handle nul(CreateFileA("NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, OPEN_EXISTING, 0,
+                           nullptr));
+
+    STARTUPINFOA si{};
+    GetStartupInfoA(&si);
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESTDHANDLES | STARTF_USESHOWWINDOW;
+    si.wShowWindow = SW_HIDE;
+    si.hStdInput = nul.get();
+    si.hStdOutput = writeEnd.get();
+    si.hStdError = writeEnd.get();
+    si.lpReserved = nullptr;
+    si.lpDesktop = nullptr;
+    si.lpTitle = nullptr;
+    si.cbReserved2 = 0;
+    si.lpReserved2 = nullptr;
+
+    // Everything the batch starts stays in one job, so a halt can end it all.
+    Handle job(CreateJobObjectA(nullptr, nullptr));
+    std::string commandLine = quoted(files.batch);
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE, CREATE_SUSPENDED, nullptr, nullptr, &si,
+                        &pi))
+        return 0;
+    Handle process(pi.hProcess), thread(pi.hThread);
+    if (job) AssignProcessToJobObject(job.get(), process.get());
+    ResumeThread(thread.get());
+    // Only the child may hold the write end now: a child that never writes
+    // cannot keep the drain waiting.
+    writeEnd.reset();
+    nul.reset();
+
+    // The batch is done when its interpreter has ended (it waits for each of
+    // its commands). Helpers that a command leaves running may inherit the
+    // pipe and keep it open for good, so a broken pipe is not waited for.
+    char buffer[1000];
+    while (true) {
+        if (s_.haltRequested) {
+            if (job) TerminateJobObject(job.get(), 1);
+            TerminateProcess(process.get(), 1);
+            WaitForSingleObject(process.get(), 5000);
+            return 0;
+        }
+        const bool ended = WaitForSingleObject(process.get(), 0) == WAIT_OBJECT_0;
+        DWORD available = 0;
+        if (!PeekNamedPipe(readEnd.get(), nullptr, 0, nullptr, &available, nullptr)) break;  // broken: all ended
+        if (available > 0) {
+            DWORD got = 0;
+            if (!ReadFile(readEnd.get(), buffer, sizeof buffer, &got, nullptr)) break;
+            continue;  // what arrives on the pipe is discarded
+        }
+        if (ended) break;
+        WaitForSingleObject(process.get(), 15);
+    }
+
+    std::string output;
+    if (!readWhole(files.output, output)) return 0;
+    const RunnerOutput result = processRunnerOutput(output, modes, probeOnly, oemToAnsiInPlace);
+    for (const std::string& piece : result.report) reportPrintf(s_, "%s", piece.c_str());
+    if (!result.capture.empty()) s_.captureText.set(s_.captureText.get() + result.capture);
+    if (result.envValueSet) s_.envValue.set(result.envValue);
+    s_.ownInstanceCount += result.ownInstances;
+    return result.result;
+}

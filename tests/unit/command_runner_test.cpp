@@ -1,0 +1,176 @@
+// The runner with the real command interpreter and script host.
+#include "app/controller_state.h"
+#include "runner/command_runner.h"
+#include "runner/script_buffer.h"
+#include "support/fake_view.h"
+#include "support/temp_dir.h"
+
+#include <gtest/gtest.h>
+#include <tlhelp32.h>
+
+#include <thread>
+
+namespace {
+
+class ScopedTemp {
+public:
+    explicit ScopedTemp(const std::string& dir) {
+        had_ = GetEnvironmentVariableA("TEMP", saved_, sizeof saved_) != 0;
+        SetEnvironmentVariableA("TEMP", dir.c_str());
+    }
+    ~ScopedTemp() { SetEnvironmentVariableA("TEMP", had_ ? saved_ : nullptr); }
+
+private:
+    char saved_[32768] = {};
+    bool had_ = false;
+};
+
+int workFilesIn(const std::string& dir) {
+    int n = 0;
+    WIN32_FIND_DATAA data;
+    HANDLE find = FindFirstFileA((dir + "korvexDlg32_*").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) return 0;
+    do ++n;
+    while (FindNextFileA(find, &data));
+    FindClose(find);
+    return n;
+}
+
+int processesNamed(const char* name) {
+    int n = 0;
+    HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL ok = Process32First(snap, &entry); ok; ok = Process32Next(snap, &entry))
+        if (_stricmp(entry.szExeFile, name) == 0) ++n;
+    CloseHandle(snap);
+    return n;
+}
+
+struct Runner : ::testing::Test {
+    TempDir dir;
+    ScopedTemp temp{dir.path()};
+    CountingView view;
+    ControllerState state;
+    Runner() { state.view = &view; }
+    int run(const std::string& text, bool probe = false) { return CommandRunner(state).run(text.c_str(), probe); }
+    int script(const std::string& text) {
+        scriptBuffer().clear();
+        scriptBuffer().append(text);
+        state.scriptMode = 1;
+        return CommandRunner(state).run(scriptBuffer().c_str(), false);
+    }
+    void TearDown() override { EXPECT_EQ(workFilesIn(dir.path()), 0) << "every work file is deleted"; }
+};
+
+TEST_F(Runner, PlainCommandAndPercentSigns) {
+    EXPECT_EQ(run("echo hello 100%%"), 1);
+    EXPECT_EQ(view.content, "hello 100%\r\n");
+}
+
+TEST_F(Runner, ProbeResults) {
+    EXPECT_EQ(run("cd .", true), 1);
+    EXPECT_EQ(view.content, "");
+    writeFileBytes(dir.file("one.txt"), "x");
+    EXPECT_EQ(run("type \"" + dir.file("one.txt") + "\"", true), 1);
+    DeleteFileA(dir.file("one.txt").c_str());
+    EXPECT_EQ(view.content, "x") << "one character is delivered even by a probe";
+    view.content.clear();
+    EXPECT_EQ(run("echo two or more", true), 2);
+    EXPECT_EQ(view.content, "");
+}
+
+TEST_F(Runner, TwentyFiveLinesArriveInFourChunksWithoutTabs) {
+    std::string lines;
+    for (int i = 0; i < 25; ++i) lines += std::string(39, 'a') + "\t" + std::string(38, 'b') + "\r\n";
+    writeFileBytes(dir.file("lines.txt"), lines);
+    view.appends = 0;
+    EXPECT_EQ(run("type \"" + dir.file("lines.txt") + "\""), 1);
+    EXPECT_EQ(view.appends, 4);
+    EXPECT_EQ(view.content.size(), 25u * 79);
+    EXPECT_EQ(view.content.substr(0, 79), std::string(39, 'a') + std::string(38, 'b') + "\r\n");
+    DeleteFileA(dir.file("lines.txt").c_str());
+}
+
+TEST_F(Runner, JoinThreeOfSevenLines) {
+    writeFileBytes(dir.file("seven.txt"), "1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n");
+    state.joinThreeMode = 1;
+    EXPECT_EQ(run("type \"" + dir.file("seven.txt") + "\""), 1);
+    EXPECT_EQ(view.content, "1,      2,      3\r\n4,      5,      6\r\n7,      \r\n");
+    DeleteFileA(dir.file("seven.txt").c_str());
+}
+
+TEST_F(Runner, EnvironmentValueWithoutLineEnd) {
+    state.envValueMode = 1;
+    EXPECT_EQ(run("set env_olddir=C:\\Some Dir\\50%%"), 1);
+    EXPECT_EQ(state.envValue.get(), "C:\\Some Dir\\50%%");
+    EXPECT_EQ(view.content, "");
+}
+
+TEST_F(Runner, ScriptOutputCaptureAndInstanceCount) {
+    EXPECT_EQ(script("WScript.Echo \"one\"\nWScript.Echo \"two\""), 1);
+    EXPECT_EQ(view.content, "one\r\ntwo\r\n");
+    EXPECT_TRUE(scriptBuffer().empty());
+    EXPECT_EQ(state.scriptMode, 0);
+
+    state.captureMode = 1;
+    EXPECT_EQ(script("WScript.Echo \"50% done\""), 1);
+    EXPECT_EQ(state.captureText.get(), "50%% done\n");
+    state.captureMode = 0;
+
+    state.countInstancesMode = 1;
+    EXPECT_EQ(script("WScript.Echo \"Process: Korvexer.exe\"\nWScript.Echo \"Process: other.exe\""), 1);
+    EXPECT_EQ(state.ownInstanceCount, 1);
+    EXPECT_EQ(view.content, "one\r\ntwo\r\n") << "nothing of these runs reaches the report";
+}
+
+TEST_F(Runner, MissingWmiClassYieldsOnlyTheHeaderLines) {
+    EXPECT_EQ(script("On Error Resume Next\nWscript.Echo \" \"\nWscript.Echo \"NOPE:\"\nWscript.Echo \" \"\n"
+                     "Set objWMIService = GetObject(\"winmgmts:\\\\.\\root\\cimv2\")\n"
+                     "Set colItems = objWMIService.ExecQuery(\"Select * from Win32_NoSuchClass\")\n"
+                     "For Each objItem in colItems\n    Wscript.Echo \"Name: \" & objItem.Name\nNext"),
+              1);
+    EXPECT_EQ(view.content, " \r\nNOPE:\r\n \r\n");
+}
+
+TEST(RunnerPaths, BlanksAndAmpersandInTheWorkDirectory) {
+    TempDir base;
+    for (const char* name : {"with blanks here", "a & echo INJECTED"}) {
+        const std::string dir = base.file(name) + "\\";
+        ASSERT_TRUE(CreateDirectoryA(dir.c_str(), nullptr)) << name;
+        ScopedTemp temp(dir);
+        FakeView view;
+        ControllerState state;
+        state.view = &view;
+        EXPECT_EQ(CommandRunner(state).run("echo hi", false), 1) << name;
+        EXPECT_EQ(view.content, "hi\r\n") << name;
+        scriptBuffer().clear();
+        scriptBuffer().append("WScript.Echo \"from script\"");
+        state.scriptMode = 1;
+        EXPECT_EQ(CommandRunner(state).run(scriptBuffer().c_str(), false), 1) << name;
+        EXPECT_EQ(view.content, "hi\r\nfrom script\r\n") << name;
+        EXPECT_EQ(view.content.find("INJECTED"), std::string::npos);
+        EXPECT_EQ(workFilesIn(dir), 0) << name;
+        RemoveDirectoryA(dir.c_str());
+    }
+}
+
+TEST_F(Runner, HaltEndsAHungChildAndEverythingItStarted) {
+    const int before = processesNamed("cscript.exe");
+    std::thread halter([this] {
+        Sleep(800);
+        state.haltRequested = 1;
+    });
+    const DWORD start = GetTickCount();
+    EXPECT_EQ(script("Do While True\nLoop\nWScript.Echo \"too late\""), 0);
+    const DWORD took = GetTickCount() - start;
+    halter.join();
+    EXPECT_LT(took, 800u + 1000u) << "ended within a second of the halt";
+    EXPECT_EQ(view.content, "");
+    EXPECT_TRUE([&] {
+        for (int i = 0; i < 50 && processesNamed("cscript.exe") > before; ++i) Sleep(20);
+        return processesNamed("cscript.exe") <= before;
+    }()) << "no script host left running";
+}
+
+}  // namespace

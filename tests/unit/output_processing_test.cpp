@@ -1,0 +1,97 @@
+#include "runner/output_processing.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+void noConversion(std::string&) {}
+
+RunnerOutput process(const std::string& bytes, RunnerModes modes = {}, bool probe = false) {
+    return processRunnerOutput(bytes, modes, probe, noConversion);
+}
+
+std::string joined(const std::vector<std::string>& pieces) {
+    std::string out;
+    for (const auto& p : pieces) out += p;
+    return out;
+}
+
+const char* const kBanner =
+    "Microsoft (R) Windows Script Host Version 5.7\r\nCopyright (C) Microsoft Corporation. All rights reserved.\r\n";
+
+TEST(RunnerOutput, LinesOfEightyBytesArriveInChunksOfSeven) {
+    std::string bytes;
+    for (int i = 0; i < 25; ++i) bytes += std::string(78, char('a' + i)) + "\r\n";
+    const RunnerOutput out = process(bytes);
+    ASSERT_EQ(out.report.size(), 4u);
+    EXPECT_EQ(out.report[0], std::string(78, 'a') + "\n" + std::string(78, 'b') + "\n" + std::string(78, 'c') + "\n" +
+                                 std::string(78, 'd') + "\n" + std::string(78, 'e') + "\n" + std::string(78, 'f') +
+                                 "\n" + std::string(78, 'g') + "\n");
+    const size_t lines[] = {7, 7, 7, 4};
+    for (size_t i = 0; i < 4; ++i) EXPECT_EQ(out.report[i].size(), lines[i] * 79) << i;
+    EXPECT_EQ(joined(out.report).find('\r'), std::string::npos);
+}
+
+TEST(RunnerOutput, CleaningRemovesControlBytesAndKeepsPercent) {
+    const RunnerOutput out = process("a\tb\a\b\x0b\x0c c 100%\r\n");
+    EXPECT_EQ(joined(out.report), "ab c 100%\n");
+}
+
+TEST(RunnerOutput, ProbeResults) {
+    RunnerOutput none = process("", {}, true);
+    EXPECT_EQ(none.result, 1);
+    EXPECT_TRUE(none.report.empty());
+    RunnerOutput one = process("x", {}, true);
+    EXPECT_EQ(one.result, 1);
+    EXPECT_EQ(joined(one.report), "x") << "a single character is delivered";
+    RunnerOutput two = process("xy and more", {}, true);
+    EXPECT_EQ(two.result, 2);
+    EXPECT_TRUE(two.report.empty());
+}
+
+TEST(RunnerOutput, ScriptBannerIsDropped) {
+    RunnerModes script;
+    script.scriptMode = true;
+    EXPECT_EQ(joined(process(std::string(kBanner) + "\r\none\r\n", script).report), "\none\n");
+    EXPECT_TRUE(process(kBanner, script).report.empty()) << "nothing but the banner contributes nothing";
+    EXPECT_EQ(joined(process("one\r\ntwo\r\n", script).report), "one\ntwo\n") << "no banner: nothing lost";
+}
+
+TEST(RunnerOutput, JoinThreeOfSevenLines) {
+    RunnerModes join;
+    join.joinThreeMode = true;
+    const RunnerOutput out = process("1\r\n2\r\n3\r\n4\t\r\n5\r\n6\r\n7\r\n", join);
+    EXPECT_EQ(joined(out.report), "1,      2,      3\n4\t,      5,      6\n7,      \n");
+}
+
+TEST(RunnerOutput, EnvValueWithoutLineEndAndDoubledPercent) {
+    RunnerModes env;
+    env.envValueMode = true;
+    const RunnerOutput out = process("env_olddir=C:\\Temp\\100% sure\r\n", env);
+    EXPECT_TRUE(out.envValueSet);
+    EXPECT_EQ(out.envValue, "C:\\Temp\\100%% sure");
+    EXPECT_TRUE(out.report.empty());
+}
+
+TEST(RunnerOutput, CaptureDoublesPercent) {
+    RunnerModes capture;
+    capture.scriptMode = true;
+    capture.captureMode = true;
+    const RunnerOutput out = process("50% done\r\n", capture);
+    EXPECT_EQ(out.capture, "50%% done\n");
+    EXPECT_TRUE(out.report.empty());
+}
+
+TEST(RunnerOutput, OwnInstances) {
+    RunnerModes count;
+    count.scriptMode = true;
+    count.countInstancesMode = true;
+    const RunnerOutput out =
+        process("Process: Korvexer.exe\r\nProcess: notepad.exe\r\nProcess: Korvexer.exe\r\nProcess: korvex.exe\r\n", count);
+    EXPECT_EQ(out.ownInstances, 3);
+    EXPECT_TRUE(out.report.empty());
+    EXPECT_EQ(countOwnInstanceLines("Process: korvex.exe"), 1) << "19 characters";
+    EXPECT_EQ(countOwnInstanceLines("xProcess: korvex.exe Process: Korvexer.exe\n"), 2);
+}
+
+}  // namespace
