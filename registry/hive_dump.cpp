@@ -81,7 +81,7 @@ void dumpHive(MainDialog& d, HKEY root, const std::string& hiveName) {
     const std::string path = makeWorkFileName(workfile::kReport);
     d.reportPath.set(path);
     d.keysListPath.set(path + "keys");
-    if (fileCanBeRead(path)) {  // every one of the 1,000 candidates exists
+    if (workFileNameTaken(path)) {  // every one of the 1,000 candidates exists
         MessageBoxA(d.hwnd(), "Unable to create temporary file. Make sure the disk is not full or write protected.",
                     "File Creation Error!", MB_OK);
         d.setStatus(" ");

@@ -21,6 +21,14 @@ std::string formatName(const char* pattern, const std::string& directory, int nu
 
 }  // namespace
 
+bool workFileNameTaken(const std::string& path) {
+    // A name that can be opened is in use; so is one that still exists but
+    // cannot be opened (a file another process is just letting go of, whose
+    // deletion is pending): creating it would fail.
+    if (fileCanBeRead(path)) return true;
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
 bool fileCanBeRead(const std::string& path) {
     HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -42,5 +50,5 @@ std::string chooseWorkFileName(const char* pattern, const std::string& directory
 
 std::string makeWorkFileName(const char* pattern) {
     std::srand(static_cast<unsigned>(std::time(nullptr)));
-    return chooseWorkFileName(pattern, workDirectory(), [] { return std::rand(); }, fileCanBeRead);
+    return chooseWorkFileName(pattern, workDirectory(), [] { return std::rand(); }, workFileNameTaken);
 }

@@ -22,3 +22,5 @@ std::string chooseWorkFileName(const char* pattern, const std::string& directory
 std::string makeWorkFileName(const char* pattern);
 
 bool fileCanBeRead(const std::string& path);
+// Whether a candidate work-file name is already in use.
+bool workFileNameTaken(const std::string& path);

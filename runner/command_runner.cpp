@@ -94,9 +94,9 @@ int CommandRunner::run(const char* text, bool probeOnly) {
     std::srand(static_cast<unsigned>(std::time(nullptr)));
     auto random = [] { return std::rand(); };
     WorkFiles files;
-    files.output = chooseWorkFileName(workfile::kRunnerOutput, dir, random, fileCanBeRead);
-    files.batch = chooseWorkFileName(workfile::kRunnerBatch, dir, random, fileCanBeRead);
-    files.script = chooseWorkFileName(workfile::kRunnerScript, dir, random, fileCanBeRead);
+    files.output = chooseWorkFileName(workfile::kRunnerOutput, dir, random, workFileNameTaken);
+    files.batch = chooseWorkFileName(workfile::kRunnerBatch, dir, random, workFileNameTaken);
+    files.script = chooseWorkFileName(workfile::kRunnerScript, dir, random, workFileNameTaken);
 
     const bool scriptWritten = !modes.scriptMode || writeTextFile(files.script, body + "\n");
     const bool batchWritten =

@@ -149,6 +149,9 @@ TEST_F(Window, CommonEnvironmentShowsHeadingThenReportAndLeavesNoWorkFile) {
     EXPECT_EQ(view.rfind("\r\r\n" + sep + "\r\r\nOperatingSystem:\r\r\n\r\r\nOS: Windows ", 0), 0u) << view;
     EXPECT_NE(view.find("Platform type: NT "), std::string::npos) << view;
     EXPECT_NE(view.find("Windows Product id:         "), std::string::npos) << view;
+    // The operating-system WMI run follows the section (Wine reports a version from XP on: the long block).
+    EXPECT_NE(view.find("Caption: "), std::string::npos) << view;
+    EXPECT_NE(view.find("BuildNumber: "), std::string::npos) << view;
     EXPECT_NE(view.find(sep + "\r\r\r\nKorvexer.exe -> "), std::string::npos) << view;
     EXPECT_TRUE(automation::waitUntil([&] { return app.text(IDC_STATUS_LINE) == " "; }, 10000));
     EXPECT_EQ(automation::countWorkFiles(work.path()), 0);

@@ -1,0 +1,191 @@
+#include "app/controller_state.h"
+#include "collect/wmi_runs.h"
+#include "runner/command_runner.h"
+#include "runner/script_buffer.h"
+#include "runner/wmi_script.h"
+#include "support/fake_view.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using Lines = std::vector<std::string>;
+
+const std::string kSep = "Wscript.Echo \"===========================================================================\"";
+
+TEST(WmiScript, StandardBlockWithHeaderAndEveryItemForm) {
+    WmiBlock block;
+    block.title = "Baseboard:";
+    block.className = "Win32_BaseBoard";
+    WmiItem each{WmiItem::Each, "Configuration Option", "ConfigOptions", "strOption", ""};
+    WmiItem indexed{WmiItem::Indexed, "BIOS Characteristics", "BiosCharacteristics", "", ""};
+    WmiItem tabs{WmiItem::TabList, "DCB", "DCB", "", ""};
+    WmiItem arrow{WmiItem::Label, "External Clock", "ExtClock", "", ""};
+    WmiItem longLine{WmiItem::Label, "Other Identifying Information", "OtherIdentifyingInfo", "", ""};
+    block.items = {each, indexed, tabs, arrow, longLine};
+    for (const WmiItem& item : labels({"Bus Number", "[blank]"})) block.items.push_back(item);
+    const Lines expected = {
+        "On Error Resume Next",
+        "Wscript.Echo \" \"",
+        kSep,
+        "Wscript.Echo \"Baseboard:\"",
+        "Wscript.Echo \" \"",
+        "strComputer = \".\"",
+        "Set objWMIService = GetObject(\"winmgmts:\" _",
+        "    & \"{impersonationLevel=impersonate}!\\\\\" & strComputer & \"\\root\\cimv2\")",
+        "Set colItems = objWMIService.ExecQuery(\"Select * from Win32_BaseBoard\")",
+        "For Each objItem in colItems",
+        "    For Each strOption in objItem.ConfigOptions",
+        "        Wscript.Echo \"Configuration Option: \" & strOption",
+        "    Next",
+        "    For i = 0 to Ubound(objItem.BiosCharacteristics)",
+        "        Wscript.Echo \"BIOS Characteristics: \" & objItem.BiosCharacteristics(i)",
+        "    Next",
+        "    Wscript.Echo \"DCB: \"",
+        "    For Each strElement in objItem.DCB",
+        "        WScript.Echo vbTab & strElement",
+        "    Next",
+        "    Wscript.Echo \"External Clock: \" & objItem.ExtClock",
+        "    Wscript.Echo \"Other Identifying Information: \" & _",
+        "        objItem.OtherIdentifyingInfo",
+        "    Wscript.Echo \"Bus Number: \" & objItem.BusNumber",
+        "    Wscript.Echo",
+        "Next",
+    };
+    EXPECT_EQ(blockLines(block), expected);
+}
+
+TEST(WmiScript, NoHeaderOneSpaceConnectionTwoLineQueryNamedVariables) {
+    WmiBlock block;
+    block.className = "Win32_BIOS";
+    block.collection = "colBIOS";
+    block.item = "objBIOS";
+    block.loop = "For each";
+    block.twoLineQuery = true;
+    block.oneSpaceConnection = true;
+    block.items = labels({"Build Number"});
+    WmiItem dated{WmiItem::DateVariable, "Driver Date", "DriverDate", "", ""};
+    block.items.push_back(dated);
+    const Lines expected = {
+        "On Error Resume Next",
+        "strComputer = \".\"",
+        "Set objWMIService = GetObject(\"winmgmts:\" _",
+        " & \"{impersonationLevel=impersonate}!\\\\\" & strComputer & \"\\root\\cimv2\")",
+        "Set colBIOS = objWMIService.ExecQuery _",
+        "    (\"Select * from Win32_BIOS\")",
+        "For each objBIOS in colBIOS",
+        "    Wscript.Echo \"Build Number: \" & objBIOS.BuildNumber",
+        "    dtmWMIDate = objBIOS.DriverDate",
+        "    strReturn = WMIDateStringToDate(dtmWMIDate)",
+        "    Wscript.Echo \"Driver Date: \" & strReturn",
+        "Next",
+    };
+    EXPECT_EQ(blockLines(block), expected);
+}
+
+TEST(WmiScript, DateVariantsLineForLine) {
+    EXPECT_EQ(dateFunctionLines(DateVariant::A),
+              (Lines{"Function WMIDateStringToDate(dtmDate)", "WScript.Echo dtm: ",
+                     "\tWMIDateStringToDate = CDate(Mid(dtmDate, 5, 2) & \"/\" & _",
+                     "\tMid(dtmDate, 7, 2) & \"/\" & Left(dtmDate, 4) _",
+                     "\t& \" \" & Mid (dtmDate, 9, 2) & \":\" & Mid(dtmDate, 11, 2) & \":\" & Mid(dtmDate,13, 2))",
+                     "End Function"}));
+    EXPECT_EQ(dateFunctionLines(DateVariant::B),
+              (Lines{"Function WMIDateStringToDate(dtmWMIDate)", "    If Not IsNull(dtmWMIDate) Then",
+                     "    WMIDateStringToDate = CDate(Mid(dtmWMIDate, 5, 2) & \"/\" & _",
+                     "         Mid(dtmWMIDate, 7, 2) & \"/\" & Left(dtmWMIDate, 4) _",
+                     "             & \" \" & Mid (dtmWMIDate, 9, 2) & \":\" & _",
+                     "                 Mid(dtmWMIDate, 11, 2) & \":\" & Mid(dtmWMIDate,13, 2))", "    End If",
+                     "End Function"}));
+    const Lines c = dateFunctionLines(DateVariant::C);
+    ASSERT_EQ(c.size(), 8u);
+    const size_t indents[] = {8, 12, 16, 20};
+    for (size_t i = 0; i < 4; ++i) {
+        EXPECT_EQ(c[2 + i].find_first_not_of(' '), indents[i]) << c[2 + i];
+        EXPECT_EQ(c[2 + i].substr(indents[i]), dateFunctionLines(DateVariant::B)[2 + i].substr(
+                                                   dateFunctionLines(DateVariant::B)[2 + i].find_first_not_of(' ')));
+    }
+    EXPECT_EQ(dateFunctionLines(DateVariant::D),
+              (Lines{"Function WMIDateStringToDate(dtmDate)", "    WMIDateStringToDate = CDate(Mid(dtmDate, 5, 2) & \"/\" & _",
+                     "        Mid(dtmDate, 7, 2) & \"/\" & Left(dtmDate, 4) _",
+                     "            & \" \" & Mid (dtmDate, 9, 2) & \":\" & _",
+                     "                Mid(dtmDate, 11, 2) & \":\" & Mid(dtmDate, _", "                    13, 2))",
+                     "End Function"}));
+}
+
+TEST(WmiScript, SecondConnectionForm) {
+    WmiItem boot{WmiItem::Label, "BootDevice", "", "", ""};
+    const Lines expected = {
+        "Const wbemFlagReturnImmediately = &h10",
+        "Const wbemFlagForwardOnly = &h20",
+        "arrComputers = Array(\".\")",
+        "For Each strComputer In arrComputers",
+        "   Set objWMIService = GetObject(\"winmgmts:\\\\\" & strComputer & \"\\root\\CIMV2\")",
+        "   Set colItems = objWMIService.ExecQuery(\"SELECT * FROM Win32_OperatingSystem\", \"WQL\", _",
+        "                 wbemFlagReturnImmediately + wbemFlagForwardOnly)",
+        "   For Each objItem In colItems",
+        "      WScript.Echo \"BootDevice: \" & objItem.BootDevice",
+        "   Next",
+        "Next",
+    };
+    EXPECT_EQ(secondConnectionLines("Win32_OperatingSystem", {boot}), expected);
+}
+
+TEST(WmiScript, OperatingSystemRunBothForms) {
+    const Lines shortRun = operatingSystemRunLines(false);
+    EXPECT_NE(std::find(shortRun.begin(), shortRun.end(), "For Each objOS in colOSes"), shortRun.end());
+    EXPECT_NE(std::find(shortRun.begin(), shortRun.end(), "    Wscript.Echo \"Caption: \" & objOS.Caption 'Name"),
+              shortRun.end());
+    EXPECT_EQ(shortRun[shortRun.size() - 2],
+              "    Wscript.Echo \"Service Pack: \" & objOS.ServicePackMajorVersion & \".\" & "
+              "objOS.ServicePackMinorVersion");
+    const Lines longRun = operatingSystemRunLines(true);
+    EXPECT_NE(std::find(longRun.begin(), longRun.end(),
+                        "      WScript.Echo \"InstallDate: \" & WMIDateStringToDate(objItem.InstallDate)"),
+              longRun.end());
+    EXPECT_EQ(longRun.back(), "End Function");
+}
+
+TEST(ScriptBuffer, NeverOverflows) {
+    ScriptBuffer buffer;
+    const std::string line(1000, 'x');
+    int appended = 0;
+    while (buffer.appendLine(line)) ++appended;
+    EXPECT_EQ(appended, 32);
+    EXPECT_LT(buffer.size(), ScriptBuffer::kBytes);
+    EXPECT_TRUE(buffer.appendLine(std::string(ScriptBuffer::kBytes - buffer.size() - 2, 'y')));
+    EXPECT_EQ(buffer.size(), ScriptBuffer::kBytes - 1);
+    EXPECT_FALSE(buffer.appendLine(""));
+    EXPECT_FALSE(buffer.append("z"));
+}
+
+TEST(WmiScript, BlockForAMissingClassYieldsOnlyItsHeader) {
+    WmiBlock block;
+    block.title = "NOPE:";
+    block.className = "Win32_NoSuchClassAnywhere";
+    block.items = labels({"Name", "[blank]"});
+    ScriptBuffer& script = scriptBuffer();
+    script.clear();
+    ASSERT_TRUE(appendLines(script, blockLines(block)));
+    FakeView view;
+    ControllerState state;
+    state.view = &view;
+    state.scriptMode = 1;
+    EXPECT_EQ(CommandRunner(state).run(script.c_str(), false), 1);
+    EXPECT_EQ(view.content, " \r\n===========================================================================\r\nNOPE:\r\n \r\n");
+}
+
+TEST(WmiScript, OperatingSystemRunProducesItsLines) {
+    ScriptBuffer& script = scriptBuffer();
+    script.clear();
+    ASSERT_TRUE(appendLines(script, operatingSystemRunLines(true)));
+    FakeView view;
+    ControllerState state;
+    state.view = &view;
+    state.scriptMode = 1;
+    EXPECT_EQ(CommandRunner(state).run(script.c_str(), false), 1);
+    EXPECT_NE(view.content.find("Caption: "), std::string::npos) << view.content;
+    EXPECT_NE(view.content.find("BuildNumber: "), std::string::npos) << view.content;
+}
+
+}  // namespace
