@@ -5,11 +5,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 # shellcheck source=setup.sh
 . "$here/setup.sh"
 
-korvexer_install
-flavour=$(korvexer_flavour)
-korvexer_build win32
-[ "$flavour" = win32 ] || korvexer_build "$flavour"
-dir=$(korvexer_build_dir "$flavour")
+korvexer_prepare
 
 export KORVEXER_WINEARCH=$flavour
 virtual=0

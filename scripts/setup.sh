@@ -49,3 +49,13 @@ korvexer_build() {
     grep -vE '^\[[0-9]+/[0-9]+\]' "$dir/build.log" | grep -v '^ninja: no work to do' || true
     return $status
 }
+
+# Installs, builds the 32-bit program and, where it cannot run here, the
+# 64-bit build too; sets `flavour` and `dir` (the build that runs).
+korvexer_prepare() {
+    korvexer_install
+    flavour=$(korvexer_flavour)
+    korvexer_build win32
+    [ "$flavour" = win32 ] || korvexer_build "$flavour"
+    dir=$(korvexer_build_dir "$flavour")
+}
