@@ -4,10 +4,7 @@
 #include <windows.h>
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
-    // The framework's settings location; the program itself stores nothing there.
-    const char* const settingsKey = "Local AppWizard-Generated Applications";
-    (void)settingsKey;
-
+    // The program keeps no settings, so there is no settings key to name.
     // Never destroyed: a worker still running when the dialog ends may touch
     // it until the process is gone.
     auto* dialog = new MainDialog();

@@ -117,7 +117,7 @@ bool MainDialog::onMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& 
         result = TRUE;
         return true;
     case WM_COMMAND:
-        if (HIWORD(wParam) == BN_CLICKED || HIWORD(wParam) == 0 || HIWORD(wParam) == 1) {
+        if (HIWORD(wParam) == BN_CLICKED || HIWORD(wParam) == 1) {  // a button, or an accelerator
             const int id = LOWORD(wParam);
             if (id == IDCANCEL) return false;  // the framework's cancel path
             onCommand(id);

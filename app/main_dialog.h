@@ -56,7 +56,6 @@ protected:
     BOOL onInitDialog() override;
     bool onMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
     bool preTranslateMessage(MSG& msg) override;
-    void onOK() override { showSearchBar(); }
     void onCancel() override;
 
 private:

@@ -8,11 +8,8 @@
 #include "registry/registry_dumper.h"
 #include "report/app_paths.h"
 #include "report/work_file.h"
-#include "resources/resource.h"
 #include "status_progress.h"
 
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <new>
 #include <vector>
@@ -42,7 +39,7 @@ const HiveEntry kHives[5] = {{HKEY_CLASSES_ROOT, "HKEY_CLASSES_ROOT"},
                              {HKEY_USERS, "HKEY_USERS"},
                              {HKEY_CURRENT_CONFIG, "HKEY_CURRENT_CONFIG"}};
 
-// Reads a whole file; nullopt when it cannot be opened.
+// Reads a whole file; null when it cannot be opened (or memory is short).
 std::unique_ptr<std::string> readWholeFile(const std::string& path) {
     HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);

@@ -5,7 +5,6 @@
 #include "app/main_dialog.h"
 #include "collect/windows_version.h"
 #include "registry_read.h"
-#include "report/work_directory.h"
 #include "report/work_file.h"
 #include "value_format.h"
 
