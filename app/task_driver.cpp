@@ -39,28 +39,6 @@ const HiveEntry kHives[5] = {{HKEY_CLASSES_ROOT, "HKEY_CLASSES_ROOT"},
                              {HKEY_USERS, "HKEY_USERS"},
                              {HKEY_CURRENT_CONFIG, "HKEY_CURRENT_CONFIG"}};
 
-// Reads a whole file; null when it cannot be opened (or memory is short).
-std::unique_ptr<std::string> readWholeFile(const std::string& path) {
-    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                           nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return nullptr;
-    auto out = std::make_unique<std::string>();
-    LARGE_INTEGER size{};
-    if (GetFileSizeEx(h, &size) && size.QuadPart > 0 && size.QuadPart < 0x40000000) {
-        try {
-            out->resize(static_cast<size_t>(size.QuadPart));
-        } catch (const std::bad_alloc&) {
-            CloseHandle(h);
-            return nullptr;
-        }
-        DWORD got = 0;
-        if (!ReadFile(h, out->data(), static_cast<DWORD>(out->size()), &got, nullptr)) got = 0;
-        out->resize(got);
-    }
-    CloseHandle(h);
-    return out;
-}
-
 DWORD WINAPI collectorWorker(void* parameter) {
     auto* block = static_cast<CollectorBlock*>(parameter);
     MainDialog& d = *block->dialog;
@@ -87,8 +65,8 @@ DWORD WINAPI collectorWorker(void* parameter) {
             d.setStatus("");
             return 0;
         }
-        auto contents = readWholeFile(path);
-        if (!contents) {
+        auto contents = std::make_unique<std::string>();
+        if (!readWholeFile(path, *contents)) {
             MessageBoxA(d.hwnd(), kNoMemory, kNoMemoryTitle, MB_OK);
             d.setStatus(" ");
             d.reportView().setText("");
@@ -226,8 +204,8 @@ void MainDialog::loadHiveResult() {
     loadWaitTicks = 0;
     reportFile.close();
     const std::string path = reportPath.get();
-    auto contents = readWholeFile(path);
-    if (!contents) {
+    auto contents = std::make_unique<std::string>();
+    if (!readWholeFile(path, *contents)) {
         const std::string title = path;
         MessageBoxA(hwnd(), "Error- > Can not read work file\n\nUnable to show result!!", title.c_str(), MB_OK);
         finishHiveLoad();

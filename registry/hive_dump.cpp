@@ -52,6 +52,15 @@ void deleteDumpFiles(MainDialog& d) {
     DeleteFileA(d.keysListPath.get().c_str());
 }
 
+// A dump that ends without a result: flags down, both files gone.
+void abandonDump(MainDialog& d) {
+    clearDumpFlags(d);
+    d.topLevelCount = 0;
+    d.keysVisited = 0;
+    deleteDumpFiles(d);
+    d.haltRequested = 0;
+}
+
 void pause(bool newer) {
     if (!newer) Sleep(2000);
 }
@@ -64,11 +73,8 @@ void namePass(MainDialog& d, HKEY root) {
     d.topLevelSeen = 0;
     d.topLevelNames.clear();
     d.topLevelPending.clear();
-    HKEY opened = nullptr;
-    if (RegOpenKeyExA(root, "", 0, KEY_READ, &opened) == ERROR_SUCCESS) {
-        RegKey key(opened);
-        RegistryDumper(d).walk(root, key.get(), "", "");
-    }
+    RegKey key;
+    if (key.open(root, "", KEY_READ)) RegistryDumper(d).walk(root, key.get(), "", "");
 }
 
 void dumpHive(MainDialog& d, HKEY root, const std::string& hiveName) {
@@ -101,11 +107,7 @@ void dumpHive(MainDialog& d, HKEY root, const std::string& hiveName) {
                 d.topLevelNames.reserve(static_cast<size_t>(d.topLevelSeen) + 10);
                 d.topLevelPending.reserve(static_cast<size_t>(d.topLevelSeen) + 10);
             } catch (const std::bad_alloc&) {
-                clearDumpFlags(d);
-                d.topLevelCount = 0;
-                d.keysVisited = 0;
-                deleteDumpFiles(d);
-                d.haltRequested = 0;
+                abandonDump(d);
                 MessageBoxA(d.hwnd(), "There is not enough memory to complete the operation", kNoMemoryTitle, MB_OK);
                 return;
             }
@@ -159,11 +161,7 @@ void dumpHive(MainDialog& d, HKEY root, const std::string& hiveName) {
     d.setStatus(" ");
 
     if (d.haltRequested) {
-        clearDumpFlags(d);
-        d.topLevelCount = 0;
-        d.keysVisited = 0;
-        deleteDumpFiles(d);
-        d.haltRequested = 0;
+        abandonDump(d);
         d.resultReady = 0;
         return;
     }

@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <new>
 #include <ctime>
 
 namespace {
@@ -35,6 +36,24 @@ bool fileCanBeRead(const std::string& path) {
     if (h == INVALID_HANDLE_VALUE) return false;
     CloseHandle(h);
     return true;
+}
+
+bool readWholeFile(const std::string& path, std::string& out) {
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                           nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    out.clear();
+    bool ok = true;
+    try {
+        char buffer[65536];
+        DWORD got = 0;
+        while (ReadFile(h, buffer, sizeof buffer, &got, nullptr) && got > 0) out.append(buffer, got);
+    } catch (const std::bad_alloc&) {
+        out = std::string();
+        ok = false;
+    }
+    CloseHandle(h);
+    return ok;
 }
 
 std::string chooseWorkFileName(const char* pattern, const std::string& directory,

@@ -22,5 +22,9 @@ std::string chooseWorkFileName(const char* pattern, const std::string& directory
 std::string makeWorkFileName(const char* pattern);
 
 bool fileCanBeRead(const std::string& path);
+// Reads a whole work file (shared with a writer that may still hold it);
+// false when it cannot be opened or memory is short.
+bool readWholeFile(const std::string& path, std::string& out);
+
 // Whether a candidate work-file name is already in use.
 bool workFileNameTaken(const std::string& path);

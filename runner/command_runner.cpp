@@ -49,17 +49,6 @@ bool writeTextFile(const std::string& path, const std::string& text) {
            written == bytes.size();
 }
 
-bool readWhole(const std::string& path, std::string& out) {
-    Handle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                            FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return false;
-    out.clear();
-    char buffer[65536];
-    DWORD got = 0;
-    while (ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr) && got > 0) out.append(buffer, got);
-    return true;
-}
-
 struct WorkFiles {
     std::string output, batch, script;
     ~WorkFiles() {
@@ -166,7 +155,7 @@ int CommandRunner::run(const char* text, bool probeOnly) {
     }
 
     std::string output;
-    if (!readWhole(files.output, output)) return 0;
+    if (!readWholeFile(files.output, output)) return 0;
     const RunnerOutput result = processRunnerOutput(output, modes, probeOnly, oemToAnsiInPlace);
     for (const std::string& piece : result.report) reportPrintf(s_, "%s", piece.c_str());
     if (!result.capture.empty()) s_.captureText.set(s_.captureText.get() + result.capture);

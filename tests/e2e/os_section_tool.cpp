@@ -2,27 +2,12 @@
 // tests that run it under Wine's emulation of other Windows versions.
 #include "collect/os_section.h"
 #include "report/report_writer.h"
+#include "support/fake_view.h"
 
 #include <cstdio>
 
-namespace {
-
-class MemoryView : public ReportView {
-public:
-    std::string content;
-    std::string text() const override { return content; }
-    void setText(std::string_view t) override { content = t; }
-    size_t append(std::string_view t) override {
-        content += t;
-        return content.size();
-    }
-    void insertAtEnd(std::string_view t) override { content += t; }
-};
-
-}  // namespace
-
 int main() {
-    MemoryView view;
+    FakeView view;
     ReportState state;
     state.view = &view;
     const bool newer = writeOperatingSystemSection(state, [] { return true; });
