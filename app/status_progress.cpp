@@ -26,7 +26,7 @@ std::string walkerFrame(int step, bool plainFamily, const std::string& progressT
 }
 
 std::optional<std::string> ProgressAnimator::next(int second, bool animate, int first, int last, int total) {
-    std::lock_guard<std::mutex> lock(mutex_);
+    ScopedLock lock(guard_);
     if (!started_) {
         started_ = true;
         lastSecond_ = second;
@@ -40,7 +40,7 @@ std::optional<std::string> ProgressAnimator::next(int second, bool animate, int 
 }
 
 bool WalkerAnimator::newSecond(int second) {
-    std::lock_guard<std::mutex> lock(mutex_);
+    ScopedLock lock(guard_);
     if (started_ && second == lastSecond_) return false;
     started_ = true;
     lastSecond_ = second;
@@ -48,7 +48,7 @@ bool WalkerAnimator::newSecond(int second) {
 }
 
 std::optional<std::string> WalkerAnimator::next(bool plainFamily, const std::string& progressText) {
-    std::lock_guard<std::mutex> lock(mutex_);
+    ScopedLock lock(guard_);
     std::string frame = walkerFrame(step_, plainFamily, progressText);
     step_ = step_ >= 11 ? 0 : step_ + 1;
     if (progressText.size() <= 1) return std::nullopt;

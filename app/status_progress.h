@@ -2,7 +2,8 @@
 // progress indicator and the registry walker's own frames.
 #pragma once
 
-#include <mutex>
+#include "report/critical_section.h"
+
 #include <optional>
 #include <string>
 
@@ -23,7 +24,7 @@ public:
     std::optional<std::string> next(int second, bool animate, int first, int last, int total);
 
 private:
-    std::mutex mutex_;
+    CriticalSection guard_;
     bool started_ = false;
     int lastSecond_ = 0;
     int dotsStep_ = 0;
@@ -38,7 +39,7 @@ public:
     bool newSecond(int second);
 
 private:
-    std::mutex mutex_;
+    CriticalSection guard_;
     int step_ = 0;
     bool started_ = false;
     int lastSecond_ = 0;

@@ -1,5 +1,7 @@
-# Cross toolchain: 32-bit Windows through mingw-w64 (posix thread model, needed
-# for std::thread and GoogleTest), executables run under Wine by ctest.
+# Cross toolchain: 32-bit Windows through mingw-w64, executables run under Wine
+# by ctest. Test programs use the posix thread model (GoogleTest needs it);
+# the product is built in a sub-build with the win32 model (mingw-i686-win32.cmake),
+# whose runtime imports nothing that Windows 95 lacks.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR i686)
 
@@ -12,4 +14,5 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 
+set(KORVEXER_PRODUCT_TOOLCHAIN ${CMAKE_CURRENT_LIST_DIR}/mingw-i686-win32.cmake)
 set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine-run.sh;win32)

@@ -1,8 +1,9 @@
 #include "windows_version.h"
 
+#include "report/critical_section.h"
+
 #include <cstdio>
 #include <cstring>
-#include <mutex>
 
 namespace {
 
@@ -216,7 +217,7 @@ bool hotfixQ246009Present() {
 namespace {
 
 struct ProcessVersion {
-    std::mutex mutex;
+    CriticalSection guard;
     OSVERSIONINFOEXA record{};
     int versionCode = 0;
     std::string servicePackLine;
@@ -247,7 +248,7 @@ bool identifyWindowsVersion() {
     else result.ok = false;
 
     ProcessVersion& v = processVersion();
-    std::lock_guard<std::mutex> lock(v.mutex);
+    ScopedLock lock(v.guard);
     v.record = in.record;
     v.versionCode = result.versionCode;
     v.servicePackLine = result.servicePackLine;
@@ -257,19 +258,19 @@ bool identifyWindowsVersion() {
 bool describeWindowsVersion(std::string& out) {
     identifyWindowsVersion();
     ProcessVersion& v = processVersion();
-    std::lock_guard<std::mutex> lock(v.mutex);
+    ScopedLock lock(v.guard);
     out = editionLine(v.versionCode);
     return newerWindowsFor(v.versionCode);
 }
 
 void copyServicePackLine(std::string& out) {
     ProcessVersion& v = processVersion();
-    std::lock_guard<std::mutex> lock(v.mutex);
+    ScopedLock lock(v.guard);
     out = v.servicePackLine;
 }
 
 OSVERSIONINFOEXA versionRecord() {
     ProcessVersion& v = processVersion();
-    std::lock_guard<std::mutex> lock(v.mutex);
+    ScopedLock lock(v.guard);
     return v.record;
 }

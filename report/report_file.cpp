@@ -11,12 +11,12 @@ void ReportFile::closeLocked() {
 }
 
 void ReportFile::close() {
-    std::lock_guard<std::mutex> lock(mutex_);
+    ScopedLock lock(guard_);
     closeLocked();
 }
 
 bool ReportFile::append(const std::string& path, std::string_view bytes) {
-    std::lock_guard<std::mutex> lock(mutex_);
+    ScopedLock lock(guard_);
     if (handle_ == nullptr || path_ != path) {
         closeLocked();
         HANDLE h = CreateFileA(path.c_str(), FILE_APPEND_DATA | SYNCHRONIZE,

@@ -4,7 +4,8 @@
 // from elsewhere always covers everything written so far.
 #pragma once
 
-#include <mutex>
+#include "critical_section.h"
+
 #include <string>
 #include <string_view>
 
@@ -23,7 +24,7 @@ public:
 private:
     void closeLocked();
 
-    std::mutex mutex_;
+    CriticalSection guard_;
     void* handle_ = nullptr;
     std::string path_;
 };

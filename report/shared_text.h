@@ -2,7 +2,8 @@
 // like): copies in and out under a lock, never a reference.
 #pragma once
 
-#include <mutex>
+#include "critical_section.h"
+
 #include <string>
 
 class SharedText {
@@ -12,20 +13,20 @@ public:
     SharedText& operator=(const SharedText&) = delete;
 
     std::string get() const {
-        std::lock_guard<std::mutex> lock(mutex_);
+        ScopedLock lock(guard_);
         return value_;
     }
     void set(std::string value) {
-        std::lock_guard<std::mutex> lock(mutex_);
+        ScopedLock lock(guard_);
         value_ = std::move(value);
     }
     void clear() { set({}); }
     bool empty() const {
-        std::lock_guard<std::mutex> lock(mutex_);
+        ScopedLock lock(guard_);
         return value_.empty();
     }
 
 private:
-    mutable std::mutex mutex_;
+    mutable CriticalSection guard_;
     std::string value_;
 };

@@ -3,6 +3,11 @@
 # A private prefix, a display (a private Xvfb when none is given), and a
 # session booted once with every standard descriptor detached so helper
 # processes never hold ctest's pipes.
+#
+# The program writes into a file, not into ctest's pipe: whatever it starts
+# inherits that file (Wine starts dllhost.exe for the first WMI query of a
+# session, and it lives on), so nothing that outlives the program can keep
+# ctest waiting. The file is copied to our output once the program has ended.
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
 export KORVEXER_WINEARCH=${1:-win32}
@@ -10,4 +15,9 @@ shift
 # shellcheck source=wine-env.sh
 . "$here/wine-env.sh"
 korvexer_wine_session || exit 125
-timeout -k 5 "${KORVEXER_TEST_TIMEOUT:-240}" "$KORVEXER_WINE" "$@" </dev/null
+log=$(mktemp "${TMPDIR:-/tmp}/korvexer-run.XXXXXX")
+timeout -k 5 "${KORVEXER_TEST_TIMEOUT:-240}" "$KORVEXER_WINE" "$@" </dev/null >"$log" 2>&1
+status=$?
+cat "$log"
+rm -f "$log"
+exit $status
