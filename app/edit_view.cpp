@@ -1,5 +1,6 @@
 #include "edit_view.h"
 
+#include <algorithm>
 #include <string>
 
 namespace {
@@ -20,26 +21,155 @@ void setWindowText(HWND hwnd, std::string_view text) {
     SendMessageA(hwnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(z.c_str()));
 }
 
-}  // namespace
+// Asks the control's own thread to take the gathered text.
+UINT flushMessage() {
+    static const UINT message = RegisterWindowMessageA("Korvexer.ReportView.Flush");
+    return message;
+}
 
-std::string EditReportView::text() const { return windowText(edit_); }
+// Messages that read the text or positions in it: the gathered text goes in first.
+bool readsText(UINT message) {
+    switch (message) {
+    case WM_GETTEXT:
+    case WM_GETTEXTLENGTH:
+    case EM_GETSEL:
+    case EM_GETLINE:
+    case EM_GETLINECOUNT:
+    case EM_LINEINDEX:
+    case EM_LINELENGTH:
+    case EM_LINEFROMCHAR:
+    case EM_GETHANDLE:
+        return true;
+    default:
+        return false;
+    }
+}
 
-void EditReportView::setText(std::string_view text) { setWindowText(edit_, text); }
+} // namespace
+
+EditReportView::~EditReportView() {
+    if (edit_ != nullptr && original_ != nullptr && IsWindow(edit_)) {
+        SetWindowLongPtrA(edit_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original_));
+        SetWindowLongPtrA(edit_, GWLP_USERDATA, 0);
+    }
+}
+
+void EditReportView::attach(HWND edit) {
+    edit_ = edit;
+    if (edit_ == nullptr) return;
+    // The default limit (32,767 characters) stops insertions, not WM_SETTEXT:
+    // appended reports would be cut there.
+    SendMessageA(edit_, EM_SETLIMITTEXT, 0x7FFFFFFE, 0);
+    SetWindowLongPtrA(edit_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    original_ = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(edit_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&EditReportView::controlProc)));
+    shownLength_ = static_cast<size_t>(std::max<LRESULT>(0, SendMessageA(edit_, WM_GETTEXTLENGTH, 0, 0)));
+}
+
+LRESULT CALLBACK EditReportView::controlProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* self = reinterpret_cast<EditReportView*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    if (self == nullptr || self->original_ == nullptr) return DefWindowProcA(hwnd, message, wParam, lParam);
+    if (message == flushMessage()) {
+        self->flushHere();
+        return 0;
+    }
+    if (readsText(message)) self->flushHere();
+    return CallWindowProcA(self->original_, hwnd, message, wParam, lParam);
+}
+
+LRESULT EditReportView::callControl(UINT message, WPARAM wParam, LPARAM lParam) const {
+    return CallWindowProcA(original_, edit_, message, wParam, lParam);
+}
+
+void EditReportView::flushHere() {
+    std::string text;
+    bool scroll = false;
+    {
+        ScopedLock lock(guard_);
+        text.swap(pending_);
+        scroll = scrollCaretPending_;
+        scrollCaretPending_ = false;
+    }
+    if (text.empty()) return;
+    // Put the caret at the end and replace the empty selection there; then
+    // give back what the user was looking at, unless the text asked for the
+    // caret to be shown.
+    DWORD selStart = 0, selEnd = 0;
+    callControl(EM_GETSEL, reinterpret_cast<WPARAM>(&selStart), reinterpret_cast<LPARAM>(&selEnd));
+    const LRESULT firstLine = callControl(EM_GETFIRSTVISIBLELINE, 0, 0);
+    const LRESULT end = callControl(WM_GETTEXTLENGTH, 0, 0);
+    callControl(EM_SETSEL, static_cast<WPARAM>(end), end);
+    callControl(EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text.c_str()));
+    if (scroll) {
+        callControl(EM_SCROLLCARET, 0, 0);
+    } else {
+        callControl(EM_SETSEL, selStart, static_cast<LPARAM>(selEnd));
+        const LRESULT nowFirst = callControl(EM_GETFIRSTVISIBLELINE, 0, 0);
+        if (nowFirst != firstLine) callControl(EM_LINESCROLL, 0, firstLine - nowFirst);
+    }
+    const LRESULT length = callControl(WM_GETTEXTLENGTH, 0, 0);
+    ScopedLock lock(guard_);
+    shownLength_ = length < 0 ? 0 : static_cast<size_t>(length);
+}
+
+size_t EditReportView::queue(std::string_view text, bool scrollCaret) {
+    bool due = false;
+    size_t total = 0;
+    {
+        ScopedLock lock(guard_);
+        const DWORD now = GetTickCount();
+        if (pending_.empty()) pendingSince_ = now;
+        pending_.append(text);
+        scrollCaretPending_ = scrollCaretPending_ || scrollCaret;
+        total = shownLength_ + pending_.size();
+        due = now - pendingSince_ >= kFlushMillis || pending_.size() >= kFlushBytes;
+    }
+    if (due) flush();
+    return total;
+}
+
+void EditReportView::flush() {
+    if (edit_ == nullptr) return;
+    {
+        ScopedLock lock(guard_);
+        if (pending_.empty()) return;
+    }
+    // Sent, not called: the control is only ever changed on its own thread,
+    // and a worker waits here as it waited for a whole-text update.
+    SendMessageA(edit_, flushMessage(), 0, 0);
+}
+
+void EditReportView::flushIfDue() {
+    bool due = false;
+    {
+        ScopedLock lock(guard_);
+        due = !pending_.empty() && GetTickCount() - pendingSince_ >= kFlushMillis;
+    }
+    if (due) flush();
+}
+
+std::string EditReportView::text() const {
+    return windowText(edit_);
+}
+
+void EditReportView::setText(std::string_view text) {
+    {
+        ScopedLock lock(guard_);
+        pending_.clear();
+        scrollCaretPending_ = false;
+        shownLength_ = text.size();
+    }
+    setWindowText(edit_, text);
+}
 
 size_t EditReportView::append(std::string_view text) {
-    std::string whole = windowText(edit_);
-    whole.append(text);
-    setWindowText(edit_, whole);
-    return whole.size();
+    if (edit_ == nullptr) return 0;
+    return queue(text, false);
 }
 
 void EditReportView::insertAtEnd(std::string_view text) {
     if (edit_ == nullptr) return;
-    const DWORD end = static_cast<DWORD>(length());
-    select(end, end);
-    const std::string z(text);
-    SendMessageA(edit_, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(z.c_str()));
-    scrollCaret();
+    queue(text, true);
 }
 
 size_t EditReportView::length() const {
@@ -55,14 +185,18 @@ void EditReportView::selection(DWORD& start, DWORD& end) const {
 }
 
 void EditReportView::select(DWORD start, DWORD end) {
-    if (edit_ != nullptr) SendMessageA(edit_, EM_SETSEL, start, end);
+    if (edit_ == nullptr) return;
+    flush();
+    SendMessageA(edit_, EM_SETSEL, start, end);
 }
 
 void EditReportView::scrollCaret() {
     if (edit_ != nullptr) SendMessageA(edit_, EM_SCROLLCARET, 0, 0);
 }
 
-void StatusLine::setStatus(std::string_view text) { setWindowText(label_, text); }
+void StatusLine::setStatus(std::string_view text) {
+    setWindowText(label_, text);
+}
 
 void StatusLine::repaint() {
     if (label_ != nullptr) {
@@ -71,4 +205,6 @@ void StatusLine::repaint() {
     }
 }
 
-std::string StatusLine::text() const { return windowText(label_); }
+std::string StatusLine::text() const {
+    return windowText(label_);
+}

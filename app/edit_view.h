@@ -1,36 +1,70 @@
 // The report view and the status line as the dialog's controls.
 #pragma once
 
+#include "report/critical_section.h"
 #include "report/report_view.h"
 
 #include <windows.h>
 
+#include <string>
+
+// The report view. Appends are gathered and handed to the edit control in
+// bursts: under Wine every insertion into a visible edit control costs a
+// repaint of some milliseconds, whatever its size, so a report appended in
+// thousands of pieces would take minutes. The control gets the gathered text
+// once the oldest gathered piece has waited kFlushMillis, and before anybody
+// (this program or another) reads its text, so what a reader sees is always
+// byte for byte the text of every append so far.
 class EditReportView : public ReportView {
-public:
-    void attach(HWND edit) { edit_ = edit; }
+  public:
+    static constexpr DWORD kFlushMillis = 300;
+    static constexpr size_t kFlushBytes = 256 * 1024;
+
+    EditReportView() = default;
+    ~EditReportView() override;
+    EditReportView(const EditReportView&) = delete;
+    EditReportView& operator=(const EditReportView&) = delete;
+
+    void attach(HWND edit);
     HWND handle() const { return edit_; }
 
     std::string text() const override;
     void setText(std::string_view text) override;
     size_t append(std::string_view text) override;
     void insertAtEnd(std::string_view text) override;
+    // Hands gathered text to the control now.
+    void flush();
+    // The same once the oldest gathered piece has waited kFlushMillis (the window's timer calls it).
+    void flushIfDue();
 
     size_t length() const;
     void selection(DWORD& start, DWORD& end) const;
     void select(DWORD start, DWORD end);
     void scrollCaret();
 
-private:
+  private:
+    static LRESULT CALLBACK controlProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    // Runs on the window's thread, inside the control's own procedure.
+    void flushHere();
+    size_t queue(std::string_view text, bool scrollCaret);
+    LRESULT callControl(UINT message, WPARAM wParam, LPARAM lParam) const;
+
     HWND edit_ = nullptr;
+    WNDPROC original_ = nullptr;
+    mutable CriticalSection guard_;
+    std::string pending_;
+    DWORD pendingSince_ = 0;
+    bool scrollCaretPending_ = false;
+    size_t shownLength_ = 0;
 };
 
 class StatusLine : public StatusDisplay {
-public:
+  public:
     void attach(HWND label) { label_ = label; }
     void setStatus(std::string_view text) override;
     void repaint() override;
     std::string text() const;
 
-private:
+  private:
     HWND label_ = nullptr;
 };

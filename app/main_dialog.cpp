@@ -45,8 +45,6 @@ BOOL MainDialog::onInitDialog() {
     ShowWindow(item(IDC_SEARCH), SW_HIDE);
     ShowWindow(item(IDC_SEARCH_FIELD), SW_HIDE);
     SendMessageA(item(IDC_REPORT_VIEW), EM_SETREADONLY, TRUE, 0);
-    // Reports run to megabytes; the edit control's default limit would cut them.
-    SendMessageA(item(IDC_REPORT_VIEW), EM_SETLIMITTEXT, 0x7FFFFFFE, 0);
     setStatus(" ");
     recordGeometry();
     resetState();

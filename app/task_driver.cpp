@@ -98,6 +98,9 @@ DWORD WINAPI collectorWorker(void* parameter) {
 }  // namespace
 
 void MainDialog::tick() {
+    // Appended text waits at most a little longer than its gathering time,
+    // also when nobody appends after it.
+    view_.flushIfDue();
     dropSearchCopyIfForgotten();
     if (relayoutOnTick) {
         relayoutOnTick = 0;

@@ -6,7 +6,7 @@
 #include <windows.h>
 
 class CriticalSection {
-public:
+  public:
     CriticalSection() { InitializeCriticalSection(&section_); }
     ~CriticalSection() { DeleteCriticalSection(&section_); }
     CriticalSection(const CriticalSection&) = delete;
@@ -15,18 +15,18 @@ public:
     void lock() { EnterCriticalSection(&section_); }
     void unlock() { LeaveCriticalSection(&section_); }
 
-private:
+  private:
     CRITICAL_SECTION section_;
 };
 
 // Holds a CriticalSection for the lifetime of a scope.
 class ScopedLock {
-public:
+  public:
     explicit ScopedLock(CriticalSection& section) : section_(section) { section_.lock(); }
     ~ScopedLock() { section_.unlock(); }
     ScopedLock(const ScopedLock&) = delete;
     ScopedLock& operator=(const ScopedLock&) = delete;
 
-private:
+  private:
     CriticalSection& section_;
 };

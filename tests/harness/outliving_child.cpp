@@ -36,7 +36,7 @@ int stopChild() {
     return 0;
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv) {
     if (argc > 1 && std::strcmp(argv[1], "child") == 0) return runChild();
@@ -50,7 +50,8 @@ int main(int argc, char** argv) {
     // command starts without thinking about it.
     for (DWORD which : {STD_OUTPUT_HANDLE, STD_ERROR_HANDLE}) {
         HANDLE h = GetStdHandle(which);
-        if (h != nullptr && h != INVALID_HANDLE_VALUE) SetHandleInformation(h, HANDLE_FLAG_INHERIT, HANDLE_FLAG_INHERIT);
+        if (h != nullptr && h != INVALID_HANDLE_VALUE)
+            SetHandleInformation(h, HANDLE_FLAG_INHERIT, HANDLE_FLAG_INHERIT);
     }
     STARTUPINFOA si{};
     si.cb = sizeof si;
@@ -65,7 +66,8 @@ int main(int argc, char** argv) {
     }
     // The child must be running (and holding our output) before we end.
     const bool alive = WaitForSingleObject(pi.hProcess, 500) == WAIT_TIMEOUT;
-    std::printf("child %lu started, %s\n", pi.dwProcessId, alive ? "holds our output and lives on" : "ended early");
+    std::printf("child %lu started, %s\n", pi.dwProcessId,
+                alive ? "holds our output and lives on" : "ended early");
     std::fflush(stdout);
     CloseHandle(pi.hThread);
     CloseHandle(pi.hProcess);
