@@ -4,6 +4,22 @@
 
 #include <windows.h>
 
+namespace {
+
+// The script host opens with two banner lines (product and copyright); its
+// first versions call themselves "Scripting Host". Some hosts print none
+// (Wine's, or one run with //nologo): then nothing is dropped, so the
+// script's own first lines are kept.
+bool startsWithScriptHostBanner(std::string_view output) {
+    static const std::string_view kBanners[] = {"Microsoft (R) Windows Script Host",
+                                                "Microsoft (R) Windows Scripting Host"};
+    for (std::string_view banner : kBanners)
+        if (output.substr(0, banner.size()) == banner) return true;
+    return false;
+}
+
+} // namespace
+
 std::string removeControlBytes(std::string_view chunk) {
     std::string out;
     out.reserve(chunk.size());
@@ -39,10 +55,7 @@ RunnerOutput processRunnerOutput(std::string_view bytes, const RunnerModes& mode
     RunnerOutput out;
     std::string instanceText;
     std::string accumulator;
-    // The script host opens with two banner lines (product and copyright).
-    // Some hosts print none (Wine's, or one run with //nologo): then there is
-    // nothing to drop, and the script's own first lines are kept.
-    int newlinesSeen = bytes.rfind("Microsoft (R) Windows Script Host", 0) == 0 ? 0 : 2;
+    int newlinesSeen = startsWithScriptHostBanner(bytes) ? 0 : 2;
     size_t envSkipped = 0;
     int linesInGroup = 0;
 

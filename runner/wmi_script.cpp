@@ -9,63 +9,135 @@ const char* const kSeparator =
 // An echo line longer than this is split after "& _".
 constexpr size_t kLongLine = 80;
 
-std::string echo(const std::string& indent, const std::string& label, const std::string& value,
-                 const std::string& comment = {}) {
-    std::string line = indent + "Wscript.Echo \"" + label + ": \" & " + value;
-    if (!comment.empty()) return line + " " + comment;
-    return line;
+// How an item's text leaves the script: echoed, or written to a pass-through file.
+struct OutputForm {
+    const char* statement;    // in front of the text
+    const char* close;        // after it
+    const char* tabStatement; // in front of a tab-list element
+    const char* itemEnd;      // the empty line after an item
+    bool splitsLongLines;
+};
+
+const OutputForm kEcho{"Wscript.Echo ", "", "WScript.Echo ", "Wscript.Echo", true};
+const OutputForm kLogFile{"objLogFile.Writeline( ", ") ", "objLogFile.Writeline( ", "objLogFile.writeline",
+                          false};
+const OutputForm kTextFile{"objTextFile.WriteLine ", "", "objTextFile.WriteLine ",
+                           "objTextFile.WriteLine \" \" ", false};
+
+struct FileForm {
+    const OutputForm* output;
+    std::vector<const char*> open; // "%s" stands for the file's path
+    const char* close;
+};
+
+const FileForm& fileForm(PassThroughFile::Kind kind) {
+    static const FileForm appendLog{
+        &kLogFile,
+        {"Const ForAppending = 8", "Set objFSO = CreateObject(\"Scripting.FileSystemObject\")",
+         "Set objLogFile = objFSO.OpenTextFile(\"%s\", _", "    ForAppending, True)"},
+        "objLogFile.Close"};
+    static const FileForm createText{&kTextFile,
+                                     {"Set objFSO = CreateObject(\"Scripting.FileSystemObject\")",
+                                      "Set objTextFile = objFSO.CreateTextFile(\"%s\", True)"},
+                                     "objTextFile.Close"};
+    return kind == PassThroughFile::CreateText ? createText : appendLog;
 }
 
-void addEcho(std::vector<std::string>& out, const std::string& label, const std::string& value,
-             const std::string& comment) {
-    std::string line = echo("    ", label, value, comment);
-    if (line.size() <= kLongLine) {
+const char* const kReadBack[] = {"Set objFSO = CreateObject(\"Scripting.FileSystemObject\")",
+                                 "Set objFile = objFSO.OpenTextFile(\"%s\", 1)",
+                                 "strContents = objFile.ReadAll", "Wscript.Echo strContents"};
+
+// The path goes in as literal text, never as a format.
+std::string withPath(const std::string& line, const std::string& path) {
+    const size_t at = line.find("%s");
+    if (at == std::string::npos) return line;
+    return line.substr(0, at) + vbsStringContent(path) + line.substr(at + 2);
+}
+
+std::string labelled(const OutputForm& form, const std::string& label, const std::string& value) {
+    return form.statement + ("\"" + label + ": \" & ") + value + form.close;
+}
+
+void addLabelled(std::vector<std::string>& out, const OutputForm& form, const std::string& label,
+                 const std::string& value, const std::string& comment) {
+    const std::string tail = comment.empty() ? "" : " " + comment;
+    const std::string line = "    " + labelled(form, label, value) + tail;
+    if (!form.splitsLongLines || line.size() <= kLongLine) {
         out.push_back(line);
         return;
     }
-    out.push_back("    Wscript.Echo \"" + label + ": \" & _");
-    out.push_back("        " + value + (comment.empty() ? "" : " " + comment));
+    out.push_back("    " + std::string(form.statement) + "\"" + label + ": \" & _");
+    out.push_back("        " + value + form.close + tail);
 }
 
-void addItem(std::vector<std::string>& out, const WmiBlock& block, const WmiItem& item) {
-    const std::string value = block.item + "." + propertyOf(item);
+void addItem(std::vector<std::string>& out, const OutputForm& form, const std::string& itemVariable,
+             const WmiItem& item) {
+    const std::string value = itemVariable + "." + propertyOf(item);
     switch (item.kind) {
     case WmiItem::Label:
-        addEcho(out, item.label, value, item.comment);
+        addLabelled(out, form, item.label, value, item.comment);
         break;
     case WmiItem::Blank:
-        out.push_back("    Wscript.Echo");
+        out.push_back(std::string("    ") + form.itemEnd);
         break;
     case WmiItem::Each: {
         const std::string element = item.element.empty() ? "strElement" : item.element;
         out.push_back("    For Each " + element + " in " + value);
-        out.push_back("        Wscript.Echo \"" + item.label + ": \" & " + element);
+        out.push_back("        " + labelled(form, item.label, element));
         out.push_back("    Next");
         break;
     }
     case WmiItem::Indexed:
         out.push_back("    For i = 0 to Ubound(" + value + ")");
-        out.push_back("        Wscript.Echo \"" + item.label + ": \" & " + value + "(i)");
+        out.push_back("        " + labelled(form, item.label, value + "(i)"));
         out.push_back("    Next");
         break;
     case WmiItem::TabList:
-        out.push_back("    Wscript.Echo \"" + item.label + ": \"");
+        out.push_back("    " + std::string(form.statement) + "\"" + item.label + ": \"" + form.close);
         out.push_back("    For Each strElement in " + value);
-        out.push_back("        WScript.Echo vbTab & strElement");
+        out.push_back("        " + std::string(form.tabStatement) + "vbTab & strElement" + form.close);
         out.push_back("    Next");
         break;
     case WmiItem::DateInline:
-        addEcho(out, item.label, "WMIDateStringToDate(" + value + ")", item.comment);
+        addLabelled(out, form, item.label, "WMIDateStringToDate(" + value + ")", item.comment);
         break;
     case WmiItem::DateVariable:
         out.push_back("    dtmWMIDate = " + value);
         out.push_back("    strReturn = WMIDateStringToDate(dtmWMIDate)");
-        out.push_back("    Wscript.Echo \"" + item.label + ": \" & strReturn");
+        out.push_back("    " + labelled(form, item.label, "strReturn"));
         break;
     }
 }
 
-}  // namespace
+void addHeader(std::vector<std::string>& out, const WmiBlock& block) {
+    out.push_back("On Error Resume Next");
+    if (block.title.empty()) return;
+    out.push_back("Wscript.Echo \" \"");
+    if (block.repeatFirstBlank) out.push_back("Wscript.Echo \" \"");
+    out.push_back(kSeparator);
+    out.push_back("Wscript.Echo \"" + block.title + "\"");
+    out.push_back("Wscript.Echo \" \"");
+}
+
+// The connection, the query and the head of the item loop.
+void addQuery(std::vector<std::string>& out, const WmiBlock& block) {
+    out.push_back("strComputer = \".\"");
+    out.push_back("Set objWMIService = GetObject(\"winmgmts:\" _");
+    out.push_back(std::string(block.oneSpaceConnection ? " " : "    ") +
+                  "& \"{impersonationLevel=impersonate}!\\\\\" & strComputer & \"\\root\\cimv2\")");
+    std::string wql = "Select * from " + block.className;
+    if (!block.where.empty()) wql += " Where " + block.where;
+    const std::string query = "(\"" + vbsStringContent(wql) + "\")";
+    if (block.twoLineQuery) {
+        out.push_back("Set " + block.collection + " = objWMIService.ExecQuery _");
+        out.push_back(block.queryIndent + query);
+    } else {
+        out.push_back("Set " + block.collection + " = objWMIService.ExecQuery" + query);
+    }
+    out.push_back(block.loop + " " + block.item + " in " + block.collection);
+}
+
+} // namespace
 
 std::string propertyOf(const WmiItem& item) {
     if (!item.property.empty()) return item.property;
@@ -76,27 +148,68 @@ std::string propertyOf(const WmiItem& item) {
 }
 
 std::vector<std::string> blockLines(const WmiBlock& block) {
-    std::vector<std::string> out = {"On Error Resume Next"};
-    if (!block.title.empty()) {
-        out.push_back("Wscript.Echo \" \"");
-        out.push_back(kSeparator);
-        out.push_back("Wscript.Echo \"" + block.title + "\"");
-        out.push_back("Wscript.Echo \" \"");
-    }
-    out.push_back("strComputer = \".\"");
-    out.push_back("Set objWMIService = GetObject(\"winmgmts:\" _");
-    out.push_back(std::string(block.oneSpaceConnection ? " " : "    ") +
-                  "& \"{impersonationLevel=impersonate}!\\\\\" & strComputer & \"\\root\\cimv2\")");
-    const std::string query = "(\"Select * from " + block.className + "\")";
-    if (block.twoLineQuery) {
-        out.push_back("Set " + block.collection + " = objWMIService.ExecQuery _");
-        out.push_back("    " + query);
-    } else {
-        out.push_back("Set " + block.collection + " = objWMIService.ExecQuery" + query);
-    }
-    out.push_back(block.loop + " " + block.item + " in " + block.collection);
-    for (const WmiItem& item : block.items) addItem(out, block, item);
+    std::vector<std::string> out;
+    addHeader(out, block);
+    addQuery(out, block);
+    for (const WmiItem& item : block.items)
+        addItem(out, kEcho, block.item, item);
     out.push_back("Next");
+    return out;
+}
+
+std::vector<std::string> passThroughOpenLines(const PassThroughFile& file) {
+    std::vector<std::string> out;
+    for (const char* line : fileForm(file.kind).open)
+        out.push_back(withPath(line, file.path));
+    return out;
+}
+
+std::vector<std::string> passThroughWriteLines(const PassThroughFile& file, const std::string& item,
+                                               const std::vector<WmiItem>& items) {
+    std::vector<std::string> out;
+    for (const WmiItem& entry : items)
+        addItem(out, *fileForm(file.kind).output, item, entry);
+    return out;
+}
+
+std::vector<std::string> passThroughCloseLines(const PassThroughFile& file) {
+    return {fileForm(file.kind).close};
+}
+
+std::vector<std::string> passThroughReadBackLines(const PassThroughFile& file) {
+    std::vector<std::string> out;
+    for (const char* line : kReadBack)
+        out.push_back(withPath(line, file.path));
+    return out;
+}
+
+std::vector<std::string> passThroughBlockLines(const WmiBlock& block, const PassThroughFile& file) {
+    std::vector<std::string> out;
+    auto add = [&out](const std::vector<std::string>& lines) {
+        out.insert(out.end(), lines.begin(), lines.end());
+    };
+    addHeader(out, block);
+    add(passThroughOpenLines(file));
+    addQuery(out, block);
+    add(passThroughWriteLines(file, block.item, block.items));
+    out.push_back("Next");
+    add(passThroughCloseLines(file));
+    add(passThroughReadBackLines(file));
+    return out;
+}
+
+std::string vbsStringContent(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (char c : text) {
+        const unsigned char byte = static_cast<unsigned char>(c);
+        if (c == '"')
+            out += "\"\"";
+        else if (byte < 32)
+            out += "\" & Chr(" + std::to_string(byte) + ") & \"";
+        else
+            out.push_back(c);
+    }
     return out;
 }
 

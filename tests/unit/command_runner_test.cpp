@@ -2,6 +2,7 @@
 #include "app/controller_state.h"
 #include "runner/command_runner.h"
 #include "runner/script_buffer.h"
+#include "runner/wmi_script.h"
 #include "support/fake_view.h"
 #include "support/temp_dir.h"
 
@@ -122,6 +123,44 @@ TEST_F(Runner, ScriptOutputCaptureAndInstanceCount) {
     EXPECT_EQ(script("WScript.Echo \"Process: Korvexer.exe\"\nWScript.Echo \"Process: other.exe\""), 1);
     EXPECT_EQ(state.ownInstanceCount, 1);
     EXPECT_EQ(view.content, "one\r\ntwo\r\n") << "nothing of these runs reaches the report";
+}
+
+TEST_F(Runner, PassThroughFilesAreWrittenThenEchoedWhole) {
+    const std::string sub = dir.file("it's a & b") + "\\";
+    ASSERT_TRUE(CreateDirectoryA(sub.c_str(), nullptr));
+    const PassThroughFile log{PassThroughFile::AppendLog, sub + "service log.txt"};
+    const PassThroughFile text{PassThroughFile::CreateText, sub + "product list.txt"};
+    writeFileBytes(log.path, "kept from before\r\n");
+    writeFileBytes(text.path, "stale\r\n");
+    WmiBlock block;
+    block.className = "Win32_OperatingSystem";
+    block.items = labels({"Caption", "[blank]"});
+    scriptBuffer().clear();
+    block.title = "Logged:";
+    ASSERT_TRUE(appendLines(scriptBuffer(), passThroughBlockLines(block, log)));
+    block.title = "Listed:";
+    ASSERT_TRUE(appendLines(scriptBuffer(), passThroughBlockLines(block, text)));
+    state.scriptMode = 1;
+    EXPECT_EQ(CommandRunner(state).run(scriptBuffer().c_str(), false), 1);
+
+    const size_t at = view.content.find("Caption: ");
+    ASSERT_NE(at, std::string::npos) << view.content;
+    const std::string caption = view.content.substr(at, view.content.find("\r\n", at) - at);
+    EXPECT_GT(caption.size(), std::string("Caption: ").size()) << "the property's value was written";
+    const std::string sep(75, '=');
+    EXPECT_EQ(view.content, " \r\n" + sep + "\r\nLogged:\r\n \r\nkept from before\r\n" + caption +
+                                "\r\n\r\n\r\n" + " \r\n" + sep + "\r\nListed:\r\n \r\n" + caption +
+                                "\r\n \r\n\r\n");
+    EXPECT_EQ(readFileBytes(log.path), "kept from before\r\n" + caption + "\r\n\r\n")
+        << "left for the section";
+    DeleteFileA(log.path.c_str());
+    DeleteFileA(text.path.c_str());
+}
+
+TEST_F(Runner, StringLiteralStandsForItsTextInTheScriptHost) {
+    const std::string text = "say \"hi\" & 'bye' 100% \"\"\nnext line";
+    EXPECT_EQ(script("Wscript.Echo \"" + vbsStringContent(text) + "\""), 1);
+    EXPECT_EQ(view.content, "say \"hi\" & 'bye' 100% \"\"\r\nnext line\r\n");
 }
 
 TEST(RunnerPaths, BlanksAndAmpersandInTheWorkDirectory) {

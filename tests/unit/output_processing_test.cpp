@@ -16,8 +16,12 @@ std::string joined(const std::vector<std::string>& pieces) {
     return out;
 }
 
-const char* const kBanner =
-    "Microsoft (R) Windows Script Host Version 5.7\r\nCopyright (C) Microsoft Corporation. All rights reserved.\r\n";
+const std::string kScriptHostBanner = "Microsoft (R) Windows Script Host Version 5.7\r\nCopyright (C) "
+                                      "Microsoft Corporation. All rights reserved.\r\n";
+// What the first versions of the host print.
+const std::string kScriptingHostBanner =
+    "Microsoft (R) Windows Scripting Host Version 5.0 for Windows\r\n"
+    "Copyright (C) Microsoft Corporation 1996-1999. All rights reserved.\r\n";
 
 TEST(RunnerOutput, LinesOfEightyBytesArriveInChunksOfSeven) {
     std::string bytes;
@@ -49,12 +53,25 @@ TEST(RunnerOutput, ProbeResults) {
     EXPECT_TRUE(two.report.empty());
 }
 
-TEST(RunnerOutput, ScriptBannerIsDropped) {
+TEST(RunnerOutput, ScriptHostBannerIsDroppedOnlyWhenPrinted) {
+    const struct {
+        const char* name;
+        std::string bytes;
+        std::string report;
+    } cases[] = {
+        {"script host", kScriptHostBanner + "\r\none\r\n", "\none\n"},
+        {"scripting host", kScriptingHostBanner + "one\r\ntwo\r\n", "one\ntwo\n"},
+        {"script host banner alone", kScriptHostBanner, ""},
+        {"scripting host banner alone", kScriptingHostBanner, ""},
+        {"no banner", "one\r\ntwo\r\n", "one\ntwo\n"},
+        {"no banner, one line", "only\r\n", "only\n"},
+        {"banner text later in the output", "one\r\nMicrosoft (R) Windows Script Host\r\nthree\r\n",
+         "one\nMicrosoft (R) Windows Script Host\nthree\n"},
+    };
     RunnerModes script;
     script.scriptMode = true;
-    EXPECT_EQ(joined(process(std::string(kBanner) + "\r\none\r\n", script).report), "\none\n");
-    EXPECT_TRUE(process(kBanner, script).report.empty()) << "nothing but the banner contributes nothing";
-    EXPECT_EQ(joined(process("one\r\ntwo\r\n", script).report), "one\ntwo\n") << "no banner: nothing lost";
+    for (const auto& c : cases)
+        EXPECT_EQ(joined(process(c.bytes, script).report), c.report) << c.name;
 }
 
 TEST(RunnerOutput, JoinThreeOfSevenLines) {

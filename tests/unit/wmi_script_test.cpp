@@ -83,6 +83,158 @@ TEST(WmiScript, NoHeaderOneSpaceConnectionTwoLineQueryNamedVariables) {
     EXPECT_EQ(blockLines(block), expected);
 }
 
+TEST(WmiScript, QueryWithWhereClauseInEitherForm) {
+    WmiBlock block;
+    block.className = "Win32_Service";
+    block.where = "State <> 'Stopped'";
+    block.collection = "colServices";
+    block.item = "objService";
+    Lines lines = blockLines(block);
+    ASSERT_EQ(lines.size(), 7u);
+    EXPECT_EQ(lines[4],
+              "Set colServices = objWMIService.ExecQuery(\"Select * from Win32_Service Where State <> "
+              "'Stopped'\")");
+    block.twoLineQuery = true;
+    lines = blockLines(block);
+    ASSERT_EQ(lines.size(), 8u);
+    EXPECT_EQ(lines[4], "Set colServices = objWMIService.ExecQuery _");
+    EXPECT_EQ(lines[5], "    (\"Select * from Win32_Service Where State <> 'Stopped'\")");
+    EXPECT_EQ(lines[6], "For Each objService in colServices");
+    // A WQL string in quotation marks stays inside the script's literal.
+    block.where = "Name = \"Spooler\"";
+    EXPECT_EQ(blockLines(block)[5], "    (\"Select * from Win32_Service Where Name = \"\"Spooler\"\"\")");
+}
+
+TEST(WmiScript, PassThroughPiecesLineForLine) {
+    const std::string path =
+        "C:\\Documents and Settings\\A User\\Local Settings\\Temp\\korvexDlg32_temp_file.0123450.txt";
+    const PassThroughFile log{PassThroughFile::AppendLog, path};
+    EXPECT_EQ(passThroughOpenLines(log),
+              (Lines{"Const ForAppending = 8", "Set objFSO = CreateObject(\"Scripting.FileSystemObject\")",
+                     "Set objLogFile = objFSO.OpenTextFile(\"" + path + "\", _", "    ForAppending, True)"}));
+    EXPECT_EQ(passThroughCloseLines(log), Lines{"objLogFile.Close"});
+    const Lines readBack = {"Set objFSO = CreateObject(\"Scripting.FileSystemObject\")",
+                            "Set objFile = objFSO.OpenTextFile(\"" + path + "\", 1)",
+                            "strContents = objFile.ReadAll", "Wscript.Echo strContents"};
+    EXPECT_EQ(passThroughReadBackLines(log), readBack);
+
+    const PassThroughFile text{PassThroughFile::CreateText, path};
+    EXPECT_EQ(passThroughOpenLines(text),
+              (Lines{"Set objFSO = CreateObject(\"Scripting.FileSystemObject\")",
+                     "Set objTextFile = objFSO.CreateTextFile(\"" + path + "\", True)"}));
+    EXPECT_EQ(passThroughCloseLines(text), Lines{"objTextFile.Close"});
+    EXPECT_EQ(passThroughReadBackLines(text), readBack);
+}
+
+TEST(WmiScript, PassThroughWriteLinesPerFileKind) {
+    std::vector<WmiItem> items = {
+        {WmiItem::Label, "Name", "", "", ""},
+        {WmiItem::Label, "Service State", "State", "", ""},
+        // Longer than an echo line may be: write lines are never split.
+        {WmiItem::Label, "Can Interact with Desktop", "DesktopInteract", "", ""},
+        {WmiItem::Blank, "", "", "", ""},
+    };
+    EXPECT_EQ(
+        passThroughWriteLines({PassThroughFile::AppendLog, "x"}, "objService", items),
+        (Lines{"    objLogFile.Writeline( \"Name: \" & objService.Name) ",
+               "    objLogFile.Writeline( \"Service State: \" & objService.State) ",
+               "    objLogFile.Writeline( \"Can Interact with Desktop: \" & objService.DesktopInteract) ",
+               "    objLogFile.writeline"}));
+    items[2] = {WmiItem::Label, "Identifying Number", "IdentifyingNumber", "", ""};
+    EXPECT_EQ(passThroughWriteLines({PassThroughFile::CreateText, "x"}, "objSoftware", items),
+              (Lines{"    objTextFile.WriteLine \"Name: \" & objSoftware.Name",
+                     "    objTextFile.WriteLine \"Service State: \" & objSoftware.State",
+                     "    objTextFile.WriteLine \"Identifying Number: \" & objSoftware.IdentifyingNumber",
+                     "    objTextFile.WriteLine \" \" "}));
+}
+
+TEST(WmiScript, PassThroughItemsOfEveryFormGoToTheFileNotTheOutput) {
+    const std::vector<WmiItem> items = {
+        {WmiItem::Label, "A", "", "", ""},       {WmiItem::Blank, "", "", "", ""},
+        {WmiItem::Each, "B", "", "strB", ""},    {WmiItem::Indexed, "C", "", "", ""},
+        {WmiItem::TabList, "D", "", "", ""},     {WmiItem::DateInline, "E", "", "", ""},
+        {WmiItem::DateVariable, "F", "", "", ""}};
+    for (const auto kind : {PassThroughFile::AppendLog, PassThroughFile::CreateText}) {
+        const std::string writer = kind == PassThroughFile::AppendLog ? "objLogFile." : "objTextFile.";
+        int writes = 0;
+        for (const std::string& line : passThroughWriteLines({kind, "x"}, "objItem", items)) {
+            EXPECT_EQ(line.find("Echo"), std::string::npos) << line;
+            if (line.find(writer) != std::string::npos) ++writes;
+        }
+        EXPECT_EQ(writes, 8) << writer << ": one per item, two for the tab list";
+    }
+}
+
+TEST(WmiScript, PassThroughBlockAroundTheQuery) {
+    WmiBlock block;
+    block.title = "Service Properties:";
+    block.repeatFirstBlank = true;
+    block.className = "Win32_Service";
+    block.collection = "colListOfServices";
+    block.item = "objService";
+    block.twoLineQuery = true;
+    block.queryIndent = "        ";
+    block.items = {{WmiItem::Label, "System Name", "SystemName", "", ""},
+                   {WmiItem::Label, "Service State", "State", "", ""},
+                   {WmiItem::Blank, "", "", "", ""}};
+    const std::string path = "C:\\WINDOWS\\TEMP\\korvexDlg32_temp_file.0042170.txt";
+    const Lines expected = {
+        "On Error Resume Next",
+        "Wscript.Echo \" \"",
+        "Wscript.Echo \" \"",
+        kSep,
+        "Wscript.Echo \"Service Properties:\"",
+        "Wscript.Echo \" \"",
+        "Const ForAppending = 8",
+        "Set objFSO = CreateObject(\"Scripting.FileSystemObject\")",
+        "Set objLogFile = objFSO.OpenTextFile(\"" + path + "\", _",
+        "    ForAppending, True)",
+        "strComputer = \".\"",
+        "Set objWMIService = GetObject(\"winmgmts:\" _",
+        "    & \"{impersonationLevel=impersonate}!\\\\\" & strComputer & \"\\root\\cimv2\")",
+        "Set colListOfServices = objWMIService.ExecQuery _",
+        "        (\"Select * from Win32_Service\")",
+        "For Each objService in colListOfServices",
+        "    objLogFile.Writeline( \"System Name: \" & objService.SystemName) ",
+        "    objLogFile.Writeline( \"Service State: \" & objService.State) ",
+        "    objLogFile.writeline",
+        "Next",
+        "objLogFile.Close",
+        "Set objFSO = CreateObject(\"Scripting.FileSystemObject\")",
+        "Set objFile = objFSO.OpenTextFile(\"" + path + "\", 1)",
+        "strContents = objFile.ReadAll",
+        "Wscript.Echo strContents",
+    };
+    EXPECT_EQ(passThroughBlockLines(block, {PassThroughFile::AppendLog, path}), expected);
+}
+
+TEST(WmiScript, WorkFilePathCannotBreakTheStringLiteral) {
+    const struct {
+        std::string path;
+        std::string literal; // between the quotation marks
+    } cases[] = {
+        {"C:\\Program Files\\My Temp\\f.txt", "C:\\Program Files\\My Temp\\f.txt"},
+        {"C:\\a\"b\\f.txt", "C:\\a\"\"b\\f.txt"},
+        {"\"C:\\x\", 1)\nWScript.Echo \"injected",
+         "\"\"C:\\x\"\", 1)\" & Chr(10) & \"WScript.Echo \"\"injected"},
+        {"C:\\%s%d%n\\f.txt", "C:\\%s%d%n\\f.txt"},
+        {"a\r\tb", "a\" & Chr(13) & \"\" & Chr(9) & \"b"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(vbsStringContent(c.path), c.literal);
+        const PassThroughFile log{PassThroughFile::AppendLog, c.path};
+        EXPECT_EQ(passThroughOpenLines(log)[2],
+                  "Set objLogFile = objFSO.OpenTextFile(\"" + c.literal + "\", _");
+        EXPECT_EQ(passThroughReadBackLines(log)[1],
+                  "Set objFile = objFSO.OpenTextFile(\"" + c.literal + "\", 1)");
+        const PassThroughFile text{PassThroughFile::CreateText, c.path};
+        EXPECT_EQ(passThroughOpenLines(text)[1],
+                  "Set objTextFile = objFSO.CreateTextFile(\"" + c.literal + "\", True)");
+        for (const std::string& line : passThroughOpenLines(log))
+            EXPECT_EQ(line.find_first_of("\r\n"), std::string::npos) << "a path never splits a script line";
+    }
+}
+
 TEST(WmiScript, DateVariantsLineForLine) {
     EXPECT_EQ(dateFunctionLines(DateVariant::A),
               (Lines{"Function WMIDateStringToDate(dtmDate)", "WScript.Echo dtm: ",
