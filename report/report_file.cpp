@@ -1,11 +1,14 @@
 #include "report_file.h"
 
-#include <windows.h>
+#include <algorithm>
 
-ReportFile::~ReportFile() { close(); }
+ReportFile::~ReportFile() {
+    close();
+}
 
 void ReportFile::closeLocked() {
-    if (handle_ != nullptr) CloseHandle(static_cast<HANDLE>(handle_));
+    flushLocked();
+    if (handle_ != nullptr) CloseHandle(handle_);
     handle_ = nullptr;
     path_.clear();
 }
@@ -13,6 +16,38 @@ void ReportFile::closeLocked() {
 void ReportFile::close() {
     ScopedLock lock(guard_);
     closeLocked();
+}
+
+void ReportFile::flush() {
+    ScopedLock lock(guard_);
+    flushLocked();
+}
+
+void ReportFile::flushIfOlderThan(DWORD millis) {
+    ScopedLock lock(guard_);
+    if (!buffer_.empty() && GetTickCount() - bufferedSince_ >= millis) flushLocked();
+}
+
+bool ReportFile::flushLocked() {
+    if (buffer_.empty()) return true;
+    std::string bytes;
+    bytes.swap(buffer_);
+    if (handle_ == nullptr) return false;
+    // Another writer (or a deletion and re-creation) may have moved the end.
+    SetFilePointer(handle_, 0, nullptr, FILE_END);
+    size_t done = 0;
+    while (done < bytes.size()) {
+        DWORD written = 0;
+        const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 20));
+        if (!WriteFile(handle_, bytes.data() + done, chunk, &written, nullptr) || written == 0) {
+            CloseHandle(handle_);
+            handle_ = nullptr;
+            path_.clear();
+            return false;
+        }
+        done += written;
+    }
+    return true;
 }
 
 bool ReportFile::append(const std::string& path, std::string_view bytes) {
@@ -26,18 +61,9 @@ bool ReportFile::append(const std::string& path, std::string_view bytes) {
         handle_ = h;
         path_ = path;
     }
-    // Another writer (or a deletion and re-creation) may have moved the end.
-    SetFilePointer(static_cast<HANDLE>(handle_), 0, nullptr, FILE_END);
-    size_t done = 0;
-    while (done < bytes.size()) {
-        DWORD written = 0;
-        const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 20));
-        if (!WriteFile(static_cast<HANDLE>(handle_), bytes.data() + done, chunk, &written, nullptr) ||
-            written == 0) {
-            closeLocked();
-            return false;
-        }
-        done += written;
-    }
+    const DWORD now = GetTickCount();
+    if (buffer_.empty()) bufferedSince_ = now;
+    buffer_.append(bytes);
+    if (buffer_.size() >= kBufferBytes || now - bufferedSince_ >= kFlushMillis) return flushLocked();
     return true;
 }
