@@ -57,13 +57,16 @@ std::string RegistryDumper::topLevelProgress(const std::vector<std::string>& nam
 
 void RegistryDumper::progress(const std::string& keyPath, std::string& progressText, const std::string& previousPath) {
     const bool collecting = s_.collectToKeysFile || s_.collectToList;
-    if (!collecting && !s_.servicesRunning) {
+    // Only a hive dump's printing pass has a list of top-level names to place
+    // the key in; every other walk shows the subkey it visited last.
+    const bool printingPass = !collecting && !s_.servicesRunning && s_.topLevelCount > 0;
+    if (printingPass) {
         const std::string range = topLevelProgress(s_.topLevelNames, s_.topLevelCount, keyPath);
         if (!range.empty()) progressText = range;
     } else {
         progressText = previousPath;
     }
-    const int second = currentLocalSecond();
+    const int second = clock_ != nullptr ? clock_() : currentLocalSecond();
     if (walkerAnimator().newSecond(second)) {
         if (s_.status != nullptr)
             walkerProgressUpdate(*s_.status, collecting || s_.servicesRunning != 0, progressText);

@@ -187,6 +187,59 @@ TEST_F(Walker, SingleByteCallsReachOnlyWhatTheCodePageHolds) {
     EXPECT_EQ(single.find("v: 1"), std::string::npos) << "header only: the key cannot be opened by that name";
 }
 
+// Every call a new second: the status line may change at each subkey.
+int tickingClock() {
+    static int second = 1000;
+    return ++second;
+}
+
+// What follows the dots of a walker frame: the progress text and " %", or a
+// blank in the plain family.
+std::string frameTail(const std::string& frame) {
+    const size_t wait = frame.find("please Wait");
+    if (wait == std::string::npos) return "<" + frame + ">";
+    return frame.substr(frame.find_first_not_of('.', wait + 11));
+}
+
+TEST_F(Walker, StatusLineShowsTheSubkeyVisitedLastOutsideAPrintingPass) {
+    for (const char* sub : {"A", "B", "C"}) key.setString(sub, "v", "1");
+    struct Case {
+        const char* name;
+        bool services;
+        bool printingPass;
+        std::vector<std::string> tails;
+    } cases[] = {
+        // A registry section of the common report: headers on, no top-level list.
+        {"common report", false, false, {"  T\\A %", "  T\\B %"}},
+        {"services dump", true, false, {" ", " "}},
+        // A hive dump places the key among the hive's top-level names instead.
+        {"hive printing pass", false, true, {"  0 to 1 %", "  0 to 1 %", "  0 to 1 %"}},
+    };
+    for (const Case& c : cases) {
+        FakeStatus status;
+        ControllerState walking;
+        walking.view = &view;
+        walking.status = &status;
+        walking.reportPath.set(dir.file("report.txt"));
+        if (c.services)
+            walking.servicesRunning = 1;
+        else
+            walking.collectorRunning = 1;
+        walking.printKeyHeaders = 1;
+        if (c.printingPass) {
+            walking.topLevelNames = {"T"};
+            walking.topLevelPending = {0};
+            walking.topLevelCount = 1;
+        }
+        RegistryDumper(walking, tickingClock).walk(HKEY_CURRENT_USER, key.handle(), "T", "");
+        walking.reportFile.close();
+        std::vector<std::string> tails;
+        for (const std::string& frame : status.shown) tails.push_back(frameTail(frame));
+        EXPECT_EQ(tails, c.tails) << c.name;
+        DeleteFileA(dir.file("report.txt").c_str());
+    }
+}
+
 TEST(WalkerProgress, TopLevelPercentages) {
     std::vector<std::string> names;
     for (int i = 0; i < 40; ++i) names.push_back("Key" + std::to_string(i));
