@@ -1,7 +1,7 @@
 // Clear, Close and the exit steps that end the process.
 #include "main_dialog.h"
 
-#include "platform/system_api.h"
+#include "report/system_api.h"
 #include "report/work_file.h"
 #include "resources/resource.h"
 

@@ -1,6 +1,6 @@
 #include "registry_access.h"
 
-#include "platform/system_api.h"
+#include "report/system_api.h"
 
 #include <algorithm>
 #include <atomic>

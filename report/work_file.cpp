@@ -1,6 +1,6 @@
 #include "work_file.h"
 
-#include "platform/system_api.h"
+#include "system_api.h"
 #include "work_directory.h"
 
 #include <algorithm>

@@ -2,7 +2,7 @@
 
 #include "app/controller_state.h"
 #include "output_processing.h"
-#include "platform/system_api.h"
+#include "report/system_api.h"
 #include "report/report_writer.h"
 #include "report/text_format.h"
 #include "report/work_directory.h"

@@ -1,6 +1,6 @@
 // The runner with the real command interpreter and script host.
 #include "app/controller_state.h"
-#include "platform/system_api.h"
+#include "report/system_api.h"
 #include "runner/command_runner.h"
 #include "runner/script_buffer.h"
 #include "runner/wmi_script.h"

@@ -1,4 +1,4 @@
-#include "platform/system_api.h"
+#include "report/system_api.h"
 #include "report/report_file.h"
 #include "report/work_file.h"
 #include "support/temp_dir.h"
