@@ -1,17 +1,18 @@
 // Clear, Close and the exit steps that end the process.
 #include "main_dialog.h"
 
+#include "report/system_api.h"
+#include "report/work_file.h"
 #include "resources/resource.h"
 
 namespace {
 
 // The size of a file, or `fallback` when it cannot be opened.
 LONGLONG fileSizeOr(const std::string& path, LONGLONG fallback) {
-    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                           nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE h = openWorkFileToRead(path);
     if (h == INVALID_HANDLE_VALUE) return fallback;
-    LARGE_INTEGER size{};
-    const LONGLONG result = GetFileSizeEx(h, &size) ? size.QuadPart : fallback;
+    ULONGLONG size = 0;
+    const LONGLONG result = sys::fileSize(h, size) ? static_cast<LONGLONG>(size) : fallback;
     CloseHandle(h);
     return result;
 }
@@ -84,9 +85,7 @@ void MainDialog::closeSequence() {
 void MainDialog::exitStep() {
     const std::string keys = keysListPath.get();
     deleteIfNamed(keys);
-    HANDLE h = keys.empty() ? INVALID_HANDLE_VALUE
-                            : CreateFileA(keys.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE h = keys.empty() ? INVALID_HANDLE_VALUE : openWorkFileToRead(keys);
     if (h == INVALID_HANDLE_VALUE) {
         reportFile.close();
         deleteIfNamed(reportPath.get());

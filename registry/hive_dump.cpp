@@ -4,11 +4,12 @@
 
 #include "app/main_dialog.h"
 #include "collect/windows_version.h"
+#include "registry_access.h"
 #include "registry_read.h"
 #include "report/work_file.h"
 #include "value_format.h"
 
-#include <fstream>
+#include <algorithm>
 #include <memory>
 #include <new>
 
@@ -125,15 +126,18 @@ void dumpHive(MainDialog& d, HKEY root, const std::string& hiveName) {
 
     // Printing pass, from the list the second pass wrote.
     {
-        std::ifstream list(d.keysListPath.get(), std::ios::binary);
-        std::string line;
-        while (list && std::getline(list, line)) {
+        std::string list;
+        if (!readWholeFile(d.keysListPath.get(), list)) list.clear();
+        size_t next = 0;
+        while (next < list.size()) {
+            const size_t end = std::min(list.find('\n', next), list.size());
+            std::string line = list.substr(next, end - next);
+            next = end + 1;
             if (!line.empty() && line.back() == '\r') line.pop_back();
             if (line.size() > 5000) line.resize(5000);
-            const std::wstring wideName = fromUtf8(line);
-            HKEY opened = nullptr;
-            if (RegOpenKeyExW(root, wideName.c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS) continue;
-            RegKey key(opened);
+            const std::wstring wideName = reg::fromListLine(line);
+            RegKey key;
+            if (!reg::openKey(root, wideName, KEY_READ, key)) continue;
             auto* block = new (std::nothrow) KeyBlock{&d, root, key.get(), toAnsi(wideName)};
             if (block != nullptr) {
                 HANDLE thread = CreateThread(nullptr, 0, keyThread, block, 0, nullptr);

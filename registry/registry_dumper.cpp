@@ -2,11 +2,14 @@
 
 #include "app/controller_state.h"
 #include "app/status_progress.h"
+#include "registry_access.h"
 #include "registry_read.h"
 #include "report/report_writer.h"
+#include "report/work_file.h"
 #include "value_format.h"
 
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -15,11 +18,8 @@ namespace {
 std::string lastKeyHeader;
 int lastLiveSecond = -10;
 
-constexpr DWORD kSubkeyNameChars = 1024;
-// The registry's own limit for value names, so that no value is skipped.
-constexpr DWORD kValueNameChars = 16384;
-// Wide texts up to the size limit fit: values beyond it only need their size.
-constexpr size_t kInlineData = 2 * 16384 + 16;
+// A default value is shown when it fits this many characters.
+constexpr DWORD kDefaultValueChars = 1024;
 
 std::string topComponent(const std::string& keyPath) { return keyPath.substr(0, keyPath.find('\\')); }
 
@@ -27,14 +27,8 @@ bool sameName(const std::string& a, const std::string& b) { return _stricmp(a.c_
 
 void appendToKeysList(const std::string& path, const std::wstring& name) {
     // The list is ours and is read back to reopen the keys, so it keeps the
-    // names exactly (UTF-8), whatever the ANSI code page can show.
-    HANDLE h = CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                           nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return;
-    const std::string line = toUtf8(name) + "\n";
-    DWORD written = 0;
-    WriteFile(h, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
-    CloseHandle(h);
+    // names exactly, whatever the report's code page can show.
+    appendWorkFile(path, reg::toListLine(name) + "\n");
 }
 
 }  // namespace
@@ -63,13 +57,16 @@ std::string RegistryDumper::topLevelProgress(const std::vector<std::string>& nam
 
 void RegistryDumper::progress(const std::string& keyPath, std::string& progressText, const std::string& previousPath) {
     const bool collecting = s_.collectToKeysFile || s_.collectToList;
-    if (!collecting && !s_.servicesRunning) {
+    // Only a hive dump's printing pass has a list of top-level names to place
+    // the key in; every other walk shows the subkey it visited last.
+    const bool printingPass = !collecting && !s_.servicesRunning && s_.topLevelCount > 0;
+    if (printingPass) {
         const std::string range = topLevelProgress(s_.topLevelNames, s_.topLevelCount, keyPath);
         if (!range.empty()) progressText = range;
     } else {
         progressText = previousPath;
     }
-    const int second = currentLocalSecond();
+    const int second = clock_ != nullptr ? clock_() : currentLocalSecond();
     if (walkerAnimator().newSecond(second)) {
         if (s_.status != nullptr)
             walkerProgressUpdate(*s_.status, collecting || s_.servicesRunning != 0, progressText);
@@ -85,13 +82,11 @@ void RegistryDumper::progress(const std::string& keyPath, std::string& progressT
 }
 
 void RegistryDumper::printDefaultValue(HKEY key) {
-    wchar_t buffer[1025] = {};
-    DWORD size = sizeof buffer - sizeof(wchar_t);
-    DWORD type = 0;
-    if (RegQueryValueExW(key, nullptr, nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size) != ERROR_SUCCESS)
-        return;
-    if (type != REG_SZ && type != REG_EXPAND_SZ) return;
-    const std::string text = toAnsi(std::wstring(buffer, wcsnlen(buffer, size / sizeof(wchar_t))));
+    reg::ValueData value;
+    if (reg::queryValueUpTo(key, L"", kDefaultValueChars, value) != ERROR_SUCCESS) return;
+    if (value.type != REG_SZ && value.type != REG_EXPAND_SZ) return;
+    const char* data = reinterpret_cast<const char*>(value.bytes.data());
+    const std::string text(data, strnlen(data, value.bytes.size()));
     if (!text.empty()) reportPrintf(s_, " \n\t Unnamed registry key (Default): %s\n", text.c_str());
 }
 
@@ -109,21 +104,15 @@ void RegistryDumper::walk(HKEY root, HKEY key, const std::string& keyPath, const
     ++s_.keysVisited;
     if (s_.haltRequested) return;
     DWORD subkeys = 0, values = 0;
-    if (RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values, nullptr, nullptr,
-                         nullptr, nullptr) != ERROR_SUCCESS)
-        return;
+    if (!reg::queryCounts(key, subkeys, values)) return;
 
-    // Per-level memory lives on the heap: the recursion is as deep as the registry.
-    std::vector<wchar_t> name(kSubkeyNameChars + 1);
     std::string progressText = s_.topLevelCount > 0 ? "0 ..... " : "";
     std::string previousPath;
+    std::wstring wideName;
     for (DWORD index = 0; index < subkeys; ++index) {
         if (s_.collectorRunning || s_.servicesRunning) progress(keyPath, progressText, previousPath);
         if (s_.haltRequested) return;
-        DWORD length = kSubkeyNameChars;
-        if (RegEnumKeyExW(key, index, name.data(), &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
-            continue;
-        const std::wstring wideName(name.data(), length);
+        if (!reg::enumSubkey(key, index, wideName)) continue;
         const std::string subkeyName = toAnsi(wideName);
         const std::string joined = keyPath + "\\" + subkeyName;
         previousPath = joined;
@@ -141,8 +130,7 @@ void RegistryDumper::walk(HKEY root, HKEY key, const std::string& keyPath, const
         const bool printing = (s_.collectorRunning && !s_.collectToKeysFile && !s_.collectToList) ||
                               s_.printKeyHeaders || s_.suppressOutput;
         RegKey subkey;
-        HKEY opened = nullptr;
-        if (RegOpenKeyExW(key, wideName.c_str(), 0, KEY_READ, &opened) == ERROR_SUCCESS) subkey = RegKey(opened);
+        reg::openKey(key, wideName, KEY_READ, subkey);
         if (printing) {
             printTopLevelHeader(keyPath, key);
             if (s_.suppressOutput) {
@@ -166,25 +154,18 @@ void RegistryDumper::walk(HKEY root, HKEY key, const std::string& keyPath, const
         // The key's own header was the last line: its values follow it directly.
         reportPrintf(s_, "\n");
     }
-    std::vector<wchar_t> valueName(kValueNameChars + 1);
     // Name and data in one call for all but the largest values.
-    std::vector<BYTE> data(kInlineData);
+    reg::ValueReader reader(key);
+    std::wstring valueName;
+    reg::ValueData data;
     for (DWORD index = 0; index < values; ++index) {
-        DWORD length = kValueNameChars;
-        DWORD type = 0;
-        DWORD size = static_cast<DWORD>(data.size());
-        const LONG rc = RegEnumValueW(key, index, valueName.data(), &length, nullptr, &type, data.data(), &size);
-        if (rc != ERROR_SUCCESS && rc != ERROR_MORE_DATA) continue;
-        if (rc == ERROR_MORE_DATA) {
-            length = kValueNameChars;
-            if (RegEnumValueW(key, index, valueName.data(), &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
-                continue;
-        }
-        const std::wstring wide(valueName.data(), length);
-        if (wide.empty()) continue;
-        reportPrintf(s_, "\t %s%s ", toAnsi(wide).c_str(), valueSuffix);
+        const reg::ValueReader::Got got = reader.read(index, valueName, data);
+        if (got == reg::ValueReader::Got::Nothing || valueName.empty()) continue;
+        reportPrintf(s_, "\t %s%s ", toAnsi(valueName).c_str(), valueSuffix);
         if (s_.haltRequested) return;
-        if (rc == ERROR_MORE_DATA) printRegistryValue(s_, key, wide);
-        else printFetchedValue(s_, type, data.data(), size);
+        if (got == reg::ValueReader::Got::Name)
+            printRegistryValue(s_, key, valueName);
+        else
+            printFetchedValue(s_, data);
     }
 }

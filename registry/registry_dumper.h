@@ -18,7 +18,10 @@ struct ControllerState;
 // headers) before values; or, in the silent passes, collects top-level names.
 class RegistryDumper {
 public:
-    explicit RegistryDumper(ControllerState& state) : s_(state) {}
+    // `clock` gives the local time's second (the status line changes at most
+    // once a second); null for the real clock.
+    using SecondClock = int (*)();
+    explicit RegistryDumper(ControllerState& state, SecondClock clock = nullptr) : s_(state), clock_(clock) {}
 
     // `key` is an open handle of root\keyPath; `valueSuffix` follows every value name.
     void walk(HKEY root, HKEY key, const std::string& keyPath, const char* valueSuffix);
@@ -33,6 +36,7 @@ private:
     void printDefaultValue(HKEY key);
 
     ControllerState& s_;
+    SecondClock clock_;
 };
 
 // Walk-wide memory of the last header, shared by every walk of the process.

@@ -1,31 +1,15 @@
 #include "value_format.h"
 
+#include "registry_access.h"
 #include "registry_read.h"
 #include "report/report_writer.h"
 
 #include <cstdio>
 #include <cstring>
+#include <new>
 #include <vector>
 
 namespace {
-
-std::string convert(UINT codePage, const std::wstring& wide) {
-    if (wide.empty()) return {};
-    const int n = WideCharToMultiByte(codePage, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr,
-                                      nullptr);
-    std::string out(static_cast<size_t>(n > 0 ? n : 0), '\0');
-    if (n > 0)
-        WideCharToMultiByte(codePage, 0, wide.data(), static_cast<int>(wide.size()), out.data(), n, nullptr, nullptr);
-    return out;
-}
-
-std::wstring convertBack(UINT codePage, const std::string& text) {
-    if (text.empty()) return {};
-    const int n = MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring out(static_cast<size_t>(n > 0 ? n : 0), L'\0');
-    if (n > 0) MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), out.data(), n);
-    return out;
-}
 
 // The text up to its first zero byte, never past `size`.
 std::string boundedText(const BYTE* data, DWORD size) {
@@ -122,56 +106,41 @@ void printval(ReportState& report, const BYTE* data, DWORD type, DWORD size) {
     reportPrintf(report, "%s\n", text.c_str());
 }
 
-std::string toAnsi(const std::wstring& wide) { return convert(CP_ACP, wide); }
-std::wstring fromAnsi(const std::string& text) { return convertBack(CP_ACP, text); }
-std::string toUtf8(const std::wstring& wide) { return convert(CP_UTF8, wide); }
-std::wstring fromUtf8(const std::string& text) { return convertBack(CP_UTF8, text); }
-
-void printFetchedValue(ReportState& report, DWORD type, const BYTE* raw, DWORD got) {
-    // Texts become single-byte as the registry's "A" interface would hand
-    // them over; sizes are measured on that form.
-    std::vector<BYTE> data;
-    if (type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ || type == REG_LINK) {
-        std::wstring wide(reinterpret_cast<const wchar_t*>(raw), got / sizeof(wchar_t));
-        const std::string single = toAnsi(wide);
-        data.assign(single.begin(), single.end());
-    } else {
-        data.assign(raw, raw + got);
-    }
-    DWORD size = static_cast<DWORD>(data.size());
+void printFetchedValue(ReportState& report, const reg::ValueData& value) {
+    // Sizes are measured on the single-byte form, as that interface gives it.
+    DWORD size = static_cast<DWORD>(value.bytes.size());
     if (size >= regfmt::kHugeValue) {
         char notice[96];
         std::snprintf(notice, sizeof notice, " : Huge KEY Data -> Data Size: %d Bytes\n", static_cast<int>(size));
         printval(report, reinterpret_cast<const BYTE*>(notice), REG_SZ, static_cast<DWORD>(std::strlen(notice)));
         return;
     }
-    if (type == REG_SZ || type == REG_EXPAND_SZ) {
-        data.push_back(0);
-        OemToCharBuffA(reinterpret_cast<char*>(data.data()), reinterpret_cast<char*>(data.data()), size);
-        std::vector<BYTE> cleaned;
-        cleaned.reserve(data.size());
+    std::vector<BYTE> data;
+    if (value.type == REG_SZ || value.type == REG_EXPAND_SZ) {
+        std::vector<BYTE> converted(value.bytes);
+        converted.push_back(0);
+        char* text = reinterpret_cast<char*>(converted.data());
+        OemToCharBuffA(text, text, size);
+        data.reserve(converted.size());
         for (DWORD i = 0; i < size; ++i)
-            if (data[i] != 13 && data[i] != 10) cleaned.push_back(data[i]);
-        size = static_cast<DWORD>(cleaned.size());
-        data.swap(cleaned);
+            if (converted[i] != 13 && converted[i] != 10) data.push_back(converted[i]);
+        size = static_cast<DWORD>(data.size());
+    } else {
+        data = value.bytes;
     }
     data.push_back(0);
-    printval(report, data.data(), type, size);
+    printval(report, data.data(), value.type, size);
 }
 
 bool printRegistryValue(ReportState& report, HKEY key, const std::wstring& valueName) {
-    DWORD type = 0;
-    DWORD wideSize = 0;
-    if (RegQueryValueExW(key, valueName.c_str(), nullptr, &type, nullptr, &wideSize) != ERROR_SUCCESS) return true;
-    std::vector<BYTE> raw;
+    reg::ValueData value;
     try {
-        raw.resize(wideSize + 2);
+        // A value that cannot be read prints nothing.
+        if (reg::queryValue(key, valueName, value) != ERROR_SUCCESS) return true;
     } catch (const std::bad_alloc&) {
         return false;
     }
-    DWORD got = wideSize;
-    if (RegQueryValueExW(key, valueName.c_str(), nullptr, &type, raw.data(), &got) != ERROR_SUCCESS) return true;
-    printFetchedValue(report, type, raw.data(), std::min(got, wideSize));
+    printFetchedValue(report, value);
     return true;
 }
 

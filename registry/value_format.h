@@ -1,6 +1,8 @@
 // Rendering one registry value as the data part of its report line.
 #pragma once
 
+#include "registry_access.h"
+
 #include <windows.h>
 
 #include <string>
@@ -24,14 +26,8 @@ void printval(ReportState& report, const BYTE* data, DWORD type, DWORD size);
 // not be read: then nothing is printed).
 bool printRegistryValue(ReportState& report, HKEY key, const std::wstring& valueName);
 
-// Prints a value whose type and data (as the wide registry interface gave them) are at hand.
-void printFetchedValue(ReportState& report, DWORD type, const BYTE* raw, DWORD size);
+// Prints a value already read (texts in their single-byte form).
+void printFetchedValue(ReportState& report, const reg::ValueData& value);
 
 // Opens root\keyPath and prints the named value: 0 when the key cannot be opened, else 1.
 int get_value_string_or_dword_from_reg(ReportState& report, HKEY root, const char* keyPath, const char* valueName);
-
-// Text conversions at the registry's edge: report text is single-byte.
-std::string toAnsi(const std::wstring& wide);
-std::wstring fromAnsi(const std::string& text);
-std::string toUtf8(const std::wstring& wide);
-std::wstring fromUtf8(const std::string& text);

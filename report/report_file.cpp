@@ -1,10 +1,8 @@
 #include "report_file.h"
 
-#include <algorithm>
+#include "work_file.h"
 
-ReportFile::~ReportFile() {
-    close();
-}
+ReportFile::~ReportFile() { close(); }
 
 void ReportFile::closeLocked() {
     flushLocked();
@@ -34,18 +32,11 @@ bool ReportFile::flushLocked() {
     bytes.swap(buffer_);
     if (handle_ == nullptr) return false;
     // Another writer (or a deletion and re-creation) may have moved the end.
-    SetFilePointer(handle_, 0, nullptr, FILE_END);
-    size_t done = 0;
-    while (done < bytes.size()) {
-        DWORD written = 0;
-        const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 20));
-        if (!WriteFile(handle_, bytes.data() + done, chunk, &written, nullptr) || written == 0) {
-            CloseHandle(handle_);
-            handle_ = nullptr;
-            path_.clear();
-            return false;
-        }
-        done += written;
+    if (!appendToWorkFile(handle_, bytes)) {
+        CloseHandle(handle_);
+        handle_ = nullptr;
+        path_.clear();
+        return false;
     }
     return true;
 }
@@ -54,9 +45,7 @@ bool ReportFile::append(const std::string& path, std::string_view bytes) {
     ScopedLock lock(guard_);
     if (handle_ == nullptr || path_ != path) {
         closeLocked();
-        HANDLE h = CreateFileA(path.c_str(), FILE_APPEND_DATA | SYNCHRONIZE,
-                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
-                               FILE_ATTRIBUTE_NORMAL, nullptr);
+        HANDLE h = openWorkFileToAppend(path);
         if (h == INVALID_HANDLE_VALUE) return false;
         handle_ = h;
         path_ = path;

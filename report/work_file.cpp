@@ -1,13 +1,13 @@
 #include "work_file.h"
 
+#include "system_api.h"
 #include "work_directory.h"
 
-#include <windows.h>
-
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <new>
 #include <ctime>
+#include <new>
 
 namespace {
 
@@ -30,17 +30,53 @@ bool workFileNameTaken(const std::string& path) {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+DWORD workFileSharing() {
+    const DWORD sharing = FILE_SHARE_READ | FILE_SHARE_WRITE;
+    return sys::ntFamily() ? sharing | FILE_SHARE_DELETE : sharing;
+}
+
+HANDLE openWorkFileToRead(const std::string& path) {
+    return CreateFileA(path.c_str(), GENERIC_READ, workFileSharing(), nullptr, OPEN_EXISTING,
+                       FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+HANDLE openWorkFileToAppend(const std::string& path) {
+    return CreateFileA(path.c_str(), GENERIC_WRITE, workFileSharing(), nullptr, OPEN_ALWAYS,
+                       FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+bool appendToWorkFile(HANDLE file, std::string_view bytes) {
+    LONG high = 0;
+    SetLastError(NO_ERROR);
+    if (SetFilePointer(file, 0, &high, FILE_END) == INVALID_SET_FILE_POINTER && GetLastError() != NO_ERROR)
+        return false;
+    size_t done = 0;
+    while (done < bytes.size()) {
+        DWORD written = 0;
+        const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 20));
+        if (!WriteFile(file, bytes.data() + done, chunk, &written, nullptr) || written == 0) return false;
+        done += written;
+    }
+    return true;
+}
+
+bool appendWorkFile(const std::string& path, std::string_view bytes) {
+    HANDLE h = openWorkFileToAppend(path);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    const bool ok = appendToWorkFile(h, bytes);
+    CloseHandle(h);
+    return ok;
+}
+
 bool fileCanBeRead(const std::string& path) {
-    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                           nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE h = openWorkFileToRead(path);
     if (h == INVALID_HANDLE_VALUE) return false;
     CloseHandle(h);
     return true;
 }
 
 bool readWholeFile(const std::string& path, std::string& out) {
-    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                           nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE h = openWorkFileToRead(path);
     if (h == INVALID_HANDLE_VALUE) return false;
     out.clear();
     bool ok = true;

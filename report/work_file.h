@@ -2,8 +2,11 @@
 // number and an attempt index, the first candidate that does not exist yet.
 #pragma once
 
+#include <windows.h>
+
 #include <functional>
 #include <string>
+#include <string_view>
 
 namespace workfile {
 inline constexpr const char* kReport = "%sKorvexer_work_file.%06d%d.txt";
@@ -20,6 +23,21 @@ std::string chooseWorkFileName(const char* pattern, const std::string& directory
                                const std::function<bool(const std::string&)>& exists);
 
 std::string makeWorkFileName(const char* pattern);
+
+// Work files are shared with every other reader and writer, and (on the NT
+// family; Windows 95 to ME refuse the flag) with a deleter too, so that Clear
+// can remove a file a worker still holds.
+DWORD workFileSharing();
+// INVALID_HANDLE_VALUE when the file does not exist or cannot be opened.
+HANDLE openWorkFileToRead(const std::string& path);
+// Opens for writing, creating the file when missing. Appending is done by
+// appendToWorkFile: Windows 95 to ME know no append-only access.
+HANDLE openWorkFileToAppend(const std::string& path);
+// Writes all of `bytes` at the current end of the file, wherever other
+// handles have moved it; false when a write fails.
+bool appendToWorkFile(HANDLE file, std::string_view bytes);
+// Opens, appends and closes; false when the file cannot be opened or written.
+bool appendWorkFile(const std::string& path, std::string_view bytes);
 
 bool fileCanBeRead(const std::string& path);
 // Reads a whole work file (shared with a writer that may still hold it);

@@ -1,6 +1,7 @@
 #include "command_runner.h"
 
 #include "output_processing.h"
+#include "report/system_api.h"
 #include "report/task_context.h"
 #include "report/text_format.h"
 #include "report/work_directory.h"
@@ -121,14 +122,21 @@ int ProcessRunner::run(const std::string& text, RunMode mode, bool probeOnly, Ru
     si.lpReserved2 = nullptr;
 
     // Everything the batch starts stays in one job, so a halt can end it all.
-    Handle job(CreateJobObjectA(nullptr, nullptr));
+    // Windows 95 to ME and NT 4.0 have no job objects: there a halt ends
+    // the command interpreter alone, and what it started runs to its end.
+    const sys::Kernel32Extras& kernel = sys::kernel32Extras();
+    const bool jobsKnown = kernel.createJobObjectA != nullptr && kernel.assignProcessToJobObject != nullptr &&
+                           kernel.terminateJobObject != nullptr;
+    Handle job(jobsKnown ? kernel.createJobObjectA(nullptr, nullptr) : nullptr);
     std::string commandLine = quoted(files.batch);
     PROCESS_INFORMATION pi{};
     if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE, CREATE_SUSPENDED, nullptr, nullptr, &si,
                         &pi))
         return 0;
     Handle process(pi.hProcess), thread(pi.hThread);
-    if (job) AssignProcessToJobObject(job.get(), process.get());
+    // Before Windows 8 a child that inherited a job of ours (a test harness's,
+    // a compatibility layer's) cannot join another: it is then ended alone.
+    if (job && !kernel.assignProcessToJobObject(job.get(), process.get())) job.reset();
     ResumeThread(thread.get());
     // Only the child may hold the write end now: a child that never writes
     // cannot keep the drain waiting.
@@ -141,7 +149,7 @@ int ProcessRunner::run(const std::string& text, RunMode mode, bool probeOnly, Ru
     char buffer[1000];
     while (true) {
         if (context_.haltRequested()) {
-            if (job) TerminateJobObject(job.get(), 1);
+            if (job) kernel.terminateJobObject(job.get(), 1);
             TerminateProcess(process.get(), 1);
             WaitForSingleObject(process.get(), 5000);
             return 0;

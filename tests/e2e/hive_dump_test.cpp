@@ -57,6 +57,30 @@ TEST_F(HiveDump, CurrentUserShowsAPlantedKeyWithItsValues) {
     EXPECT_EQ(automation::countWorkFiles(work.path()), 0) << "report and keys-list files are gone after the load";
 }
 
+// Wine's registry code faults when a key's default value is asked for with a
+// null name on Perflib\009: the whole local-machine dump used to die there.
+TEST_F(HiveDump, LocalMachineCompletesThroughPerflib) {
+    app.press(IDC_HKLM);
+    std::string view;
+    bool stopped = false;
+    automation::waitUntil(
+        [&] {
+            view = app.text(IDC_REPORT_VIEW);
+            // A fault ends the program, or (with Wine's debugger attached) leaves its window unanswering.
+            if (app.waitForExit(0) != STILL_ACTIVE || view == "<no answer>") return stopped = true;
+            return view.rfind("HKEY_LOCAL_MACHINE Registry:\r\n\r\n", 0) == 0 &&
+                   view.find("Korvexer.exe -> ") != std::string::npos && app.text(IDC_STATUS_LINE) == " ";
+        },
+        200000);
+    ASSERT_FALSE(stopped) << "the program stopped answering during the dump";
+    ASSERT_EQ(view.rfind("HKEY_LOCAL_MACHINE Registry:", 0), 0u) << view.substr(0, 2000);
+    const size_t perflib = view.find("\\Windows NT\\CurrentVersion\\Perflib\\009");
+    ASSERT_NE(perflib, std::string::npos) << "no Perflib\\009 header in " << view.size() << " characters";
+    const size_t lineStart = view.rfind('\n', perflib);
+    EXPECT_EQ(view.compare(lineStart + 1, 8, "   Key: "), 0) << view.substr(lineStart + 1, 120);
+    EXPECT_EQ(automation::countWorkFiles(work.path()), 0);
+}
+
 TEST_F(HiveDump, CurrentConfigCompletes) {
     app.press(IDC_HKCC);
     const std::string view = waitForResult("HKEY_CURRENT_CONFIG Registry:\r\n\r\n");

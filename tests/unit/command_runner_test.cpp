@@ -1,4 +1,5 @@
 // The runner with the real command interpreter and script host.
+#include "report/system_api.h"
 #include "runner/command_runner.h"
 #include "runner/script_buffer.h"
 #include "runner/wmi_script.h"
@@ -195,6 +196,28 @@ TEST_F(Runner, HaltEndsAHungChildAndEverythingItStarted) {
         for (int i = 0; i < 50 && processesNamed("cscript.exe") > before; ++i) Sleep(20);
         return processesNamed("cscript.exe") <= before;
     }()) << "no script host left running";
+}
+
+// Windows 95 to ME and NT 4.0 have no job objects: a halt still ends the
+// command interpreter the runner started (what that started runs on).
+TEST_F(Runner, HaltWithoutJobObjectsEndsTheInterpreter) {
+    sys::hideKernel32Extras(true);
+    const int before = processesNamed("cmd.exe");
+    std::thread halter([this] {
+        Sleep(800);
+        context.halt = true;
+    });
+    const DWORD start = GetTickCount();
+    EXPECT_EQ(run(":again\ngoto again"), 0);
+    const DWORD took = GetTickCount() - start;
+    halter.join();
+    sys::hideKernel32Extras(false);
+    EXPECT_LT(took, 800u + 1000u) << "ended within a second of the halt";
+    EXPECT_EQ(report(), "");
+    EXPECT_TRUE([&] {
+        for (int i = 0; i < 50 && processesNamed("cmd.exe") > before; ++i) Sleep(20);
+        return processesNamed("cmd.exe") <= before;
+    }()) << "no command interpreter left running";
 }
 
 }  // namespace

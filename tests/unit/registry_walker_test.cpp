@@ -1,14 +1,23 @@
 #include "app/controller_state.h"
+#include "registry/registry_access.h"
 #include "registry/registry_dumper.h"
 #include "support/fake_view.h"
+#include "support/temp_dir.h"
 #include "support/test_key.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
+// Sends the walker's registry calls through one family for a scope.
+struct ForcedInterface {
+    explicit ForcedInterface(bool ansi) { reg::forceAnsi(ansi); }
+    ~ForcedInterface() { reg::forceAnsi(false); }
+};
+
 struct Walker : ::testing::Test {
     TestKey key;
+    TempDir dir;
     FakeView view;
     ControllerState state;
     Walker() {
@@ -67,24 +76,168 @@ TEST_F(Walker, HaltBeforeTheCallPrintsNothingButCountsTheVisit) {
 
 TEST_F(Walker, CollectingTopLevelNamesPrintsNothingAndDoesNotDescend) {
     key.setString("First\\Deep", "v", "1");
+    key.setString("M\xfcnchen", "v", "1");
     key.setString("Second", "v", "1");
-    state.collectorRunning = 1;
-    state.collectToKeysFile = 1;
-    state.collectToList = 1;
-    state.topLevelCapacity = 10;
-    char temp[MAX_PATH + 1] = {};
-    GetTempPathA(MAX_PATH, temp);
-    const std::string list = std::string(temp) + "korvexer_walker_keys_" + std::to_string(GetCurrentProcessId());
-    state.keysListPath.set(list);
-    state.reportPath.set(list + ".report");
-    RegistryDumper(state).walk(HKEY_CURRENT_USER, key.handle(), "", "");
-    state.reportFile.close();
-    EXPECT_EQ(view.content, "");
-    EXPECT_EQ(GetFileAttributesA((list + ".report").c_str()), INVALID_FILE_ATTRIBUTES) << "nothing was printed";
-    EXPECT_EQ(state.topLevelNames, (std::vector<std::string>{"First", "Second"}));
-    EXPECT_EQ(state.topLevelSeen, 2);
-    EXPECT_EQ(state.keysVisited, 1) << "no descent";
-    DeleteFileA(list.c_str());
+    // The keys list is read back to reopen the keys: UTF-8 through the wide
+    // calls, the ANSI code page through the single-byte ones.
+    struct Case {
+        bool ansi;
+        std::string list;
+    } cases[] = {{false, "First\nM\xc3\xbcnchen\nSecond\n"}, {true, "First\nM\xfcnchen\nSecond\n"}};
+    for (const Case& c : cases) {
+        ForcedInterface forced(c.ansi);
+        ControllerState collecting;
+        collecting.view = &view;
+        collecting.collectorRunning = 1;
+        collecting.collectToKeysFile = 1;
+        collecting.collectToList = 1;
+        collecting.topLevelCapacity = 10;
+        const std::string list = dir.file("keys");
+        collecting.keysListPath.set(list);
+        collecting.reportPath.set(list + ".report");
+        RegistryDumper(collecting).walk(HKEY_CURRENT_USER, key.handle(), "", "");
+        collecting.reportFile.close();
+        EXPECT_EQ(view.content, "") << c.ansi;
+        EXPECT_FALSE(fileExists(list + ".report")) << "nothing was printed";
+        EXPECT_EQ(collecting.topLevelNames, (std::vector<std::string>{"First", "M\xfcnchen", "Second"}));
+        EXPECT_EQ(collecting.topLevelSeen, 3);
+        EXPECT_EQ(collecting.keysVisited, 1) << "no descent";
+        EXPECT_EQ(readFileBytes(list), c.list) << c.ansi;
+        DeleteFileA(list.c_str());
+    }
+}
+
+// Both families of registry calls must give the same report wherever the
+// ANSI code page can show the names: Windows 95 to ME only have the
+// single-byte ones.
+TEST_F(Walker, WideAndSingleByteCallsGiveTheSameReport) {
+    ASSERT_EQ(fromAnsi("\xe9\xfc\xc4"), L"\u00e9\u00fc\u00c4") << "the test needs a Latin-1 ANSI code page";
+    key.setString("", "Caf\xe9 name", "cr\r\nlf \xe9");
+    DWORD count = 0x2a;
+    key.setBytes("", "Count", REG_DWORD, &count, 4);
+    const unsigned char bigEndian[] = {0x12, 0x34, 0x56, 0x78};
+    key.setBytes("", "Big endian", REG_DWORD_BIG_ENDIAN, bigEndian, 4);
+    const unsigned char qword[] = {1, 2, 3, 4, 5, 6, 7, 8};
+    key.setBytes("", "Quad", REG_QWORD, qword, 8);
+    key.setBytes("", "Nothing", REG_NONE, qword, 2);
+    std::vector<BYTE> bytes(40000);
+    for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<BYTE>(i * 7);
+    // Too large to come along with its name on either side: read by name.
+    key.setBytes("", "Large blob", REG_BINARY, bytes.data(), 40000);
+    key.setBytes("", "Small blob", REG_BINARY, bytes.data(), 20);
+    // Along with its name as single bytes, but not as UTF-16.
+    key.setString("", "Long text", std::string(20000, 'w'));
+    key.setString("", "Path", "%SystemRoot%\\x", REG_EXPAND_SZ);
+    const char multi[] = "one\0tw\xf6\0\0";
+    key.setBytes("", "Multi", REG_MULTI_SZ, multi, sizeof multi);
+    key.setString("Plain", "", "plain default");
+    key.setString("Plain", "v", "1");
+    key.setString("Nested\\Deeper", "deep", "2");
+    key.setString("Nested", "own", "3");
+    const std::string latin = "\304rger \374ber";
+    key.setString(latin, "", "d\351faut");
+    key.setString(latin, "Gr\366\337e", "gro\xdf");
+    RegCloseKey(key.create("Empty"));
+    state.printKeyHeaders = 1;
+
+    const std::string wide = walk();
+    std::string single;
+    {
+        ForcedInterface forced(true);
+        resetWalkerMemory();
+        single = walk();
+    }
+    EXPECT_EQ(single, wide);
+    const std::string parts[] = {
+        "\r\n   Key: T\\" + latin + " \r\n\t Unnamed registry key (Default): d\351faut\r\n",
+        "\r\n   Key: T\\Plain \r\n\t Unnamed registry key (Default): plain default\r\n",
+        "\r\n   Key: T\\Nested\r\n   Key: T\\Nested\\Deeper\r\n\t deep: 2\r\n",
+        "\r\n   Key: T\\Empty",
+        "\t Count: 0000002a\r\n",
+        "\t Big endian: 12345678\r\n",
+        "\t Large blob:  : Huge KEY Data -> Data Size: 40000 Bytes\r\n",
+        "\t Long text:  : Huge KEY Data -> Data Size: 20001 Bytes\r\n",
+        "\t Small blob: \r\n\t 00 07 0e ",
+        "\t Multi: \r\n\tone\r\n\ttw\xf6\r\n",
+        "\t Quad: Invalid type code\r\n",
+        "\t Nothing: Undefined value type\r\n",
+        "\t Caf\xe9 name: ",
+    };
+    for (const std::string& part : parts)
+        EXPECT_NE(wide.find(part), std::string::npos) << part << "\nin:\n" << wide;
+}
+
+// The switch really selects the single-byte calls: through them a name the
+// code page cannot hold comes back altered and cannot be reopened.
+TEST_F(Walker, SingleByteCallsReachOnlyWhatTheCodePageHolds) {
+    const std::wstring name = L"\u03a9mega";
+    const std::string shown = toAnsi(name);
+    ASSERT_NE(fromAnsi(shown), name) << "the test needs an ANSI code page without Greek";
+    HKEY omega = nullptr;
+    const LONG created =
+        RegCreateKeyExW(key.handle(), name.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &omega, nullptr);
+    ASSERT_EQ(created, ERROR_SUCCESS);
+    RegSetValueExW(omega, L"v", 0, REG_SZ, reinterpret_cast<const BYTE*>(L"1"), 2 * sizeof(wchar_t));
+    RegCloseKey(omega);
+    state.printKeyHeaders = 1;
+    EXPECT_EQ(walk(), "\r\n   Key: T\\" + shown + "\r\n\t v: 1\r\n");
+    ForcedInterface forced(true);
+    const std::string single = walk();
+    EXPECT_EQ(single.rfind("\r\n   Key: T\\", 0), 0u) << single;
+    EXPECT_EQ(single.find("v: 1"), std::string::npos) << "header only: the key cannot be opened by that name";
+}
+
+// Every call a new second: the status line may change at each subkey.
+int tickingClock() {
+    static int second = 1000;
+    return ++second;
+}
+
+// What follows the dots of a walker frame: the progress text and " %", or a
+// blank in the plain family.
+std::string frameTail(const std::string& frame) {
+    const size_t wait = frame.find("please Wait");
+    if (wait == std::string::npos) return "<" + frame + ">";
+    return frame.substr(frame.find_first_not_of('.', wait + 11));
+}
+
+TEST_F(Walker, StatusLineShowsTheSubkeyVisitedLastOutsideAPrintingPass) {
+    for (const char* sub : {"A", "B", "C"}) key.setString(sub, "v", "1");
+    struct Case {
+        const char* name;
+        bool services;
+        bool printingPass;
+        std::vector<std::string> tails;
+    } cases[] = {
+        // A registry section of the common report: headers on, no top-level list.
+        {"common report", false, false, {"  T\\A %", "  T\\B %"}},
+        {"services dump", true, false, {" ", " "}},
+        // A hive dump places the key among the hive's top-level names instead.
+        {"hive printing pass", false, true, {"  0 to 1 %", "  0 to 1 %", "  0 to 1 %"}},
+    };
+    for (const Case& c : cases) {
+        FakeStatus status;
+        ControllerState walking;
+        walking.view = &view;
+        walking.status = &status;
+        walking.reportPath.set(dir.file("report.txt"));
+        if (c.services)
+            walking.servicesRunning = 1;
+        else
+            walking.collectorRunning = 1;
+        walking.printKeyHeaders = 1;
+        if (c.printingPass) {
+            walking.topLevelNames = {"T"};
+            walking.topLevelPending = {0};
+            walking.topLevelCount = 1;
+        }
+        RegistryDumper(walking, tickingClock).walk(HKEY_CURRENT_USER, key.handle(), "T", "");
+        walking.reportFile.close();
+        std::vector<std::string> tails;
+        for (const std::string& frame : status.shown) tails.push_back(frameTail(frame));
+        EXPECT_EQ(tails, c.tails) << c.name;
+        DeleteFileA(dir.file("report.txt").c_str());
+    }
 }
 
 TEST(WalkerProgress, TopLevelPercentages) {

@@ -1,0 +1,32 @@
+// What differs between the Windows versions the program runs on: the family
+// (95/98/ME or NT) and the kernel functions that only later versions export.
+// A function named in the import table that the system lacks stops the
+// loader before the program starts, so these are looked up at run time.
+#pragma once
+
+#include <windows.h>
+
+namespace sys {
+
+// True on NT 4.0, 2000, XP and later; false on 95, 98 and ME (and Win32s).
+bool ntFamily();
+
+// kernel32 functions newer than Windows 95, each null where the running
+// system does not export it. Looked up once, on first use.
+struct Kernel32Extras {
+    BOOL(WINAPI* getFileSizeEx)(HANDLE file, PLARGE_INTEGER size) = nullptr;                   // 2000
+    HANDLE(WINAPI* createJobObjectA)(LPSECURITY_ATTRIBUTES attributes, LPCSTR name) = nullptr; // 2000
+    BOOL(WINAPI* assignProcessToJobObject)(HANDLE job, HANDLE process) = nullptr;              // 2000
+    BOOL(WINAPI* terminateJobObject)(HANDLE job, UINT exitCode) = nullptr;                     // 2000
+};
+const Kernel32Extras& kernel32Extras();
+
+// Tests set this to run the fallbacks the oldest systems take: while it is
+// on, kernel32Extras() offers none of the functions above.
+void hideKernel32Extras(bool hide);
+
+// The size of an open file; false when it cannot be learned. Uses
+// GetFileSizeEx where it exists and GetFileSize elsewhere.
+bool fileSize(HANDLE file, ULONGLONG& size);
+
+} // namespace sys
