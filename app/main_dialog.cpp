@@ -2,7 +2,7 @@
 
 #include "report/text_search.h"
 #include "resources/resource.h"
-#include "status_progress.h"
+#include "report/status_progress.h"
 
 const std::array<int, 13> kAnchoredButtons = {IDC_FIND, IDC_COMMON_ENV, IDC_POLICIES, IDC_CLEAR, IDC_APP_PATHS,
                                               IDC_CLOSE, IDC_IE,   IDC_SERVICES,   IDC_HKCR,     IDC_HKCU,

@@ -7,7 +7,7 @@
 #include "main_dialog.h"
 #include "registry/registry_dumper.h"
 #include "report/work_file.h"
-#include "status_progress.h"
+#include "report/status_progress.h"
 #include "task_workers.h"
 #include "window_context.h"
 

@@ -1,10 +1,9 @@
 #include "registry_dumper.h"
 
-#include "app/controller_state.h"
-#include "app/status_progress.h"
 #include "registry_access.h"
 #include "registry_read.h"
-#include "report/report_writer.h"
+#include "report/status_progress.h"
+#include "report/task_context.h"
 #include "report/work_file.h"
 #include "value_format.h"
 
@@ -59,7 +58,7 @@ void RegistryDumper::progress(const std::string& keyPath, std::string& progressT
     const bool collecting = s_.collectToKeysFile || s_.collectToList;
     // Only a hive dump's printing pass has a list of top-level names to place
     // the key in; every other walk shows the subkey it visited last.
-    const bool printingPass = !collecting && !s_.servicesRunning && s_.topLevelCount > 0;
+    const bool printingPass = !collecting && !s_.servicesMode && s_.topLevelCount > 0;
     if (printingPass) {
         const std::string range = topLevelProgress(s_.topLevelNames, s_.topLevelCount, keyPath);
         if (!range.empty()) progressText = range;
@@ -68,16 +67,15 @@ void RegistryDumper::progress(const std::string& keyPath, std::string& progressT
     }
     const int second = clock_ != nullptr ? clock_() : currentLocalSecond();
     if (walkerAnimator().newSecond(second)) {
-        if (s_.status != nullptr)
-            walkerProgressUpdate(*s_.status, collecting || s_.servicesRunning != 0, progressText);
+        walkerProgressUpdate(context_.status(), collecting || s_.servicesMode, progressText);
         return;
     }
-    const std::string header = s_.taskHeader.get();
-    if (header.size() > 1 && second != lastLiveSecond && second != lastLiveSecond + 1 && s_.view != nullptr) {
+    const std::string header = context_.taskHeader();
+    if (header.size() > 1 && second != lastLiveSecond && second != lastLiveSecond + 1) {
         lastLiveSecond = second;
         char count[32];
         std::snprintf(count, sizeof count, "%ld\t", static_cast<long>(s_.keysVisited));
-        s_.view->setText(header + "\r\n\r\nGetting live data from KEY: \r\n\r\n" + count + keyPath + "\r\n");
+        context_.showLive(header + "\r\n\r\nGetting live data from KEY: \r\n\r\n" + count + keyPath + "\r\n");
     }
 }
 
@@ -87,7 +85,7 @@ void RegistryDumper::printDefaultValue(HKEY key) {
     if (value.type != REG_SZ && value.type != REG_EXPAND_SZ) return;
     const char* data = reinterpret_cast<const char*>(value.bytes.data());
     const std::string text(data, strnlen(data, value.bytes.size()));
-    if (!text.empty()) reportPrintf(s_, " \n\t Unnamed registry key (Default): %s\n", text.c_str());
+    if (!text.empty()) reportPrintf(context_, " \n\t Unnamed registry key (Default): %s\n", text.c_str());
 }
 
 void RegistryDumper::printTopLevelHeader(const std::string& keyPath, HKEY key) {
@@ -95,14 +93,14 @@ void RegistryDumper::printTopLevelHeader(const std::string& keyPath, HKEY key) {
     for (size_t i = 0; i < s_.topLevelNames.size() && i < s_.topLevelPending.size(); ++i) {
         if (!s_.topLevelPending[i] || !sameName(s_.topLevelNames[i], top)) continue;
         s_.topLevelPending[i] = 0;
-        reportPrintf(s_, "\n   Key: %s", s_.topLevelNames[i].c_str());
+        reportPrintf(context_, "\n   Key: %s", s_.topLevelNames[i].c_str());
         if (keyPath == top) printDefaultValue(key);
     }
 }
 
 void RegistryDumper::walk(HKEY root, HKEY key, const std::string& keyPath, const char* valueSuffix) {
     ++s_.keysVisited;
-    if (s_.haltRequested) return;
+    if (context_.haltRequested()) return;
     DWORD subkeys = 0, values = 0;
     if (!reg::queryCounts(key, subkeys, values)) return;
 
@@ -110,15 +108,15 @@ void RegistryDumper::walk(HKEY root, HKEY key, const std::string& keyPath, const
     std::string previousPath;
     std::wstring wideName;
     for (DWORD index = 0; index < subkeys; ++index) {
-        if (s_.collectorRunning || s_.servicesRunning) progress(keyPath, progressText, previousPath);
-        if (s_.haltRequested) return;
+        if (s_.showProgress) progress(keyPath, progressText, previousPath);
+        if (context_.haltRequested()) return;
         if (!reg::enumSubkey(key, index, wideName)) continue;
         const std::string subkeyName = toAnsi(wideName);
         const std::string joined = keyPath + "\\" + subkeyName;
         previousPath = joined;
 
         if (keyPath.empty() && s_.collectToKeysFile) {
-            appendToKeysList(s_.keysListPath.get(), wideName);
+            appendToKeysList(s_.keysListPath, wideName);
             if (s_.collectToList && s_.topLevelNames.size() < s_.topLevelCapacity) {
                 s_.topLevelNames.push_back(subkeyName);
                 s_.topLevelPending.push_back(1);
@@ -127,32 +125,30 @@ void RegistryDumper::walk(HKEY root, HKEY key, const std::string& keyPath, const
             ++s_.topLevelSeen;
         }
 
-        const bool printing = (s_.collectorRunning && !s_.collectToKeysFile && !s_.collectToList) ||
-                              s_.printKeyHeaders || s_.suppressOutput;
+        const bool headers = s_.printHeaders && !s_.collectToKeysFile && !s_.collectToList;
         RegKey subkey;
         reg::openKey(key, wideName, KEY_READ, subkey);
-        if (printing) {
+        if (s_.captureNames) {
+            if (!s_.countNamesOnly && s_.capturedNames != nullptr) s_.capturedNames->push_back(subkeyName);
+            ++s_.capturedNameCount;
+        } else if (headers) {
             printTopLevelHeader(keyPath, key);
-            if (s_.suppressOutput) {
-                if (!s_.countNamesOnly && s_.capturedNames != nullptr) s_.capturedNames->push_back(subkeyName);
-                ++s_.capturedNameCount;
-            }
-            reportPrintf(s_, "\n   Key: %s\\%s", keyPath.c_str(), subkeyName.c_str());
+            reportPrintf(context_, "\n   Key: %s\\%s", keyPath.c_str(), subkeyName.c_str());
             lastKeyHeader = joined;
             if (subkey) printDefaultValue(subkey.get());
         }
         if (!subkey) continue;
-        if (s_.haltRequested) return;
+        if (context_.haltRequested()) return;
         // The name passes only learn top-level names: descending would print nothing.
         if (!s_.collectToKeysFile && !s_.collectToList) walk(root, subkey.get(), joined, valueSuffix);
     }
 
-    if (s_.collectToKeysFile || s_.collectToList || values == 0) return;
+    if (s_.collectToKeysFile || s_.collectToList || s_.captureNames || values == 0) return;
     if (keyPath != lastKeyHeader) {
-        reportPrintf(s_, "\n\n   Key: %s \n", keyPath.c_str());
+        reportPrintf(context_, "\n\n   Key: %s \n", keyPath.c_str());
     } else {
         // The key's own header was the last line: its values follow it directly.
-        reportPrintf(s_, "\n");
+        context_.write("\n");
     }
     // Name and data in one call for all but the largest values.
     reg::ValueReader reader(key);
@@ -161,11 +157,11 @@ void RegistryDumper::walk(HKEY root, HKEY key, const std::string& keyPath, const
     for (DWORD index = 0; index < values; ++index) {
         const reg::ValueReader::Got got = reader.read(index, valueName, data);
         if (got == reg::ValueReader::Got::Nothing || valueName.empty()) continue;
-        reportPrintf(s_, "\t %s%s ", toAnsi(valueName).c_str(), valueSuffix);
-        if (s_.haltRequested) return;
+        reportPrintf(context_, "\t %s%s ", toAnsi(valueName).c_str(), valueSuffix);
+        if (context_.haltRequested()) return;
         if (got == reg::ValueReader::Got::Name)
-            printRegistryValue(s_, key, valueName);
+            printRegistryValue(context_, key, valueName);
         else
-            printFetchedValue(s_, data);
+            printFetchedValue(context_, data);
     }
 }

@@ -3,16 +3,40 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
-class MainDialog;
+class TaskContext;
 
-// Starts the worker that dumps one whole hive into a report work file; the
-// task driver loads the file once the worker raises resultReady.
-void startHiveDump(MainDialog& dialog, HKEY root, const char* name);
-
-struct ControllerState;
+// What one walk does and what it learns on the way. The task that walks owns
+// it, so no walk inherits another's switches.
+struct WalkState {
+    // Subkey headers and default values (a hive's printing pass, the common
+    // report); values are printed in every walk that prints.
+    bool printHeaders = false;
+    // The status line's frames and the live view (a hive dump, the collector,
+    // the services dump); the services dump shows the plain frames.
+    bool showProgress = false;
+    bool servicesMode = false;
+    // Silent: nothing is printed, every subkey name met is handed over
+    // (or only counted).
+    bool captureNames = false;
+    bool countNamesOnly = false;
+    std::vector<std::string>* capturedNames = nullptr;
+    int capturedNameCount = 0;
+    // A hive dump's name passes: top-level names to the keys-list file, and
+    // with collectToList to topLevelNames; neither pass descends.
+    bool collectToKeysFile = false;
+    bool collectToList = false;
+    std::string keysListPath;
+    std::vector<std::string> topLevelNames;
+    std::vector<uint8_t> topLevelPending;  // 1 until the name's header is printed
+    size_t topLevelCapacity = 0;
+    int topLevelCount = 0;
+    int topLevelSeen = 0;
+    int keysVisited = 0;
+};
 
 // Dumps a key and everything below it into the report: subkeys (with their
 // headers) before values; or, in the silent passes, collects top-level names.
@@ -21,7 +45,8 @@ public:
     // `clock` gives the local time's second (the status line changes at most
     // once a second); null for the real clock.
     using SecondClock = int (*)();
-    explicit RegistryDumper(ControllerState& state, SecondClock clock = nullptr) : s_(state), clock_(clock) {}
+    RegistryDumper(TaskContext& context, WalkState& state, SecondClock clock = nullptr)
+        : context_(context), s_(state), clock_(clock) {}
 
     // `key` is an open handle of root\keyPath; `valueSuffix` follows every value name.
     void walk(HKEY root, HKEY key, const std::string& keyPath, const char* valueSuffix);
@@ -35,7 +60,8 @@ private:
     void printTopLevelHeader(const std::string& keyPath, HKEY key);
     void printDefaultValue(HKEY key);
 
-    ControllerState& s_;
+    TaskContext& context_;
+    WalkState& s_;
     SecondClock clock_;
 };
 

@@ -2,7 +2,7 @@
 
 #include "registry_access.h"
 #include "registry_read.h"
-#include "report/report_writer.h"
+#include "report/task_context.h"
 
 #include <cstdio>
 #include <cstring>
@@ -101,12 +101,12 @@ std::string renderValue(const BYTE* data, DWORD type, DWORD size) {
     return text;
 }
 
-void printval(ReportState& report, const BYTE* data, DWORD type, DWORD size) {
+void printval(TaskContext& report, const BYTE* data, DWORD type, DWORD size) {
     const std::string text = renderValue(data, type, size);
     reportPrintf(report, "%s\n", text.c_str());
 }
 
-void printFetchedValue(ReportState& report, const reg::ValueData& value) {
+void printFetchedValue(TaskContext& report, const reg::ValueData& value) {
     // Sizes are measured on the single-byte form, as that interface gives it.
     DWORD size = static_cast<DWORD>(value.bytes.size());
     if (size >= regfmt::kHugeValue) {
@@ -132,7 +132,7 @@ void printFetchedValue(ReportState& report, const reg::ValueData& value) {
     printval(report, data.data(), value.type, size);
 }
 
-bool printRegistryValue(ReportState& report, HKEY key, const std::wstring& valueName) {
+bool printRegistryValue(TaskContext& report, HKEY key, const std::wstring& valueName) {
     reg::ValueData value;
     try {
         // A value that cannot be read prints nothing.
@@ -144,7 +144,7 @@ bool printRegistryValue(ReportState& report, HKEY key, const std::wstring& value
     return true;
 }
 
-int get_value_string_or_dword_from_reg(ReportState& report, HKEY root, const char* keyPath, const char* valueName) {
+int get_value_string_or_dword_from_reg(TaskContext& report, HKEY root, const char* keyPath, const char* valueName) {
     RegKey key;
     if (!key.open(root, keyPath, KEY_READ)) return 0;
     return printRegistryValue(report, key.get(), fromAnsi(valueName)) ? 1 : 0;

@@ -7,7 +7,7 @@
 
 #include <string>
 
-struct ReportState;
+class TaskContext;
 
 namespace regfmt {
 inline constexpr DWORD kHugeValue = 16383;      // data of this size or more is not read
@@ -19,15 +19,15 @@ inline constexpr size_t kDumpStop = 18383;      // a binary dump stops growing h
 std::string renderValue(const BYTE* data, DWORD type, DWORD size);
 
 // Appends the rendered value and a line feed to the report.
-void printval(ReportState& report, const BYTE* data, DWORD type, DWORD size);
+void printval(TaskContext& report, const BYTE* data, DWORD type, DWORD size);
 
 // Reads a named value of an open key and prints it; false when the key is
 // unusable or memory is short, true otherwise (also when the value could
 // not be read: then nothing is printed).
-bool printRegistryValue(ReportState& report, HKEY key, const std::wstring& valueName);
+bool printRegistryValue(TaskContext& report, HKEY key, const std::wstring& valueName);
 
 // Prints a value already read (texts in their single-byte form).
-void printFetchedValue(ReportState& report, const reg::ValueData& value);
+void printFetchedValue(TaskContext& report, const reg::ValueData& value);
 
 // Opens root\keyPath and prints the named value: 0 when the key cannot be opened, else 1.
-int get_value_string_or_dword_from_reg(ReportState& report, HKEY root, const char* keyPath, const char* valueName);
+int get_value_string_or_dword_from_reg(TaskContext& report, HKEY root, const char* keyPath, const char* valueName);

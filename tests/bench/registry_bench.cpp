@@ -1,14 +1,26 @@
 // Times a full dump of HKEY_CURRENT_USER\<key> through the tree walker into a
 // report work file (one buffered handle for the task). Prints figures.
-#include "app/controller_state.h"
 #include "registry/registry_dumper.h"
 #include "registry/registry_read.h"
+#include "report/report_writer.h"
+#include "support/test_context.h"
 
 #include <windows.h>
 
 #include <chrono>
 #include <cstdio>
 #include <string>
+
+namespace {
+
+// Report text goes through the report writer into the work file, as in a hive dump.
+class FileContext : public TestContext {
+public:
+    ReportState writer;
+    void write(std::string_view text) override { reportWrite(writer, text); }
+};
+
+}  // namespace
 
 int main(int argc, char** argv) {
     if (argc < 3) {
@@ -20,15 +32,18 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "cannot open HKCU\\%s\n", argv[1]);
         return 1;
     }
-    ControllerState state;
-    state.collectorRunning = 1;
-    state.reportPath.set(argv[2]);
+    FileContext context;
+    context.writer.collectorRunning = 1;
+    context.writer.reportPath.set(argv[2]);
     DeleteFileA(argv[2]);
+    WalkState walk;
+    walk.printHeaders = true;
+    walk.showProgress = true;
     const auto start = std::chrono::steady_clock::now();
-    RegistryDumper(state).walk(HKEY_CURRENT_USER, key.get(), argv[1], ":");
-    state.reportFile.close();
+    RegistryDumper(context, walk).walk(HKEY_CURRENT_USER, key.get(), argv[1], ":");
+    context.writer.reportFile.close();
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    std::printf("walker dump: %d keys, %d characters in %.2f s\n", static_cast<int>(state.keysVisited),
-                static_cast<int>(state.reportLength), seconds);
+    std::printf("walker dump: %d keys, %d characters in %.2f s\n", walk.keysVisited,
+                static_cast<int>(context.writer.reportLength), seconds);
     return 0;
 }

@@ -1,7 +1,7 @@
-#include "app/controller_state.h"
 #include "registry/registry_access.h"
 #include "registry/registry_dumper.h"
-#include "support/fake_view.h"
+#include "report/text_format.h"
+#include "support/test_context.h"
 #include "support/temp_dir.h"
 #include "support/test_key.h"
 
@@ -18,16 +18,14 @@ struct ForcedInterface {
 struct Walker : ::testing::Test {
     TestKey key;
     TempDir dir;
-    FakeView view;
-    ControllerState state;
-    Walker() {
-        state.view = &view;
-        resetWalkerMemory();
-    }
+    TestContext context;
+    WalkState state;
+    Walker() { resetWalkerMemory(); }
+    // The report as the view shows it: every "\n" as "\r\n".
     std::string walk(const char* suffix = ":") {
-        view.content.clear();
-        RegistryDumper(state).walk(HKEY_CURRENT_USER, key.handle(), "T", suffix);
-        return view.content;
+        context.report.clear();
+        RegistryDumper(context, state).walk(HKEY_CURRENT_USER, key.handle(), "T", suffix);
+        return expandLineFeeds(context.report);
     }
 };
 
@@ -35,14 +33,14 @@ TEST_F(Walker, KeyWithTwoValuesReachedFromItsParent) {
     key.setString("Leaf", "A Path", "C:\\x");
     DWORD seven = 7;
     key.setBytes("Leaf", "B Count", REG_DWORD, &seven, 4);
-    state.printKeyHeaders = 1;
+    state.printHeaders = true;
     EXPECT_EQ(walk(), "\r\n   Key: T\\Leaf\r\n\t A Path: C:\\x\r\n\t B Count: 00000007\r\n");
 }
 
 TEST_F(Walker, SubtreeComesBeforeTheKeysOwnValues) {
     key.setString("Parent\\Child", "c", "1");
     key.setString("Parent", "p", "2");
-    state.printKeyHeaders = 1;
+    state.printHeaders = true;
     EXPECT_EQ(walk(""), "\r\n   Key: T\\Parent"
                         "\r\n   Key: T\\Parent\\Child\r\n\t c 1\r\n"
                         "\r\n\r\n   Key: T\\Parent \r\n\t p 2\r\n");
@@ -52,7 +50,7 @@ TEST_F(Walker, EachKeysDefaultValueFollowsItsOwnHeaderOnce) {
     key.setString("WithDefault", "", "the default");
     key.setString("WithDefault\\One", "v", "1");
     key.setString("WithDefault\\Two", "v", "2");
-    state.printKeyHeaders = 1;
+    state.printHeaders = true;
     const std::string out = walk();
     EXPECT_EQ(out, "\r\n   Key: T\\WithDefault \r\n\t Unnamed registry key (Default): the default\r\n"
                    "\r\n   Key: T\\WithDefault\\One\r\n\t v: 1\r\n"
@@ -68,8 +66,8 @@ TEST_F(Walker, WithoutHeadersOnlyValuesArePrinted) {
 
 TEST_F(Walker, HaltBeforeTheCallPrintsNothingButCountsTheVisit) {
     key.setString("A", "v", "1");
-    state.printKeyHeaders = 1;
-    state.haltRequested = 1;
+    state.printHeaders = true;
+    context.halt = true;
     EXPECT_EQ(walk(), "");
     EXPECT_EQ(state.keysVisited, 1);
 }
@@ -86,19 +84,17 @@ TEST_F(Walker, CollectingTopLevelNamesPrintsNothingAndDoesNotDescend) {
     } cases[] = {{false, "First\nM\xc3\xbcnchen\nSecond\n"}, {true, "First\nM\xfcnchen\nSecond\n"}};
     for (const Case& c : cases) {
         ForcedInterface forced(c.ansi);
-        ControllerState collecting;
-        collecting.view = &view;
-        collecting.collectorRunning = 1;
-        collecting.collectToKeysFile = 1;
-        collecting.collectToList = 1;
+        WalkState collecting;
+        collecting.printHeaders = true;
+        collecting.showProgress = true;
+        collecting.collectToKeysFile = true;
+        collecting.collectToList = true;
         collecting.topLevelCapacity = 10;
         const std::string list = dir.file("keys");
-        collecting.keysListPath.set(list);
-        collecting.reportPath.set(list + ".report");
-        RegistryDumper(collecting).walk(HKEY_CURRENT_USER, key.handle(), "", "");
-        collecting.reportFile.close();
-        EXPECT_EQ(view.content, "") << c.ansi;
-        EXPECT_FALSE(fileExists(list + ".report")) << "nothing was printed";
+        collecting.keysListPath = list;
+        TestContext quiet;
+        RegistryDumper(quiet, collecting).walk(HKEY_CURRENT_USER, key.handle(), "", "");
+        EXPECT_EQ(quiet.report, "") << "nothing was printed";
         EXPECT_EQ(collecting.topLevelNames, (std::vector<std::string>{"First", "M\xfcnchen", "Second"}));
         EXPECT_EQ(collecting.topLevelSeen, 3);
         EXPECT_EQ(collecting.keysVisited, 1) << "no descent";
@@ -138,7 +134,7 @@ TEST_F(Walker, WideAndSingleByteCallsGiveTheSameReport) {
     key.setString(latin, "", "d\351faut");
     key.setString(latin, "Gr\366\337e", "gro\xdf");
     RegCloseKey(key.create("Empty"));
-    state.printKeyHeaders = 1;
+    state.printHeaders = true;
 
     const std::string wide = walk();
     std::string single;
@@ -179,7 +175,7 @@ TEST_F(Walker, SingleByteCallsReachOnlyWhatTheCodePageHolds) {
     ASSERT_EQ(created, ERROR_SUCCESS);
     RegSetValueExW(omega, L"v", 0, REG_SZ, reinterpret_cast<const BYTE*>(L"1"), 2 * sizeof(wchar_t));
     RegCloseKey(omega);
-    state.printKeyHeaders = 1;
+    state.printHeaders = true;
     EXPECT_EQ(walk(), "\r\n   Key: T\\" + shown + "\r\n\t v: 1\r\n");
     ForcedInterface forced(true);
     const std::string single = walk();
@@ -216,27 +212,20 @@ TEST_F(Walker, StatusLineShowsTheSubkeyVisitedLastOutsideAPrintingPass) {
         {"hive printing pass", false, true, {"  0 to 1 %", "  0 to 1 %", "  0 to 1 %"}},
     };
     for (const Case& c : cases) {
-        FakeStatus status;
-        ControllerState walking;
-        walking.view = &view;
-        walking.status = &status;
-        walking.reportPath.set(dir.file("report.txt"));
-        if (c.services)
-            walking.servicesRunning = 1;
-        else
-            walking.collectorRunning = 1;
-        walking.printKeyHeaders = 1;
+        TestContext walkingContext;
+        WalkState walking;
+        walking.showProgress = true;
+        walking.servicesMode = c.services;
+        walking.printHeaders = true;
         if (c.printingPass) {
             walking.topLevelNames = {"T"};
             walking.topLevelPending = {0};
             walking.topLevelCount = 1;
         }
-        RegistryDumper(walking, tickingClock).walk(HKEY_CURRENT_USER, key.handle(), "T", "");
-        walking.reportFile.close();
+        RegistryDumper(walkingContext, walking, tickingClock).walk(HKEY_CURRENT_USER, key.handle(), "T", "");
         std::vector<std::string> tails;
-        for (const std::string& frame : status.shown) tails.push_back(frameTail(frame));
+        for (const std::string& frame : walkingContext.statusLine.shown) tails.push_back(frameTail(frame));
         EXPECT_EQ(tails, c.tails) << c.name;
-        DeleteFileA(dir.file("report.txt").c_str());
     }
 }
 

@@ -1,4 +1,4 @@
-#include "app/status_progress.h"
+#include "report/status_progress.h"
 
 #include <gtest/gtest.h>
 

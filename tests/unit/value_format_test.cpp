@@ -1,6 +1,6 @@
 #include "registry/value_format.h"
-#include "report/report_writer.h"
-#include "support/fake_view.h"
+#include "report/text_format.h"
+#include "support/test_context.h"
 #include "support/test_key.h"
 
 #include <gtest/gtest.h>
@@ -80,23 +80,20 @@ TEST(PrintVal, HugeRenderedTextIsReplacedByItsSize) {
 }
 
 TEST(PrintVal, DataIsNeverUsedAsFormat) {
-    FakeView view;
-    ReportState state;
-    state.view = &view;
+    TestContext context;
     const std::vector<BYTE> data = text("%s%n%d");
-    printval(state, data.data(), REG_SZ, static_cast<DWORD>(data.size()));
-    EXPECT_EQ(view.content, "%s%n%d\r\n");
+    printval(context, data.data(), REG_SZ, static_cast<DWORD>(data.size()));
+    EXPECT_EQ(context.report, "%s%n%d\n");
 }
 
 struct RegistryValue : ::testing::Test {
     TestKey key;
-    FakeView view;
-    ReportState state;
-    RegistryValue() { state.view = &view; }
+    TestContext state;
+    // The report as the view shows it: every "\n" as "\r\n".
     std::string read(const char* name) {
-        view.content.clear();
+        state.report.clear();
         EXPECT_EQ(get_value_string_or_dword_from_reg(state, HKEY_CURRENT_USER, key.path().c_str(), name), 1);
-        return view.content;
+        return expandLineFeeds(state.report);
     }
 };
 

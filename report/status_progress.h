@@ -2,7 +2,7 @@
 // progress indicator and the registry walker's own frames.
 #pragma once
 
-#include "report/critical_section.h"
+#include "critical_section.h"
 
 #include <optional>
 #include <string>

@@ -1,6 +1,6 @@
 #include "status_progress.h"
 
-#include "report/report_view.h"
+#include "report_view.h"
 
 #include <windows.h>
 
