@@ -70,7 +70,9 @@ bool systemLocalTime(int64_t seconds, CivilTime& out) {
 
 void readCookieFiles(const std::string& folder, const CookieRecordReader::Sink& write,
                      const LocalTimeConverter& localTime) {
-    const std::string prefix = folder.empty() || folder.back() == '\\' ? folder : folder + "\\";
+    // No folder is no cookies (not the current directory's text files).
+    if (folder.empty()) return;
+    const std::string prefix = folder.back() == '\\' ? folder : folder + "\\";
     CookieRecordReader reader(write, localTime);
     WIN32_FIND_DATAA data;
     FindHandle find(prefix + "*.txt", data);

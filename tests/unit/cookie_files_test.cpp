@@ -198,8 +198,8 @@ TEST(CookieFiles, EveryTextFileOfTheFolderWithItsHeader) {
 
     for (const std::string& folder : {dir.path(), dir.path().substr(0, dir.path().size() - 1)}) {
         std::vector<std::string> blocks;
-        readCookieFiles(
-            folder, [&](std::string_view t) { blocks.emplace_back(t); }, utcCivilTime);
+        const auto sink = [&](std::string_view t) { blocks.emplace_back(t); };
+        readCookieFiles(folder, sink, utcCivilTime);
         std::multiset<std::string> got(blocks.begin(), blocks.end());
         const std::multiset<std::string> expected = {
             "   \n  Cookie File: alice@example[1].txt\n",
@@ -227,8 +227,8 @@ TEST(CookieFiles, ARecordCutShortDoesNotLeakIntoTheNextFile) {
     writeFileBytes(dir.file("b.txt"), "x\ny\nz\n");
     writeFileBytes(dir.file("c.txt"), good);
     std::string out;
-    readCookieFiles(
-        dir.path(), [&](std::string_view t) { out += t; }, utcCivilTime);
+    const auto sink = [&](std::string_view t) { out += t; };
+    readCookieFiles(dir.path(), sink, utcCivilTime);
     // Three headers and exactly one record: each file starts at a record's first line.
     size_t records = 0;
     for (size_t at = out.find(kExampleBlock); at != std::string::npos; at = out.find(kExampleBlock, at + 1))
@@ -243,11 +243,15 @@ TEST(CookieFiles, AMissingFolderWritesNothingAndTheCurrentDirectoryStays) {
     char before[MAX_PATH] = {};
     GetCurrentDirectoryA(MAX_PATH, before);
     std::string out;
-    readCookieFiles(
-        dir.file("no such folder"), [&](std::string_view t) { out += t; }, utcCivilTime);
+    const auto sink = [&](std::string_view t) { out += t; };
+    readCookieFiles(dir.file("no such folder"), sink, utcCivilTime);
     EXPECT_EQ(out, "");
-    readCookieFiles(
-        dir.path(), [&](std::string_view t) { out += t; }, utcCivilTime);
+    // A profile whose cookie folder was not found: not the current directory's files.
+    SetCurrentDirectoryA(dir.path().c_str());
+    readCookieFiles("", sink, utcCivilTime);
+    SetCurrentDirectoryA(before);
+    EXPECT_EQ(out, "");
+    readCookieFiles(dir.path(), sink, utcCivilTime);
     EXPECT_NE(out, "");
     char after[MAX_PATH] = {};
     GetCurrentDirectoryA(MAX_PATH, after);

@@ -210,8 +210,8 @@ TEST(IeSystemFiles, ReadersListExactlyWhatTheInternetFunctionsWrote) {
     EXPECT_EQ(listed, expectedUrls) << history;
 
     std::string cookieText;
-    readCookieFiles(
-        cookies, [&](std::string_view text) { cookieText += text; }, utcCivilTime);
+    const auto sink = [&](std::string_view text) { cookieText += text; };
+    readCookieFiles(cookies, sink, utcCivilTime);
     // Records of six lines after each file's header line; which file holds
     // which site is the writer's business.
     std::map<std::string, std::vector<std::string>> records;
