@@ -47,7 +47,9 @@ inline constexpr uint32_t kBlockSize = 128;
 // Hash entries that point at nothing.
 inline constexpr uint32_t kUnusedHashLowByte = 3;
 inline constexpr uint32_t kBadRecord = 0x0BADF00D;
-// Text bytes between two progress steps inside one long location.
+// Text bytes between two progress steps inside one long location: a step per
+// byte would cost more than the byte, and a halt is still noticed at the next
+// hash entry or within this many bytes of a location.
 inline constexpr size_t kTextBytesPerStep = 256;
 // The format version (in thousandths) above which the question is asked, and
 // from which the text offset of URL and LEAK records is the byte at +52.
