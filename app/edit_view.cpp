@@ -14,17 +14,23 @@ std::string windowText(HWND hwnd) {
     return out;
 }
 
-void setWindowText(HWND hwnd, std::string_view text) {
-    if (hwnd == nullptr) return;
-    const std::string z(text);
-    SendMessageA(hwnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(z.c_str()));
+// The control reads the string's own buffer: no copy of a text that may be
+// the whole report.
+void setWindowText(HWND hwnd, const std::string& text) {
+    if (hwnd != nullptr) SendMessageA(hwnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
 }  // namespace
 
 std::string EditReportView::text() const { return windowText(edit_); }
 
-void EditReportView::setText(std::string_view text) { setWindowText(edit_, text); }
+void EditReportView::setText(std::string_view text) {
+    setWindowText(edit_, std::string(text));
+}
+
+void EditReportView::setWholeText(const std::string& text) {
+    setWindowText(edit_, text);
+}
 
 size_t EditReportView::append(std::string_view text) {
     std::string whole = windowText(edit_);
@@ -62,7 +68,9 @@ void EditReportView::scrollCaret() {
     if (edit_ != nullptr) SendMessageA(edit_, EM_SCROLLCARET, 0, 0);
 }
 
-void StatusLine::setStatus(std::string_view text) { setWindowText(label_, text); }
+void StatusLine::setStatus(std::string_view text) {
+    setWindowText(label_, std::string(text));
+}
 
 void StatusLine::repaint() {
     if (label_ != nullptr) {

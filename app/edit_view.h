@@ -12,10 +12,11 @@ public:
 
     std::string text() const override;
     void setText(std::string_view text) override;
+    void setWholeText(const std::string& text) override;
     size_t append(std::string_view text) override;
     void insertAtEnd(std::string_view text) override;
 
-    size_t length() const;
+    size_t length() const override;
     void selection(DWORD& start, DWORD& end) const;
     void select(DWORD start, DWORD end);
     void scrollCaret();
