@@ -34,9 +34,6 @@ constexpr TaskCommand kTaskCommands[] = {
     {IDC_IE, "Getting IE information ...........\r\n", "Working .. please Wait ", 0, Start::InternetExplorer, 0},
 };
 
-const char* const kNoMemory = "There is not enough memory to complete the operation";
-const char* const kNoMemoryTitle = "Dynamic Memory Allocation problem";
-
 }  // namespace
 
 void MainDialog::taskCommand(int id) {
@@ -92,7 +89,7 @@ void MainDialog::startServicesWorker() {
     auto* block = new (std::nothrow) ServicesWorkerBlock{this, key, {}};
     if (block == nullptr) {
         RegCloseKey(key);
-        MessageBoxA(hwnd(), kNoMemory, kNoMemoryTitle, MB_OK);
+        showMessage(results::kNoMemory, results::kNoMemoryTitle);
         setStatus(" ");
         view_.setText("");
         return;
@@ -112,7 +109,7 @@ void MainDialog::startServicesWorker() {
 void MainDialog::startIeWorker() {
     auto* block = new (std::nothrow) IeWorkerBlock{this};
     if (block == nullptr) {
-        MessageBoxA(hwnd(), "EI, There is not enough memory to complete the operation", kNoMemoryTitle, MB_OK);
+        showMessage("EI, There is not enough memory to complete the operation", results::kNoMemoryTitle);
         setStatus(" ");
         view_.setText("");
         return;

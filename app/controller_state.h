@@ -2,6 +2,7 @@
 // threads. Flags are atomics: one writer at a time, readers on other threads.
 #pragma once
 
+#include "message_sink.h"
 #include "report/report_writer.h"
 #include "report/shared_text.h"
 
@@ -70,8 +71,19 @@ struct ControllerState : ReportState {
     std::atomic<int32_t> ownInstanceCount{0};
 
     StatusDisplay* status = nullptr;
+    MessageSink* messages = nullptr;
 
     bool requestPending() const;
-    // The state values of a reset that do not touch the window.
-    void resetFlags();
+    void showMessage(const char* text, const char* title) const {
+        if (messages != nullptr) messages->show(text, title);
+    }
+
+    // The part of a reset that a worker may run when its task ends early:
+    // task flags, paths, mode switches and counters, the running flags last.
+    // The window's own state (closing, the layout and search-bar flags, the
+    // requests its commands raise) is left alone: the window's thread may be
+    // changing it at that very moment, and a Close must not be undone.
+    void resetTaskState();
+    // The rest of a full reset; run on the window's thread only.
+    void resetWindowState();
 };
