@@ -33,9 +33,6 @@ constexpr TaskCommand kTaskCommands[] = {
     {IDC_IE, "Getting IE information ...........\r\n", "Working .. please Wait ", 0, Start::InternetExplorer, 0},
 };
 
-const char* const kNoMemory = "There is not enough memory to complete the operation";
-const char* const kNoMemoryTitle = "Dynamic Memory Allocation problem";
-
 }  // namespace
 
 void MainDialog::taskCommand(int id) {
@@ -69,11 +66,11 @@ void MainDialog::taskCommand(int id) {
         hiveRequested[static_cast<size_t>(command->hive)] = 1;
         break;
     case Start::AppPaths:
+        // Each walk of a task counts in a walk state of its own: nothing of an
+        // earlier walk is left to reset.
         appPathsRequested = 1;
-        topLevelCount = 0;
         break;
     case Start::Services:
-        keysVisited = 0;
         startServicesWorker();
         break;
     case Start::InternetExplorer:
@@ -91,7 +88,7 @@ void MainDialog::startServicesWorker() {
     auto* block = new (std::nothrow) ServicesWorkerBlock{this, key};
     if (block == nullptr) {
         RegCloseKey(key);
-        MessageBoxA(hwnd(), kNoMemory, kNoMemoryTitle, MB_OK);
+        showMessage(results::kNoMemory, results::kNoMemoryTitle);
         setStatus(" ");
         view_.setText("");
         return;
@@ -111,7 +108,7 @@ void MainDialog::startServicesWorker() {
 void MainDialog::startIeWorker() {
     auto* block = new (std::nothrow) IeWorkerBlock{this};
     if (block == nullptr) {
-        MessageBoxA(hwnd(), "EI, There is not enough memory to complete the operation", kNoMemoryTitle, MB_OK);
+        showMessage("EI, There is not enough memory to complete the operation", results::kNoMemoryTitle);
         setStatus(" ");
         view_.setText("");
         return;

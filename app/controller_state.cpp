@@ -7,45 +7,35 @@ bool ControllerState::requestPending() const {
     return false;
 }
 
-void ControllerState::resetFlags() {
-    collectorRunning = 0;
-    ieRunning = 0;
-    servicesRunning = 0;
+void ControllerState::resetTaskState() {
     haltRequested = 0;
     noReportYet = 1;
     suppressOutput = 0;
-    collectRequested = 0;
     policiesMode = 0;
-    for (auto& hive : hiveRequested) hive = 0;
-    appPathsRequested = 0;
     animateStatus = 0;
     resultReady = 0;
     resultHeader.clear();
-    workerThread = nullptr;
     taskHeader.clear();
     reportPath.clear();
     reportLength = 0;
+    searchCopyLength = 0;
+    searchCopyForgotten = 1;
+    // Last: once these are down the window accepts the next command.
+    ieRunning = 0;
+    servicesRunning = 0;
+    collectorRunning = 0;
+}
+
+void ControllerState::resetWindowState() {
+    collectRequested = 0;
+    for (auto& hive : hiveRequested)
+        hive = 0;
+    appPathsRequested = 0;
+    if (HANDLE thread = workerThread.exchange(nullptr)) CloseHandle(thread);
     searchBarShown = 0;
     searchRequested = 0;
     searchRunPending = 0;
-    searchCopyLength = 0;
-    searchCopyForgotten = 1;
     closing = 0;
     layoutPending = 0;
     relayoutOnTick = 0;
-    collectToKeysFile = 0;
-    collectToList = 0;
-    topLevelCount = 0;
-    keysVisited = 0;
-    topLevelSeen = 0;
-    printKeyHeaders = 0;
-    countNamesOnly = 0;
-    capturedNameCount = 0;
-    scriptMode = 0;
-    envValueMode = 0;
-    joinThreeMode = 0;
-    countInstancesMode = 0;
-    captureMode = 0;
-    ownInstanceCount = 0;
-    captureText.clear();
 }

@@ -2,6 +2,7 @@
 // threads. Flags are atomics: one writer at a time, readers on other threads.
 #pragma once
 
+#include "message_sink.h"
 #include "report/report_writer.h"
 #include "report/shared_text.h"
 
@@ -11,7 +12,6 @@
 #include <atomic>
 #include <cstdint>
 #include <string>
-#include <vector>
 
 struct ControllerState : ReportState {
     std::atomic<uint8_t> haltRequested{0};
@@ -42,36 +42,23 @@ struct ControllerState : ReportState {
     std::atomic<uint32_t> layoutPending{0};
     std::atomic<uint8_t> relayoutOnTick{0};
 
-    // Registry walker and hive dump.
+    // The running hive dump's keys-list file: Clear and Close remove it.
     SharedText keysListPath;
-    std::atomic<uint8_t> collectToKeysFile{0};
-    std::atomic<uint8_t> collectToList{0};
-    std::atomic<int32_t> topLevelCount{0};
-    std::atomic<int32_t> keysVisited{0};
-    std::atomic<int32_t> topLevelSeen{0};
-    // The hive's top-level names in enumeration order, pending until their
-    // header is printed; written by the hive worker's threads only.
-    std::vector<std::string> topLevelNames;
-    std::vector<uint8_t> topLevelPending;
-    size_t topLevelCapacity = 0;
-    std::atomic<uint8_t> printKeyHeaders{0};
-    std::atomic<uint8_t> countNamesOnly{0};
-    std::vector<std::string>* capturedNames = nullptr;
-    std::atomic<int32_t> capturedNameCount{0};
-
-    // Command runner: one-shot mode switches and result holders.
-    std::atomic<uint8_t> scriptMode{0};
-    std::atomic<uint8_t> envValueMode{0};
-    std::atomic<uint8_t> joinThreeMode{0};
-    std::atomic<uint8_t> countInstancesMode{0};
-    std::atomic<uint8_t> captureMode{0};
-    SharedText envValue;
-    SharedText captureText;
-    std::atomic<int32_t> ownInstanceCount{0};
 
     StatusDisplay* status = nullptr;
+    MessageSink* messages = nullptr;
 
     bool requestPending() const;
-    // The state values of a reset that do not touch the window.
-    void resetFlags();
+    void showMessage(const char* text, const char* title) const {
+        if (messages != nullptr) messages->show(text, title);
+    }
+
+    // The part of a reset that a worker may run when its task ends early:
+    // task flags and paths, the running flags last.
+    // The window's own state (closing, the layout and search-bar flags, the
+    // requests its commands raise) is left alone: the window's thread may be
+    // changing it at that very moment, and a Close must not be undone.
+    void resetTaskState();
+    // The rest of a full reset; run on the window's thread only.
+    void resetWindowState();
 };

@@ -15,10 +15,10 @@ std::string windowText(HWND hwnd) {
     return out;
 }
 
-void setWindowText(HWND hwnd, std::string_view text) {
-    if (hwnd == nullptr) return;
-    const std::string z(text);
-    SendMessageA(hwnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(z.c_str()));
+// The control reads the string's own buffer: no copy of a text that may be
+// the whole report.
+void setWindowText(HWND hwnd, const std::string& text) {
+    if (hwnd != nullptr) SendMessageA(hwnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
 // Asks the control's own thread to take the gathered text.
@@ -152,7 +152,9 @@ std::string EditReportView::text() const {
     return windowText(edit_);
 }
 
-void EditReportView::setText(std::string_view text) {
+void EditReportView::setText(std::string_view text) { setWholeText(std::string(text)); }
+
+void EditReportView::setWholeText(const std::string& text) {
     {
         ScopedLock lock(guard_);
         pending_.clear();
@@ -194,9 +196,7 @@ void EditReportView::scrollCaret() {
     if (edit_ != nullptr) SendMessageA(edit_, EM_SCROLLCARET, 0, 0);
 }
 
-void StatusLine::setStatus(std::string_view text) {
-    setWindowText(label_, text);
-}
+void StatusLine::setStatus(std::string_view text) { setWindowText(label_, std::string(text)); }
 
 void StatusLine::repaint() {
     if (label_ != nullptr) {

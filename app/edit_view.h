@@ -30,6 +30,7 @@ class EditReportView : public ReportView {
 
     std::string text() const override;
     void setText(std::string_view text) override;
+    void setWholeText(const std::string& text) override;
     size_t append(std::string_view text) override;
     void insertAtEnd(std::string_view text) override;
     // Hands gathered text to the control now.
@@ -37,7 +38,7 @@ class EditReportView : public ReportView {
     // The same once the oldest gathered piece has waited kFlushMillis (the window's timer calls it).
     void flushIfDue();
 
-    size_t length() const;
+    size_t length() const override;
     void selection(DWORD& start, DWORD& end) const;
     void select(DWORD start, DWORD end);
     void scrollCaret();

@@ -12,6 +12,7 @@ MainDialog::MainDialog() : DialogBase(IDD_MAIN_DIALOG) {
     icon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_KORVEXER));
     view = &view_;
     status = &statusLine_;
+    messages = &messages_;
     resetState();
     faceBrush = CreateSolidBrush(GetSysColor(COLOR_3DFACE));
 }
@@ -20,14 +21,22 @@ MainDialog::~MainDialog() {
     if (faceBrush != nullptr) DeleteObject(faceBrush);
 }
 
+bool MainDialog::workerRunning() const {
+    return collectorRunning != 0 || ieRunning != 0 || servicesActive != 0;
+}
+
 bool MainDialog::isBusy() const {
     // A raised request counts as busy: between a press and the tick that
-    // starts its worker no second task may be accepted.
-    return collectorRunning != 0 || ieRunning != 0 || servicesActive != 0 || requestPending();
+    // starts its worker no second task may be accepted. So does a finished
+    // dump the task driver has not loaded yet: before XP the load waits some
+    // eight seconds, and a task accepted meanwhile would have its view, its
+    // report path and its files taken over by the load.
+    return workerRunning() || requestPending() || resultReady != 0;
 }
 
 void MainDialog::resetState() {
-    resetFlags();
+    resetTaskState();
+    resetWindowState();
     setStatus(" ");
 }
 

@@ -5,10 +5,24 @@
 #include "controller_state.h"
 #include "dialog_base.h"
 #include "edit_view.h"
+#include "message_sink.h"
+#include "task_results.h"
 
 #include <array>
 #include <string>
 #include <vector>
+
+// Message boxes owned by the main window.
+class WindowMessages : public MessageSink {
+  public:
+    explicit WindowMessages(const DialogBase& owner) : owner_(owner) {}
+    void show(const char* text, const char* title) override {
+        MessageBoxA(owner_.hwnd(), text, title, MB_OK);
+    }
+
+  private:
+    const DialogBase& owner_;
+};
 
 struct ControlAnchor {
     int32_t distFromBottom = 0;
@@ -23,6 +37,8 @@ public:
     ~MainDialog() override;
 
     bool isBusy() const;
+    // A worker thread (collector, hive dump, Services, Internet Explorer) is running.
+    bool workerRunning() const;
     void resetState();
     void setStatus(std::string_view text) { statusLine_.setStatus(text); }
     StatusLine& statusLine() { return statusLine_; }
@@ -42,6 +58,10 @@ public:
     void tick();
 
     void layoutControls();
+
+    // The edges the result loads use in the program: files, Sleep and the
+    // exit that hands the report to the viewer.
+    LoadEdges loadEdges();
 
     // After the modal loop: a task still running is halted and its files removed.
     void afterDialogEnded();
@@ -68,12 +88,12 @@ private:
     INT_PTR onCtlColorStatic(HDC dc, HWND control);
     void recordGeometry();
     void startCollectorWorker();
-    void loadHiveResult();
-    void finishHiveLoad();
     void searchStepPrepare();
     void searchStepRun();
-    void failureExit(const std::string& reportFile, const std::string& keysFile);
+    [[noreturn]] void failureExit(const std::string& reportFile, const std::string& keysFile) noexcept;
     void exitStep();
+    // Lowers raised requests and a finished dump's pending load.
+    void withdrawPendingWork();
     void dropSearchCopyIfForgotten();
     void releaseSearchCopy();
     // Waits until the report work file stops growing (at most five samples).
@@ -81,6 +101,7 @@ private:
 
     EditReportView view_;
     StatusLine statusLine_;
+    WindowMessages messages_{*this};
     int closingTicks_ = 0;
     bool ticksHeld_ = false;
 };

@@ -28,7 +28,7 @@ std::string viewerCommandLine(const std::string& path) {
     return "cmd.exe /c \"\"" + path + "\"\"";
 }
 
-std::string textUpToZero(std::string_view bytes) {
-    const size_t zero = bytes.find('\0');
-    return std::string(bytes.substr(0, zero));
+void cutAtFirstZero(std::string& text) {
+    const size_t zero = text.find('\0');
+    if (zero != std::string::npos) text.resize(zero);
 }

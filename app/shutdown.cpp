@@ -23,19 +23,25 @@ void deleteIfNamed(const std::string& path) {
 
 }  // namespace
 
+void MainDialog::withdrawPendingWork() {
+    collectRequested = 0;
+    appPathsRequested = 0;
+    for (auto& hive : hiveRequested)
+        hive = 0;
+    resultReady = 0;
+}
+
 void MainDialog::clearCommand() {
-    if (collectorRunning || ieRunning || servicesActive) {
+    if (workerRunning()) {
         haltRequested = 1;
         animateStatus = 0;
         reportPrintf(*this, "\n\nClear button activated. Sub process force halt!\n");
         Sleep(2000);
         if (isBusy()) Sleep(1000);
-    } else if (requestPending()) {
-        // Nothing has started yet: withdrawing the request is the whole halt.
-        collectRequested = 0;
-        appPathsRequested = 0;
-        for (auto& hive : hiveRequested) hive = 0;
     }
+    // A request not yet taken up, or a finished dump not yet loaded: nothing
+    // runs, so withdrawing them is the whole halt.
+    withdrawPendingWork();
     animateStatus = 0;
     if (searchBarShown) hideSearchBar();
     noReportYet = 1;
@@ -43,7 +49,6 @@ void MainDialog::clearCommand() {
     searchCopyLength = 0;
     view_.setText("\r\n\r\n ");
     setStatus(" ");
-    resultReady = 0;
     // A worker that has not stopped yet keeps writing through its own handle;
     // the name goes now and the last handle takes the file with it.
     reportFile.close();
@@ -51,6 +56,9 @@ void MainDialog::clearCommand() {
     // A dump that finished during the waits is never loaded now: its
     // keys-list file would otherwise stay behind.
     if (!collectorRunning) deleteIfNamed(keysListPath.get());
+    // A worker that ended on its own during the waits never saw the halt and
+    // will not lower it; left up, it would stop the next task at its start.
+    if (!workerRunning()) haltRequested = 0;
 }
 
 void MainDialog::waitForReportToSettle() {
@@ -66,12 +74,10 @@ void MainDialog::waitForReportToSettle() {
 
 void MainDialog::closeSequence() {
     setStatus("Shutdown .. please Wait");
-    if (isBusy()) {
+    withdrawPendingWork();
+    if (workerRunning()) {
         haltRequested = 1;
         animateStatus = 0;
-        collectRequested = 0;
-        appPathsRequested = 0;
-        for (auto& hive : hiveRequested) hive = 0;
         waitForReportToSettle();
     }
     if (searchBarShown) hideSearchBar();
@@ -103,7 +109,7 @@ void MainDialog::exitStep() {
 void MainDialog::onCancel() {
     // Escape ends the dialog at once; a running worker is asked to stop and
     // the process ends right after the dialog (see afterDialogEnded).
-    if (isBusy()) haltRequested = 1;
+    if (workerRunning()) haltRequested = 1;
     endDialog(IDCANCEL);
 }
 
@@ -111,7 +117,8 @@ void MainDialog::afterDialogEnded() {
     // The worker polls the halt flag between steps; give it a moment so its
     // files are complete and closed, then remove them. Whatever still runs
     // ends with the process.
-    for (int i = 0; i < 30 && (collectorRunning || ieRunning || servicesActive); ++i) Sleep(100);
+    for (int i = 0; i < 30 && workerRunning(); ++i)
+        Sleep(100);
     reportFile.close();
     deleteIfNamed(reportPath.get());
     deleteIfNamed(keysListPath.get());

@@ -5,20 +5,18 @@
 #include "collect/environment_collector.h"
 #include "collect/windows_version.h"
 #include "main_dialog.h"
-#include "registry/registry_dumper.h"
+#include "hive_worker.h"
 #include "report/work_file.h"
 #include "report/status_progress.h"
+#include "task_results.h"
 #include "task_workers.h"
 #include "window_context.h"
 
 #include <memory>
 #include <new>
-#include <vector>
+#include <string_view>
 
 namespace {
-
-const char* const kNoMemory = "There is not enough memory to complete the operation";
-const char* const kNoMemoryTitle = "Dynamic Memory Allocation problem";
 
 uint8_t tickPhase = 0;
 bool firstTickDone = false;
@@ -27,6 +25,7 @@ uint8_t loadWaitTicks = 0;
 struct CollectorBlock {
     MainDialog* dialog;
     const char* text;
+    std::string path;
 };
 
 struct HiveEntry {
@@ -41,62 +40,23 @@ const HiveEntry kHives[5] = {{HKEY_CLASSES_ROOT, "HKEY_CLASSES_ROOT"},
                              {HKEY_CURRENT_CONFIG, "HKEY_CURRENT_CONFIG"}};
 
 DWORD WINAPI collectorWorker(void* parameter) {
-    auto* block = static_cast<CollectorBlock*>(parameter);
+    std::unique_ptr<CollectorBlock> block(static_cast<CollectorBlock*>(parameter));
     MainDialog& d = *block->dialog;
-    const std::string text = block->text;
-    delete block;
+    // Named by the task driver before this thread started (see startCollectorWorker).
+    const std::string path = std::move(block->path);
+    const bool run = std::string_view(block->text) == "run()";
+    block.reset();
     try {
-        d.topLevelCount = 0;
-        d.collectorRunning = 1;
-        d.collectorActive = 1;
-        const std::string path = makeWorkFileName(workfile::kReport);
-        d.reportPath.set(path);
-        d.collectorReportPath.set(path);
-
-        if (text == "run()") {
+        if (run) {
             WindowContext context(d);
             const bool policies = d.policiesMode != 0;
             EnvironmentCollector(context, policies).run();
             if (policies) d.policiesMode = 0;
         }
-
-        d.reportFile.close();
-        if (d.haltRequested) {
-            d.collectorRunning = 0;
-            d.collectorActive = 0;
-            // The halted report is never shown; nothing of it may stay behind.
-            DeleteFileA(path.c_str());
-            d.resetState();
-            d.animateStatus = 0;
-            d.setStatus("");
-            return 0;
-        }
-        auto contents = std::make_unique<std::string>();
-        if (!readWholeFile(path, *contents)) {
-            MessageBoxA(d.hwnd(), kNoMemory, kNoMemoryTitle, MB_OK);
-            d.setStatus(" ");
-            d.reportView().setText("");
-            DeleteFileA(path.c_str());
-            d.resetState();
-            d.animateStatus = 0;
-            return 0;
-        }
-        const std::string shown = textUpToZero(*contents);
-        contents.reset();
-        d.reportView().setText(shown);
-        d.reportLength = static_cast<int32_t>(shown.size());
-        DeleteFileA(path.c_str());
-        d.setStatus(" ");
-        d.collectorRunning = 0;
-        d.collectorActive = 0;
-        d.animateStatus = 0;
+        finishCollectorTask(d, path, d.loadEdges());
     } catch (...) {
-        d.reportFile.close();
-        DeleteFileA(d.reportPath.get().c_str());
-        d.collectorRunning = 0;
-        d.collectorActive = 0;
-        d.animateStatus = 0;
-        d.setStatus(" ");
+        // Memory ran out while the report was written.
+        failCollectorTask(d, path, results::kNoMemoryCapital);
     }
     return 0;
 }
@@ -156,11 +116,11 @@ void MainDialog::tick() {
             if (thread != nullptr) CloseHandle(thread);
         }
         std::string scratch;
-        if (describeWindowsVersion(scratch)) {
-            loadHiveResult();
-        } else if (loadWaitTicks > 40) {
-            Sleep(4000);
-            loadHiveResult();
+        const bool newer = describeWindowsVersion(scratch);
+        if (newer || loadWaitTicks > 40) {
+            if (!newer) Sleep(4000);
+            loadWaitTicks = 0;
+            loadHiveResult(*this, loadEdges());
         }
     }
 }
@@ -174,83 +134,70 @@ void MainDialog::startCollectorWorker() {
     }
     reportLength = 0;
     searchCopyLength = 0;
-    auto* block = new (std::nothrow) CollectorBlock{this, "run()"};
+    std::unique_ptr<CollectorBlock> block(new (std::nothrow) CollectorBlock{this, "run()", {}});
+    if (block != nullptr) {
+        // The task's file is named here, on the window's thread, before
+        // anything can see the task running: a Clear from now on writes its
+        // halt line into this task's file and deletes that, never the
+        // previous task's.
+        try {
+            block->path = makeWorkFileName(workfile::kReport);
+            reportPath.set(block->path);
+            collectorReportPath.set(block->path);
+        } catch (const std::bad_alloc&) {
+            block.reset();
+        }
+    }
     if (block == nullptr) {
         collectRequested = 0;
-        MessageBoxA(hwnd(), kNoMemory, kNoMemoryTitle, MB_OK);
+        showMessage(results::kNoMemory, results::kNoMemoryTitle);
         setStatus(" ");
         view_.setText("");
         return;
     }
-    // Raised here, before the request is lowered, so that isBusy() never
-    // sees a gap between the two.
+    collectorActive = 1;
+    // Raised before the request is lowered, so that isBusy() never sees a
+    // gap between the two.
     collectorRunning = 1;
     collectRequested = 0;
-    HANDLE thread = CreateThread(nullptr, 0, collectorWorker, block, 0, nullptr);
+    HANDLE thread = CreateThread(nullptr, 0, collectorWorker, block.get(), 0, nullptr);
     if (thread == nullptr) {
-        delete block;
+        collectorActive = 0;
         collectorRunning = 0;
         setStatus(" ");
         view_.setText("");
         return;
     }
+    block.release(); // the worker frees it
     CloseHandle(thread);
     taskHeader.clear();
 }
 
-void MainDialog::finishHiveLoad() {
-    setStatus(" ");
-    collectToKeysFile = 0;
-    collectToList = 0;
-    topLevelCount = 0;
-    keysVisited = 0;
-    collectorRunning = 0;
-    haltRequested = 0;
-    resultReady = 0;
-    DeleteFileA(reportPath.get().c_str());
-    DeleteFileA(keysListPath.get().c_str());
+LoadEdges MainDialog::loadEdges() {
+    LoadEdges edges;
+    edges.sleep = [](unsigned milliseconds) { Sleep(milliseconds); };
+    edges.failureExit = [this](const std::string& reportFile, const std::string& keysFile) {
+        failureExit(reportFile, keysFile);
+    };
+    return edges;
 }
 
-void MainDialog::loadHiveResult() {
-    resultReady = 0;
-    loadWaitTicks = 0;
-    reportFile.close();
-    const std::string path = reportPath.get();
-    auto contents = std::make_unique<std::string>();
-    if (!readWholeFile(path, *contents)) {
-        const std::string title = path;
-        MessageBoxA(hwnd(), "Error- > Can not read work file\n\nUnable to show result!!", title.c_str(), MB_OK);
-        finishHiveLoad();
-        return;
-    }
-    std::string text = composeHiveResult(resultHeader.get(), *contents);
-    contents.reset();
-    view_.setText(text);
-    statusLine_.repaint();
-    for (int attempt = 0; viewRefusedText(view_.length(), text.size()); ++attempt) {
-        if (attempt == 17) {
-            failureExit(path, keysListPath.get());
-            return;
-        }
-        Sleep(1500);
-        view_.setText(text);
-    }
-    reportLength = static_cast<int32_t>(view_.length());
-    finishHiveLoad();
-}
-
-void MainDialog::failureExit(const std::string& reportFile, const std::string& keysFile) {
+void MainDialog::failureExit(const std::string& reportFile, const std::string& keysFile) noexcept {
     InvalidateRect(nullptr, nullptr, TRUE);
-    MessageBoxA(hwnd(), "There is NOT enough memory to complete the operation, Program exit!",
-                "Dynamic Memory Allocation problem, Program exit!", MB_OK);
-    std::string command = viewerCommandLine(reportFile);
-    STARTUPINFOA si{};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
-    if (CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
-        WaitForSingleObject(pi.hProcess, INFINITE);
-        CloseHandle(pi.hThread);
-        CloseHandle(pi.hProcess);
+    showMessage("There is NOT enough memory to complete the operation, Program exit!",
+                "Dynamic Memory Allocation problem, Program exit!");
+    try {
+        std::string command = viewerCommandLine(reportFile);
+        STARTUPINFOA si{};
+        si.cb = sizeof si;
+        PROCESS_INFORMATION pi{};
+        if (CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+            WaitForSingleObject(pi.hProcess, INFINITE);
+            CloseHandle(pi.hThread);
+            CloseHandle(pi.hProcess);
+        }
+    } catch (...) {
+        // Without memory for the command line the report is not shown; the exit goes on.
     }
     DeleteFileA(reportFile.c_str());
     DeleteFileA(keysFile.c_str());

@@ -23,5 +23,6 @@ bool viewRefusedText(size_t viewLength, size_t loadedLength);
 // text files; the path is quoted, so blanks and "&" in it stay part of it.
 std::string viewerCommandLine(const std::string& path);
 
-// The collector's result as shown: the file's text up to its first zero byte.
-std::string textUpToZero(std::string_view bytes);
+// The collector's result as shown: the file's text up to its first zero byte
+// (cut in place: the text may be the whole report).
+void cutAtFirstZero(std::string& text);

@@ -31,7 +31,7 @@ std::string WindowContext::taskHeader() const {
 }
 
 void WindowContext::tell(const std::string& text, const std::string& title) {
-    MessageBoxA(dialog_.hwnd(), text.c_str(), title.c_str(), MB_OK);
+    dialog_.showMessage(text.c_str(), title.c_str());
 }
 
 bool WindowContext::ask(const std::string& text, const std::string& title) {

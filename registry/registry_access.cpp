@@ -148,11 +148,11 @@ LONG queryValue(HKEY key, const std::wstring& name, ValueData& out) {
     return ERROR_SUCCESS;
 }
 
-ValueReader::ValueReader(HKEY key) : key_(key), ansi_(usesAnsi()), raw_(kInlineData) {
-    if (ansi_)
-        ansiName_.resize(kValueNameChars + 1);
-    else
-        wideName_.resize(kValueNameChars + 1);
+ValueReader::ValueReader(HKEY key, Buffers& buffers)
+    : key_(key), ansi_(usesAnsi()), wideName_(buffers.wideName), ansiName_(buffers.ansiName), raw_(buffers.raw) {
+    if (raw_.size() < kInlineData) raw_.resize(kInlineData);
+    if (ansi_ && ansiName_.size() < kValueNameChars + 1) ansiName_.resize(kValueNameChars + 1);
+    if (!ansi_ && wideName_.size() < kValueNameChars + 1) wideName_.resize(kValueNameChars + 1);
 }
 
 ValueReader::Got ValueReader::read(DWORD index, std::wstring& name, ValueData& data) {

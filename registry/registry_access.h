@@ -56,7 +56,15 @@ LONG queryValueUpTo(HKEY key, const std::wstring& name, DWORD units, ValueData& 
 // Reads the values of one open key by index; its buffers serve every index.
 class ValueReader {
   public:
-    explicit ValueReader(HKEY key);
+    // Room for one value's name and data. Large (a name may have 16,383
+    // characters): a walk keeps one and lends it to the reader of every key,
+    // rather than clearing 64 KB for each key it visits.
+    struct Buffers {
+        std::vector<wchar_t> wideName;
+        std::vector<char> ansiName;
+        std::vector<BYTE> raw;
+    };
+    ValueReader(HKEY key, Buffers& buffers);
 
     enum class Got { Nothing, Name, NameAndData };
     // The name of the value at `index` and, when it came along (NameAndData),
@@ -67,9 +75,9 @@ class ValueReader {
   private:
     HKEY key_;
     bool ansi_;
-    std::vector<wchar_t> wideName_;
-    std::vector<char> ansiName_;
-    std::vector<BYTE> raw_;
+    std::vector<wchar_t>& wideName_;
+    std::vector<char>& ansiName_;
+    std::vector<BYTE>& raw_;
 };
 
 // A top-level key name as one line of the hive dump's keys-list file, and

@@ -151,7 +151,7 @@ void RegistryDumper::walk(HKEY root, HKEY key, const std::string& keyPath, const
         context_.write("\n");
     }
     // Name and data in one call for all but the largest values.
-    reg::ValueReader reader(key);
+    reg::ValueReader reader(key, valueBuffers_);
     std::wstring valueName;
     reg::ValueData data;
     for (DWORD index = 0; index < values; ++index) {

@@ -1,5 +1,7 @@
-// Registry reports: the tree walker and the hive dumps built on it.
+// The registry tree walker every registry section is written with.
 #pragma once
+
+#include "registry_access.h"
 
 #include <windows.h>
 
@@ -62,6 +64,7 @@ private:
 
     TaskContext& context_;
     WalkState& s_;
+    reg::ValueReader::Buffers valueBuffers_;
     SecondClock clock_;
 };
 

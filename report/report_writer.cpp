@@ -12,6 +12,23 @@ namespace {
 // line reaches the disk as "\r\n", so the line's own "\r\n" becomes "\r\r\n".
 std::string asTextModeBytes(std::string_view line) { return expandLineFeeds(line); }
 
+// The same from the text as a section wrote it, in one pass: each "\n" is
+// "\r\n" in the report and "\r\r\n" on disk.
+std::string diskBytesOf(std::string_view text, size_t& reportChars) {
+    std::string out;
+    out.reserve(text.size() + text.size() / 8 + 8);
+    size_t lineFeeds = 0;
+    for (char c : text) {
+        if (c == '\n') {
+            out += "\r\r";
+            ++lineFeeds;
+        }
+        out.push_back(c);
+    }
+    reportChars = text.size() + lineFeeds;
+    return out;
+}
+
 }  // namespace
 
 int reportPrintf(ReportState& d, const char* format, ...) {
@@ -28,12 +45,12 @@ int reportWrite(ReportState& d, std::string_view text) {
     if (d.suppressOutput) return 0;
     // Literal text is held to the same limit as formatted text.
     if (text.size() > report::kLongestText) return 0;
-    const std::string line = expandLineFeeds(text);
     if (d.fileMode()) {
-        d.reportFile.append(d.reportPath.get(), asTextModeBytes(line));
-        d.reportLength += static_cast<int32_t>(line.size());
+        size_t reportChars = 0;
+        d.reportFile.append(d.reportPath.get(), diskBytesOf(text, reportChars));
+        d.reportLength += static_cast<int32_t>(reportChars);
     } else if (d.view != nullptr) {
-        d.reportLength = static_cast<int32_t>(d.view->append(line));
+        d.reportLength = static_cast<int32_t>(d.view->append(expandLineFeeds(text)));
     }
     return static_cast<int>(text.size());
 }

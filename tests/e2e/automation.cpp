@@ -1,5 +1,9 @@
 #include "automation.h"
 
+#include <tlhelp32.h>
+
+#include <map>
+#include <set>
 #include <vector>
 
 namespace automation {
@@ -111,6 +115,10 @@ void App::holdTicks(bool hold) {
                         &result);
 }
 
+void App::postTick() {
+    PostMessageA(window_, WM_TIMER, 1, 0);
+}
+
 void App::postKey(UINT vk) {
     PostMessageA(window_, WM_KEYDOWN, vk, 1);
     PostMessageA(window_, WM_KEYUP, vk, 0xC0000001);
@@ -146,6 +154,68 @@ DWORD App::waitForExit(int timeoutMs) {
     return code;
 }
 
+namespace {
+
+struct BoxSearch {
+    DWORD pid;
+    HWND main;
+    HWND found;
+};
+
+BOOL CALLBACK findBox(HWND hwnd, LPARAM lParam) {
+    auto* search = reinterpret_cast<BoxSearch*>(lParam);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    if (pid != search->pid || hwnd == search->main || !IsWindowVisible(hwnd)) return TRUE;
+    char cls[64] = {};
+    GetClassNameA(hwnd, cls, sizeof cls);
+    if (strcmp(cls, "#32770") != 0) return TRUE;
+    search->found = hwnd;
+    return FALSE;
+}
+
+std::string windowText(HWND hwnd) {
+    if (hwnd == nullptr) return {};
+    DWORD_PTR length = 0;
+    if (!SendMessageTimeoutA(hwnd, WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, 10000, &length)) return {};
+    std::string out(length + 1, '\0');
+    DWORD_PTR got = 0;
+    SendMessageTimeoutA(hwnd, WM_GETTEXT, out.size(), reinterpret_cast<LPARAM>(out.data()), SMTO_NORMAL,
+                        10000, &got);
+    out.resize(got);
+    return out;
+}
+
+} // namespace
+
+App::ShownMessage App::waitForMessageBox(int timeoutMs) const {
+    ShownMessage result;
+    waitUntil(
+        [&] {
+            BoxSearch search{pid_, window_, nullptr};
+            EnumWindows(findBox, reinterpret_cast<LPARAM>(&search));
+            result.box = search.found;
+            return result.box != nullptr;
+        },
+        timeoutMs);
+    if (result.box != nullptr) {
+        result.title = windowText(result.box);
+        result.text = windowText(GetDlgItem(result.box, 0xFFFF)); // the message's static text
+    }
+    return result;
+}
+
+void App::dismiss(const ShownMessage& box) {
+    if (box.box != nullptr) PostMessageA(box.box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+}
+
+bool App::pressChangesNothing(int id) {
+    const std::string view = text(1000);
+    const std::string status = text(1300);
+    press(id);
+    return text(1000) == view && text(1300) == status;
+}
+
 bool waitUntil(const std::function<bool()>& condition, int timeoutMs) {
     const DWORD start = GetTickCount();
     while (true) {
@@ -170,3 +240,64 @@ int countWorkFiles(const std::string& dir) {
 }
 
 }  // namespace automation
+
+namespace automation {
+
+std::string reportWorkFile(const std::string& dir) {
+    std::string found;
+    WIN32_FIND_DATAA data;
+    HANDLE find = FindFirstFileA((dir + "Korvexer_work_file*").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) return found;
+    do {
+        const std::string name = data.cFileName;
+        if (name.size() > 4 && name.compare(name.size() - 4, 4, ".txt") == 0) found = dir + name;
+    } while (found.empty() && FindNextFileA(find, &data));
+    FindClose(find);
+    return found;
+}
+
+LONGLONG fileSize(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return -1;
+    return (static_cast<LONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+bool hiveResultShown(const App& app, const std::string& hive) {
+    const std::string view = app.text(1000);
+    const std::string header = hive + " Registry:\r\n\r\n";
+    const std::string closing = std::string(75, '=') + "\r\nKorvexer.exe -> ";
+    const size_t trailer = view.rfind(closing);
+    return view.rfind(header, 0) == 0 && trailer != std::string::npos &&
+           view.find("\r\n", trailer + closing.size()) == view.size() - 2 && app.text(1300) == " ";
+}
+
+bool waitForHiveResult(const App& app, const std::string& hive, int timeoutMs) {
+    return waitUntil([&] { return hiveResultShown(app, hive); }, timeoutMs);
+}
+
+std::vector<DWORD> descendantProcesses(DWORD pid) {
+    std::multimap<DWORD, DWORD> children;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return {};
+    PROCESSENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry))
+        if (entry.th32ProcessID != entry.th32ParentProcessID)
+            children.emplace(entry.th32ParentProcessID, entry.th32ProcessID);
+    CloseHandle(snapshot);
+    std::vector<DWORD> found;
+    std::set<DWORD> seen{pid}; // ids are reused: a cycle must not loop
+    std::vector<DWORD> pending{pid};
+    while (!pending.empty()) {
+        const DWORD parent = pending.back();
+        pending.pop_back();
+        for (auto [it, end] = children.equal_range(parent); it != end; ++it) {
+            if (!seen.insert(it->second).second) continue;
+            found.push_back(it->second);
+            pending.push_back(it->second);
+        }
+    }
+    return found;
+}
+
+} // namespace automation

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace automation {
 
@@ -32,6 +33,8 @@ public:
     // Queues a press without waiting for it.
     void postPress(int id);
     void postKey(UINT vk);
+    // Queues one tick of the task driver, as the window's timer would.
+    void postTick();
     // Suspends or resumes the window's task driver (its timer ticks).
     void holdTicks(bool hold);
     std::string text(int id) const;
@@ -40,6 +43,20 @@ public:
 
     // Exit code once the process has ended, or STILL_ACTIVE after the timeout.
     DWORD waitForExit(int timeoutMs);
+
+    // A message box of the program: a dialog of its own other than the main window.
+    struct ShownMessage {
+        HWND box = nullptr;
+        std::string title;
+        std::string text;
+    };
+    // The message box shown within the time, or one with box == nullptr.
+    ShownMessage waitForMessageBox(int timeoutMs) const;
+    // Presses the box's OK button.
+    static void dismiss(const ShownMessage& box);
+    // Beeps are not observable from here: a refused command is one that
+    // changes neither the view nor the status line.
+    bool pressChangesNothing(int id);
     DWORD processId() const { return pid_; }
 
 private:
@@ -53,5 +70,19 @@ bool waitUntil(const std::function<bool()>& condition, int timeoutMs);
 
 // Work files of the program left in a directory.
 int countWorkFiles(const std::string& dir);
+
+// The path of the task report work file in `dir` (not the keys list, not the
+// runner's files), or empty when there is none.
+std::string reportWorkFile(const std::string& dir);
+LONGLONG fileSize(const std::string& path);
+
+// True once a hive dump's result is what the view shows: "<hive> Registry:"
+// and an empty line, the dump, the report trailer at its very end; and the
+// status line is blank again.
+bool hiveResultShown(const App& app, const std::string& hive);
+bool waitForHiveResult(const App& app, const std::string& hive, int timeoutMs = 120000);
+
+// Running processes started by `pid`, by their children and so on.
+std::vector<DWORD> descendantProcesses(DWORD pid);
 
 }  // namespace automation

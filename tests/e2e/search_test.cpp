@@ -34,7 +34,14 @@ struct Search : ::testing::Test {
                             5000, &r);
     }
     void pressCtrl(BYTE key) {
-        SetForegroundWindow(app.window());
+        // Typed keys go to the foreground window: on a busy machine the
+        // window may take a moment to become it.
+        automation::waitUntil(
+            [&] {
+                SetForegroundWindow(app.window());
+                return GetForegroundWindow() == app.window();
+            },
+            3000);
         keybd_event(VK_CONTROL, 0, 0, 0);
         keybd_event(key, 0, 0, 0);
         keybd_event(key, 0, KEYEVENTF_KEYUP, 0);

@@ -31,9 +31,15 @@ TEST(FailureExit, ReportPathIsQuotedForTheInterpreter) {
 }
 
 TEST(CollectorLoad, ZeroByteEndsTheShownText) {
-    EXPECT_EQ(textUpToZero(std::string("abc\0def", 7)), "abc");
-    EXPECT_EQ(textUpToZero(""), "");
-    EXPECT_EQ(textUpToZero(std::string(1, '\0')), "");
+    struct Case {
+        std::string bytes;
+        const char* shown;
+    } cases[] = {
+        {std::string("abc\0def", 7), "abc"}, {"", ""}, {std::string(1, '\0'), ""}, {"no zero", "no zero"}};
+    for (auto& c : cases) {
+        cutAtFirstZero(c.bytes);
+        EXPECT_EQ(c.bytes, c.shown);
+    }
 }
 
 }  // namespace

@@ -57,9 +57,13 @@ TEST(WorkFileAppend, EachWriteLandsAtTheCurrentEnd) {
     TempDir dir;
     const std::string path = dir.file("shared.txt");
     ReportFile report;
+    // The report file writes through its buffer: flushed here after each
+    // append, so the writes interleave with the other handle's.
     ASSERT_TRUE(report.append(path, "one "));
+    report.flush();
     ASSERT_TRUE(appendWorkFile(path, "other "));
     ASSERT_TRUE(report.append(path, "two "));
+    report.flush();
     ASSERT_TRUE(appendWorkFile(path, "more"));
     // A reader sees everything while the report handle is still open.
     EXPECT_EQ(readFileBytes(path), "one other two more");

@@ -1,0 +1,136 @@
+#include "hive_worker.h"
+
+#include "collect/windows_version.h"
+#include "main_dialog.h"
+#include "registry/hive_dump.h"
+#include "report/work_file.h"
+#include "window_context.h"
+
+#include <memory>
+#include <new>
+
+namespace {
+
+const char* const kNoMemoryTitle = "Dynamic Memory Allocation problem";
+
+struct HiveBlock {
+    MainDialog* dialog;
+    HKEY root;
+    const char* name;
+    bool noFreeName; // all 1,000 candidate work-file names were in use
+};
+
+void deleteDumpFiles(MainDialog& d) {
+    d.reportFile.close();
+    DeleteFileA(d.reportPath.get().c_str());
+    DeleteFileA(d.keysListPath.get().c_str());
+}
+
+// A dump that ends without a result: both files gone, the halt answered.
+// The running flag goes last: the next task may start as soon as it is down.
+void abandonDump(MainDialog& d) {
+    d.resultReady = 0;
+    deleteDumpFiles(d);
+    d.haltRequested = 0;
+    d.collectorRunning = 0;
+}
+
+void runDump(MainDialog& d, HKEY root, const std::string& hiveName, bool noFreeName) {
+    d.collectorRunning = 1;
+    if (noFreeName) {
+        d.showMessage("Unable to create temporary file. Make sure the disk is not full or write protected.",
+                      "File Creation Error!");
+        d.setStatus(" ");
+        d.reportView().setText("");
+        d.collectorRunning = 0;
+        return;
+    }
+    std::string scratch;
+    const bool newer = describeWindowsVersion(scratch);
+    WindowContext context(d);
+    switch (dumpHive(context, root, d.keysListPath.get(), newer)) {
+    case HiveDumpOutcome::NoMemory:
+        abandonDump(d);
+        d.showMessage("There is not enough memory to complete the operation", kNoMemoryTitle);
+        return;
+    case HiveDumpOutcome::Halted:
+        abandonDump(d);
+        return;
+    case HiveDumpOutcome::Complete:
+        break;
+    }
+    d.reportFile.close();
+    d.resultHeader.set(hiveName + " Registry:\r\n");
+    d.setStatus("Working .. please Wait ");
+    d.statusLine().repaint();
+    // The status text waits for the window's thread, so a Clear may have run
+    // in between as well.
+    if (d.haltRequested) {
+        d.setStatus(" ");
+        abandonDump(d);
+        return;
+    }
+    d.resultReady = 1;
+    d.collectorRunning = 0;
+}
+
+DWORD WINAPI hiveWorker(void* parameter) {
+    std::unique_ptr<HiveBlock> block(static_cast<HiveBlock*>(parameter));
+    MainDialog& d = *block->dialog;
+    const HKEY root = block->root;
+    const bool noFreeName = block->noFreeName;
+    try {
+        const std::string name = block->name;
+        block.reset();
+        runDump(d, root, name, noFreeName);
+    } catch (...) {
+        try {
+            deleteDumpFiles(d);
+            d.setStatus(" ");
+        } catch (...) {
+            // The flags below come down all the same.
+        }
+        d.collectorRunning = 0;
+    }
+    d.animateStatus = 0;
+    return 0;
+}
+
+} // namespace
+
+void startHiveDump(MainDialog& d, HKEY root, const char* name) {
+    std::unique_ptr<HiveBlock> block(new (std::nothrow) HiveBlock{&d, root, name, false});
+    if (block != nullptr) {
+        // The files of an earlier task go, and this dump's are named, here on
+        // the window's thread before the worker starts: a Clear from now on
+        // writes its halt line into this dump's file, never into the previous
+        // task's.
+        try {
+            deleteDumpFiles(d);
+            const std::string path = makeWorkFileName(workfile::kReport);
+            // Decided now: once the dump runs, a Clear may have created the file.
+            block->noFreeName = workFileNameTaken(path);
+            d.reportPath.set(path);
+            d.keysListPath.set(path + "keys");
+        } catch (const std::bad_alloc&) {
+            block.reset();
+        }
+    }
+    if (block == nullptr) {
+        d.showMessage("There is not Enough memory to complete the operation", kNoMemoryTitle);
+        d.setStatus(" ");
+        d.reportView().setText("");
+        d.collectorRunning = 0;
+        return;
+    }
+    d.collectorRunning = 1;
+    HANDLE thread = CreateThread(nullptr, 0, hiveWorker, block.get(), 0, nullptr);
+    if (thread == nullptr) {
+        d.collectorRunning = 0;
+        d.setStatus(" ");
+        return;
+    }
+    block.release(); // the worker frees it
+    HANDLE previous = d.workerThread.exchange(thread);
+    if (previous != nullptr) CloseHandle(previous);
+}

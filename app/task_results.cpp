@@ -1,0 +1,153 @@
+#include "task_results.h"
+
+#include "report/work_file.h"
+#include "task_driver.h"
+
+#include <windows.h>
+
+namespace {
+
+void setStatus(ControllerState& s, const char* text) {
+    if (s.status != nullptr) s.status->setStatus(text);
+}
+
+void setView(ControllerState& s, const char* text) {
+    if (s.view != nullptr) s.view->setText(text);
+}
+
+// The end of a hive load that keeps the program running.
+void finishHiveLoad(ControllerState& s) noexcept {
+    s.collectorRunning = 0;
+    s.haltRequested = 0;
+    s.resultReady = 0;
+    try {
+        setStatus(s, " ");
+        DeleteFileA(s.reportPath.get().c_str());
+        DeleteFileA(s.keysListPath.get().c_str());
+    } catch (...) {
+        // Only the tidying is lost; the exit steps delete the files again.
+    }
+}
+
+// Puts the result into the view; a view that refuses it is given it again a
+// few times. False when it never takes it.
+bool showInView(ControllerState& s, const std::string& text, const LoadEdges& edges) {
+    s.view->setWholeText(text);
+    if (s.status != nullptr) s.status->repaint();
+    for (int attempt = 0; viewRefusedText(s.view->length(), text.size()); ++attempt) {
+        if (attempt == 17) return false;
+        edges.sleep(1500);
+        s.view->setWholeText(text);
+    }
+    return true;
+}
+
+} // namespace
+
+ReadOutcome readReportWorkFile(const std::string& path, std::string& out) {
+    if (readWholeFile(path, out)) return ReadOutcome::Read;
+    // The reader answers false both for a file it cannot open and for a
+    // shortage of memory; a file that opens was lost to the shortage.
+    return fileCanBeRead(path) ? ReadOutcome::NoMemory : ReadOutcome::CannotOpen;
+}
+
+const char* collectorLoadFailureText(ReadOutcome outcome) {
+    switch (outcome) {
+    case ReadOutcome::Read:
+        return nullptr;
+    case ReadOutcome::CannotOpen:
+        return results::kNoMemory;
+    case ReadOutcome::NoMemory:
+        return results::kNoMemoryCapital;
+    }
+    return nullptr;
+}
+
+void failCollectorTask(ControllerState& s, const std::string& path, const char* message) noexcept {
+    s.reportFile.close();
+    try {
+        s.showMessage(message, results::kNoMemoryTitle);
+        setStatus(s, " ");
+        setView(s, "");
+    } catch (...) {
+        // The file and the state below are dealt with all the same: the next
+        // command must be accepted.
+    }
+    DeleteFileA(path.c_str());
+    s.collectorActive = 0;
+    s.resetTaskState();
+}
+
+void finishCollectorTask(ControllerState& s, const std::string& path, const LoadEdges& edges) {
+    try {
+        s.reportFile.close();
+        if (s.haltRequested) {
+            // The halted report is never shown; nothing of it may stay behind.
+            DeleteFileA(path.c_str());
+            setStatus(s, "");
+            s.collectorActive = 0;
+            s.resetTaskState();
+            return;
+        }
+        std::string text;
+        const ReadOutcome outcome = edges.read(path, text);
+        if (outcome != ReadOutcome::Read) {
+            failCollectorTask(s, path, collectorLoadFailureText(outcome));
+            return;
+        }
+        cutAtFirstZero(text);
+        s.view->setWholeText(text);
+        s.reportLength = static_cast<int32_t>(text.size());
+        std::string().swap(text);
+        DeleteFileA(path.c_str());
+        setStatus(s, " ");
+        s.animateStatus = 0;
+        s.collectorActive = 0;
+        s.collectorRunning = 0;
+    } catch (...) {
+        // Memory ran out on the way into the view: the same failure as a
+        // read that could not get its buffer.
+        failCollectorTask(s, path, results::kNoMemoryCapital);
+    }
+}
+
+void loadHiveResult(ControllerState& s, const LoadEdges& edges) noexcept {
+    enum class Load { Shown, Unreadable, Failed };
+    Load load = Load::Failed;
+    std::string path;
+    std::string keys;
+    s.resultReady = 0;
+    try {
+        s.reportFile.close();
+        path = s.reportPath.get();
+        keys = s.keysListPath.get();
+        std::string contents;
+        const ReadOutcome outcome = edges.read(path, contents);
+        if (outcome == ReadOutcome::CannotOpen) {
+            load = Load::Unreadable;
+        } else if (outcome == ReadOutcome::Read) {
+            // A large hive in a 32-bit process may not fit twice: the file's
+            // bytes go as soon as the composed text holds them.
+            std::string text = composeHiveResult(s.resultHeader.get(), contents);
+            std::string().swap(contents);
+            if (showInView(s, text, edges)) {
+                s.reportLength = static_cast<int32_t>(s.view->length());
+                load = Load::Shown;
+            }
+        }
+    } catch (...) {
+        load = Load::Failed;
+    }
+    switch (load) {
+    case Load::Shown:
+        finishHiveLoad(s);
+        break;
+    case Load::Unreadable:
+        s.showMessage(results::kCannotRead, path.c_str());
+        finishHiveLoad(s);
+        break;
+    case Load::Failed:
+        edges.failureExit(path, keys);
+        break;
+    }
+}

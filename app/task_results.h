@@ -1,0 +1,51 @@
+// How a finished task's report work file reaches the view, and what the user
+// is told when it cannot. Everything runs against the controller state and
+// the edges passed in (file reading, sleeping, the process's failure exit),
+// so every failure path can be run without a window, a real shortage of
+// memory or a process that ends.
+#pragma once
+
+#include "controller_state.h"
+
+#include <functional>
+#include <string>
+
+namespace results {
+inline constexpr const char* kNoMemory = "There is not enough memory to complete the operation";
+// The collector's own wording when its buffers cannot be had.
+inline constexpr const char* kNoMemoryCapital = "There is not Enough memory to complete the operation";
+inline constexpr const char* kNoMemoryTitle = "Dynamic Memory Allocation problem";
+inline constexpr const char* kCannotRead = "Error- > Can not read work file\n\nUnable to show result!!";
+} // namespace results
+
+enum class ReadOutcome { Read, CannotOpen, NoMemory };
+
+// Reads a report work file whole, telling a file that cannot be opened from a
+// shortage of memory.
+ReadOutcome readReportWorkFile(const std::string& path, std::string& out);
+
+// The message the collector shows when its report cannot be loaded; nullptr
+// when it was read.
+const char* collectorLoadFailureText(ReadOutcome outcome);
+
+struct LoadEdges {
+    std::function<ReadOutcome(const std::string& path, std::string& out)> read = readReportWorkFile;
+    std::function<void(unsigned milliseconds)> sleep;
+    // Hands the report to the viewer and ends the process: it returns only
+    // where a test stands in for it.
+    std::function<void(const std::string& reportFile, const std::string& keysFile)> failureExit;
+};
+
+// The collector worker's end, once the collector has returned: the halt path,
+// or the report work file into the view. Never throws: any failure takes the
+// collector's failure path.
+void finishCollectorTask(ControllerState& state, const std::string& path, const LoadEdges& edges);
+
+// The collector's failure path: the message, an empty view, the work file
+// deleted and the task state reset (the window's own state is left alone).
+void failCollectorTask(ControllerState& state, const std::string& path, const char* message) noexcept;
+
+// The task driver's load of a finished hive dump into the view. Never throws:
+// a result the view cannot take (or memory runs out while composing it) takes
+// the failure exit.
+void loadHiveResult(ControllerState& state, const LoadEdges& edges) noexcept;

@@ -1,0 +1,85 @@
+#include "cookie_files.h"
+
+#include <windows.h>
+
+namespace {
+
+constexpr DWORD kReadChunk = 65536;
+constexpr int64_t kIntervalsPerSecond = 10000000;
+constexpr int64_t kEpochDifference = 11644473600;
+
+class FileHandle {
+  public:
+    explicit FileHandle(HANDLE h) : h_(h) {}
+    ~FileHandle() {
+        if (valid()) CloseHandle(h_);
+    }
+    FileHandle(const FileHandle&) = delete;
+    FileHandle& operator=(const FileHandle&) = delete;
+    bool valid() const { return h_ != INVALID_HANDLE_VALUE; }
+    HANDLE get() const { return h_; }
+
+  private:
+    HANDLE h_;
+};
+
+class FindHandle {
+  public:
+    FindHandle(const std::string& pattern, WIN32_FIND_DATAA& data)
+        : h_(FindFirstFileA(pattern.c_str(), &data)) {}
+    ~FindHandle() {
+        if (valid()) FindClose(h_);
+    }
+    FindHandle(const FindHandle&) = delete;
+    FindHandle& operator=(const FindHandle&) = delete;
+    bool valid() const { return h_ != INVALID_HANDLE_VALUE; }
+    bool next(WIN32_FIND_DATAA& data) { return FindNextFileA(h_, &data) != FALSE; }
+
+  private:
+    HANDLE h_;
+};
+
+// Streams one file through the splitter in bounded chunks; false when it cannot be opened.
+bool readCookieFile(const std::string& path, const std::string& name, const CookieRecordReader::Sink& write,
+                    CookieRecordReader& reader) {
+    FileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.valid()) return false;
+    write("   \n  Cookie File: " + name + "\n");
+    reader.startFile();
+    LineSplitter lines([&reader](std::string_view line) { reader.line(line); });
+    std::string chunk(kReadChunk, '\0');
+    DWORD got = 0;
+    while (ReadFile(file.get(), chunk.data(), kReadChunk, &got, nullptr) && got > 0)
+        lines.feed(std::string_view(chunk.data(), got));
+    lines.finish();
+    return true;
+}
+
+} // namespace
+
+bool systemLocalTime(int64_t seconds, CivilTime& out) {
+    const uint64_t intervals = static_cast<uint64_t>(seconds + kEpochDifference) * kIntervalsPerSecond;
+    FILETIME utc{static_cast<DWORD>(intervals & 0xFFFFFFFFu), static_cast<DWORD>(intervals >> 32)};
+    FILETIME local;
+    SYSTEMTIME t;
+    if (!FileTimeToLocalFileTime(&utc, &local) || !FileTimeToSystemTime(&local, &t)) return false;
+    out = CivilTime{t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond};
+    return true;
+}
+
+void readCookieFiles(const std::string& folder, const CookieRecordReader::Sink& write,
+                     const LocalTimeConverter& localTime) {
+    // No folder is no cookies (not the current directory's text files).
+    if (folder.empty()) return;
+    const std::string prefix = folder.back() == '\\' ? folder : folder + "\\";
+    CookieRecordReader reader(write, localTime);
+    WIN32_FIND_DATAA data;
+    FindHandle find(prefix + "*.txt", data);
+    if (!find.valid()) return;
+    do {
+        const std::string name = data.cFileName;
+        if (name == "." || name == ".." || (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) continue;
+        readCookieFile(prefix + name, name, write, reader);
+    } while (find.next(data));
+}

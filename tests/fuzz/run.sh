@@ -1,0 +1,56 @@
+#!/usr/bin/env bash
+# Builds every fuzz target natively with clang (libFuzzer, AddressSanitizer,
+# UndefinedBehaviorSanitizer) and runs each on its corpus.
+#
+#   tests/fuzz/run.sh SECONDS    run each target for SECONDS
+#   tests/fuzz/run.sh --runs N   run each target for N inputs (the smoke test)
+#
+# Builds and writes new corpus entries and findings under build/fuzz (or
+# $KORVEXER_FUZZ_DIR), never into the source tree; the committed seeds in
+# tests/fuzz/corpus/<target> are read only. Exits non-zero on any finding.
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+repo=$(cd "$here/../.." && pwd)
+out=${KORVEXER_FUZZ_DIR:-$repo/build/fuzz}
+
+case "${1:-}" in
+    --runs) limit=(-runs="${2:?--runs needs a count}") ;;
+    ''|-*) echo "usage: $0 SECONDS | --runs N" >&2; exit 2 ;;
+    *) limit=(-max_total_time="$1") ;;
+esac
+
+# target name and its sources (the parsing cores build without Windows headers)
+targets=(
+    "history_index tests/fuzz/history_index_fuzz.cpp ie/history_index.cpp"
+    "cookie_records tests/fuzz/cookie_records_fuzz.cpp ie/cookie_records.cpp"
+)
+
+mkdir -p "$out"
+failed=0
+for entry in "${targets[@]}"; do
+    read -r name sources <<<"$entry"
+    bin="$out/$name"
+    paths=()
+    for s in $sources; do paths+=("$repo/$s"); done
+    if [ ! -x "$bin" ] || [ -n "$(find "$repo/ie" "$here" -newer "$bin" \( -name '*.h' -o -name '*.cpp' \) | head -1)" ]; then
+        echo "building $name"
+        clang++ -std=c++20 -g -O1 -Wall -Wextra -Werror -fsanitize=fuzzer,address,undefined \
+            -fno-sanitize-recover=all -I"$repo" "${paths[@]}" -o "$bin"
+    fi
+    mkdir -p "$out/corpus/$name" "$out/artifacts/$name"
+    log="$out/$name.log"
+    status=0
+    # -malloc_limit_mb: a single allocation that large is a finding too.
+    "$bin" "${limit[@]}" -timeout=10 -malloc_limit_mb=128 -print_final_stats=1 \
+        -artifact_prefix="$out/artifacts/$name/" "$out/corpus/$name" "$here/corpus/$name" >"$log" 2>&1 || status=$?
+    runs=$(awk '/stat::number_of_executed_units/ { print $2 }' "$log")
+    speed=$(awk '/stat::average_exec_per_sec/ { print $2 }' "$log")
+    if [ "$status" -ne 0 ]; then
+        echo "FAIL: $name (exit $status), log $log"
+        grep -E '^(==[0-9]+==ERROR|SUMMARY|artifact_prefix|Test unit written)' "$log" || tail -20 "$log"
+        failed=1
+    else
+        echo "ok: $name, ${runs:-?} inputs, ${speed:-?} per second"
+    fi
+done
+exit $failed

@@ -1,0 +1,275 @@
+// The ends of the collector task and of a hive dump: what reaches the view,
+// which message each failure shows, what is reset and what is left alone.
+#include "app/task_driver.h"
+#include "app/task_results.h"
+#include "report/report_writer.h"
+#include "support/fake_messages.h"
+#include "support/fake_view.h"
+#include "support/temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <new>
+
+namespace {
+
+// A view that cannot take a whole report: the copy into it runs out of memory.
+class ShortOfMemoryView : public FakeView {
+  public:
+    void setWholeText(const std::string&) override { throw std::bad_alloc(); }
+};
+
+// A view that holds only the first few characters of the first `refusals` texts it is given.
+class RefusingView : public FakeView {
+  public:
+    int refusals = 0;
+    void setWholeText(const std::string& text) override {
+        content = refusals-- > 0 ? text.substr(0, 10) : text;
+        ++setCalls;
+    }
+};
+
+struct TaskEnd : ::testing::Test {
+    TempDir dir;
+    FakeStatus status;
+    RecordingMessages messages;
+    ControllerState state;
+    std::vector<unsigned> sleeps;
+    std::vector<std::pair<std::string, std::string>> exits;
+    LoadEdges edges;
+    const std::string report = dir.file("Korvexer_work_file.0123450.txt");
+    const std::string keys = report + "keys";
+
+    TaskEnd() {
+        state.status = &status;
+        state.messages = &messages;
+        edges.sleep = [this](unsigned ms) { sleeps.push_back(ms); };
+        edges.failureExit = [this](const std::string& r, const std::string& k) { exits.emplace_back(r, k); };
+    }
+    void use(FakeView& view) { state.view = &view; }
+    // A collector task as the worker leaves it when the collector returns.
+    void collectorRunning(const std::string& fileBytes) {
+        writeFileBytes(report, fileBytes);
+        state.reportPath.set(report);
+        state.collectorReportPath.set(report);
+        state.collectorRunning = 1;
+        state.collectorActive = 1;
+        state.animateStatus = 1;
+        state.noReportYet = 0;
+    }
+    // The window's own state, which no worker may touch.
+    void windowBusyWithItsOwnState() {
+        state.closing = 1;
+        state.layoutPending = 1;
+        state.relayoutOnTick = 1;
+        state.searchBarShown = 1;
+        state.searchRunPending = 1;
+    }
+    void expectWindowStateUntouched() {
+        EXPECT_EQ(state.closing, 1) << "a Close in progress was undone";
+        EXPECT_EQ(state.layoutPending, 1u);
+        EXPECT_EQ(state.relayoutOnTick, 1);
+        EXPECT_EQ(state.searchBarShown, 1);
+        EXPECT_EQ(state.searchRunPending, 1);
+    }
+    void expectCollectorTaskOver() {
+        EXPECT_EQ(state.collectorRunning, 0u);
+        EXPECT_EQ(state.collectorActive, 0);
+        EXPECT_EQ(state.animateStatus, 0);
+        EXPECT_EQ(state.haltRequested, 0);
+        EXPECT_FALSE(fileExists(report));
+    }
+    // A finished hive dump waiting for the task driver.
+    void dumpFinished(const std::string& fileBytes) {
+        writeFileBytes(report, fileBytes);
+        writeFileBytes(keys, "Software\n");
+        state.reportPath.set(report);
+        state.keysListPath.set(keys);
+        state.resultHeader.set("HKEY_USERS Registry:\r\n");
+        state.resultReady = 1;
+        state.collectorRunning = 1;
+    }
+};
+
+TEST(CollectorLoadFailure, EachOutcomeHasItsOwnMessage) {
+    struct Case {
+        ReadOutcome outcome;
+        const char* text;
+    } cases[] = {
+        {ReadOutcome::Read, nullptr},
+        {ReadOutcome::CannotOpen, "There is not enough memory to complete the operation"},
+        {ReadOutcome::NoMemory, "There is not Enough memory to complete the operation"},
+    };
+    for (const auto& c : cases) {
+        const char* text = collectorLoadFailureText(c.outcome);
+        if (c.text == nullptr)
+            EXPECT_EQ(text, nullptr);
+        else
+            EXPECT_STREQ(text, c.text);
+    }
+}
+
+TEST_F(TaskEnd, CollectorReportIsShownUpToItsFirstZeroByte) {
+    FakeView view;
+    use(view);
+    view.content = "\r\n\r\nGetting Common Windows Environment .. \r\n\r\n";
+    collectorRunning(std::string("the report\r\r\n\0junk", 18));
+    finishCollectorTask(state, report, edges);
+    EXPECT_EQ(view.content, "the report\r\r\n");
+    EXPECT_EQ(state.reportLength, 13);
+    EXPECT_EQ(status.shown.back(), " ");
+    EXPECT_TRUE(messages.shown.empty());
+    expectCollectorTaskOver();
+}
+
+TEST_F(TaskEnd, EachCollectorFailureShowsItsMessageEmptiesTheViewAndResets) {
+    struct Case {
+        const char* what;
+        std::function<ReadOutcome(const std::string&, std::string&)> read;
+        bool viewShortOfMemory;
+        const char* message;
+    } cases[] = {
+        {"file gone", readReportWorkFile, false, "There is not enough memory to complete the operation"},
+        {"file cannot be opened", [](const std::string&, std::string&) { return ReadOutcome::CannotOpen; },
+         false, "There is not enough memory to complete the operation"},
+        {"no memory for the read", [](const std::string&, std::string&) { return ReadOutcome::NoMemory; },
+         false, "There is not Enough memory to complete the operation"},
+        {"no memory for the copy into the view", readReportWorkFile, true,
+         "There is not Enough memory to complete the operation"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        FakeView plainView;
+        ShortOfMemoryView shortView;
+        FakeView& view = c.viewShortOfMemory ? shortView : plainView;
+        use(view);
+        view.content = "\r\n\r\nGetting Common Windows Environment .. \r\n\r\n";
+        messages.shown.clear();
+        collectorRunning("report text");
+        if (std::string(c.what) == "file gone") DeleteFileA(report.c_str());
+        windowBusyWithItsOwnState();
+        edges.read = c.read;
+
+        finishCollectorTask(state, report, edges);
+
+        ASSERT_EQ(messages.shown.size(), 1u);
+        EXPECT_EQ(messages.shown[0].text, c.message);
+        EXPECT_EQ(messages.shown[0].title, "Dynamic Memory Allocation problem");
+        EXPECT_EQ(view.content, "");
+        EXPECT_EQ(status.shown.back(), " ");
+        EXPECT_EQ(state.noReportYet, 1);
+        EXPECT_TRUE(state.reportPath.empty());
+        expectCollectorTaskOver();
+        expectWindowStateUntouched();
+    }
+}
+
+TEST_F(TaskEnd, HaltedCollectorLeavesTheWindowsOwnStateAlone) {
+    // Close has set `closing` while the worker was still on its way to the
+    // halt check: the worker's reset must not take the exit away.
+    FakeView view;
+    use(view);
+    view.content = "\r\n\r\n ";
+    collectorRunning("partial report\r\r\n\r\r\nClear button activated. Sub process force halt!\r\r\n");
+    state.haltRequested = 1;
+    windowBusyWithItsOwnState();
+    finishCollectorTask(state, report, edges);
+    expectWindowStateUntouched();
+    expectCollectorTaskOver();
+    EXPECT_EQ(view.content, "\r\n\r\n ") << "a halted report is never shown";
+    EXPECT_EQ(status.shown.back(), "") << "the status line is left empty";
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST_F(TaskEnd, HiveResultIsHeaderFileLinesAndTrailer) {
+    FakeView view;
+    use(view);
+    dumpFinished("\r\r\n   Key: Software\r\r\n\t v: 1\r\r\n");
+    loadHiveResult(state, edges);
+    EXPECT_EQ(view.content,
+              composeHiveResult("HKEY_USERS Registry:\r\n", "\r\r\n   Key: Software\r\r\n\t v: 1\r\r\n"));
+    EXPECT_EQ(state.reportLength, static_cast<int32_t>(view.content.size()));
+    EXPECT_EQ(status.shown.back(), " ");
+    EXPECT_EQ(state.resultReady, 0);
+    EXPECT_EQ(state.collectorRunning, 0u);
+    EXPECT_FALSE(fileExists(report));
+    EXPECT_FALSE(fileExists(keys));
+    EXPECT_TRUE(messages.shown.empty());
+    EXPECT_TRUE(exits.empty());
+    EXPECT_TRUE(sleeps.empty());
+}
+
+TEST_F(TaskEnd, UnreadableHiveResultIsReportedUnderItsPath) {
+    FakeView view;
+    use(view);
+    view.content = "Getting HKEY_USERS Registry: \r\n";
+    dumpFinished("");
+    DeleteFileA(report.c_str());
+    loadHiveResult(state, edges);
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].text, "Error- > Can not read work file\n\nUnable to show result!!");
+    EXPECT_EQ(messages.shown[0].title, report);
+    EXPECT_EQ(view.content, "Getting HKEY_USERS Registry: \r\n") << "the view keeps what it showed";
+    EXPECT_EQ(status.shown.back(), " ");
+    EXPECT_EQ(state.resultReady, 0);
+    EXPECT_FALSE(fileExists(keys));
+    EXPECT_TRUE(exits.empty());
+}
+
+TEST_F(TaskEnd, HiveResultTheViewCannotTakeEndsInTheFailureExit) {
+    // A large dump in a 32-bit process: composing or handing over the text
+    // runs out of memory, or the view keeps refusing it.
+    const std::string lines(400, 'x');
+    struct Case {
+        const char* what;
+        std::function<ReadOutcome(const std::string&, std::string&)> read;
+        bool viewShortOfMemory;
+        int refusals;
+        size_t sleeps;
+    } cases[] = {
+        {"copy into the view fails", readReportWorkFile, true, 0, 0},
+        {"no memory for the read", [](const std::string&, std::string&) { return ReadOutcome::NoMemory; },
+         false, 0, 0},
+        {"the read throws for want of memory",
+         [](const std::string&, std::string&) -> ReadOutcome { throw std::bad_alloc(); }, false, 0, 0},
+        {"the view refuses every attempt", readReportWorkFile, false, 100, 17},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ShortOfMemoryView shortView;
+        RefusingView refusingView;
+        refusingView.refusals = c.refusals;
+        FakeView& view = c.viewShortOfMemory ? static_cast<FakeView&>(shortView) : refusingView;
+        use(view);
+        exits.clear();
+        sleeps.clear();
+        dumpFinished(lines);
+        edges.read = c.read;
+
+        loadHiveResult(state, edges);
+
+        ASSERT_EQ(exits.size(), 1u);
+        EXPECT_EQ(exits[0].first, report);
+        EXPECT_EQ(exits[0].second, keys);
+        EXPECT_EQ(state.resultReady, 0) << "the tick must not load it again";
+        EXPECT_EQ(sleeps.size(), c.sleeps);
+        DeleteFileA(report.c_str());
+        DeleteFileA(keys.c_str());
+    }
+}
+
+TEST_F(TaskEnd, HiveResultTakenAtTheSecondAttemptAfterOneWait) {
+    RefusingView view;
+    view.refusals = 1;
+    use(view);
+    dumpFinished(std::string(400, 'x'));
+    loadHiveResult(state, edges);
+    EXPECT_EQ(sleeps, std::vector<unsigned>{1500});
+    EXPECT_EQ(view.setCalls, 2);
+    EXPECT_EQ(view.content.size(),
+              composeHiveResult("HKEY_USERS Registry:\r\n", std::string(400, 'x')).size());
+    EXPECT_TRUE(exits.empty());
+    EXPECT_FALSE(fileExists(report));
+}
+
+} // namespace
