@@ -84,11 +84,13 @@ LRESULT EditReportView::callControl(UINT message, WPARAM wParam, LPARAM lParam) 
 void EditReportView::flushHere() {
     std::string text;
     bool scroll = false;
+    unsigned generation = 0;
     {
         ScopedLock lock(guard_);
         text.swap(pending_);
         scroll = scrollCaretPending_;
         scrollCaretPending_ = false;
+        generation = generation_;
     }
     if (text.empty()) return;
     // Put the caret at the end and replace the empty selection there; then
@@ -109,7 +111,8 @@ void EditReportView::flushHere() {
     }
     const LRESULT length = callControl(WM_GETTEXTLENGTH, 0, 0);
     ScopedLock lock(guard_);
-    shownLength_ = length < 0 ? 0 : static_cast<size_t>(length);
+    // A whole new text set meanwhile (its length already counted) wins.
+    if (generation == generation_) shownLength_ = length < 0 ? 0 : static_cast<size_t>(length);
 }
 
 size_t EditReportView::queue(std::string_view text, bool scrollCaret) {
@@ -152,7 +155,9 @@ std::string EditReportView::text() const {
     return windowText(edit_);
 }
 
-void EditReportView::setText(std::string_view text) { setWholeText(std::string(text)); }
+void EditReportView::setText(std::string_view text) {
+    setWholeText(std::string(text));
+}
 
 void EditReportView::setWholeText(const std::string& text) {
     {
@@ -160,6 +165,7 @@ void EditReportView::setWholeText(const std::string& text) {
         pending_.clear();
         scrollCaretPending_ = false;
         shownLength_ = text.size();
+        ++generation_;
     }
     setWindowText(edit_, text);
 }
@@ -196,7 +202,9 @@ void EditReportView::scrollCaret() {
     if (edit_ != nullptr) SendMessageA(edit_, EM_SCROLLCARET, 0, 0);
 }
 
-void StatusLine::setStatus(std::string_view text) { setWindowText(label_, std::string(text)); }
+void StatusLine::setStatus(std::string_view text) {
+    setWindowText(label_, std::string(text));
+}
 
 void StatusLine::repaint() {
     if (label_ != nullptr) {

@@ -57,6 +57,7 @@ class EditReportView : public ReportView {
     DWORD pendingSince_ = 0;
     bool scrollCaretPending_ = false;
     size_t shownLength_ = 0;
+    unsigned generation_ = 0; // counts whole-text sets
 };
 
 class StatusLine : public StatusDisplay {

@@ -90,7 +90,12 @@ DWORD WINAPI hiveWorker(void* parameter) {
         } catch (...) {
             // The flags below come down all the same.
         }
+        // Only memory can fail here: the dump ends without a result, the
+        // halt it may have had is answered, and the user is told.
+        d.resultReady = 0;
+        d.haltRequested = 0;
         d.collectorRunning = 0;
+        d.showMessage("There is not enough memory to complete the operation", kNoMemoryTitle);
     }
     d.animateStatus = 0;
     return 0;

@@ -32,6 +32,10 @@ void MainDialog::withdrawPendingWork() {
 }
 
 void MainDialog::clearCommand() {
+    // Taken before the halt goes up: a worker that stops at once deletes its
+    // file and forgets the name, and the halt line below could bring the
+    // file back under a name nobody deletes any more.
+    const std::string runningReport = reportPath.get();
     if (workerRunning()) {
         haltRequested = 1;
         animateStatus = 0;
@@ -49,9 +53,10 @@ void MainDialog::clearCommand() {
     searchCopyLength = 0;
     view_.setText("\r\n\r\n ");
     setStatus(" ");
-    // A worker that has not stopped yet keeps writing through its own handle;
-    // the name goes now and the last handle takes the file with it.
+    // A worker that has not stopped yet opens the file again with its next
+    // line; its own halt path deletes it then.
     reportFile.close();
+    deleteIfNamed(runningReport);
     deleteIfNamed(reportPath.get());
     // A dump that finished during the waits is never loaded now: its
     // keys-list file would otherwise stay behind.

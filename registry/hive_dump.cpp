@@ -19,6 +19,7 @@ struct KeyBlock {
     HKEY root;
     HKEY key;
     std::string name;
+    bool* failed; // set when the walk of this key could not finish
 };
 
 DWORD WINAPI keyThread(void* parameter) {
@@ -26,6 +27,9 @@ DWORD WINAPI keyThread(void* parameter) {
     try {
         RegistryDumper(*block->context, *block->walk).walk(block->root, block->key, block->name, ":");
     } catch (...) {
+        // Memory ran out inside this key: the dump would miss it and must
+        // not be shown as complete.
+        *block->failed = true;
     }
     block->context->animate(false);
     return 0;
@@ -51,9 +55,11 @@ void namePass(TaskContext& context, WalkState& walk, HKEY root) {
     if (key.open(root, "", KEY_READ)) RegistryDumper(context, walk).walk(root, key.get(), "", "");
 }
 
-// Dumps each top-level key named in the list the second pass wrote.
-void printingPass(TaskContext& context, WalkState& walk, HKEY root, const std::string& keysListPath,
+// Dumps each top-level key named in the list the second pass wrote; false
+// when a key's walk failed.
+bool printingPass(TaskContext& context, WalkState& walk, HKEY root, const std::string& keysListPath,
                   bool newer) {
+    bool failed = false;
     std::string list;
     if (!readWholeFile(keysListPath, list)) list.clear();
     size_t next = 0;
@@ -66,7 +72,8 @@ void printingPass(TaskContext& context, WalkState& walk, HKEY root, const std::s
         const std::wstring wideName = reg::fromListLine(line);
         RegKey key;
         if (!reg::openKey(root, wideName, KEY_READ, key)) continue;
-        auto* block = new (std::nothrow) KeyBlock{&context, &walk, root, key.get(), toAnsi(wideName)};
+        auto* block =
+            new (std::nothrow) KeyBlock{&context, &walk, root, key.get(), toAnsi(wideName), &failed};
         if (block != nullptr) {
             HANDLE thread = CreateThread(nullptr, 0, keyThread, block, 0, nullptr);
             if (thread == nullptr) {
@@ -75,11 +82,13 @@ void printingPass(TaskContext& context, WalkState& walk, HKEY root, const std::s
                 WaitForSingleObject(thread, INFINITE);
                 CloseHandle(thread);
             }
+            if (failed) return false;
             if (context.haltRequested()) break;
         }
         pause(newer);
         context.write("\n");
     }
+    return true;
 }
 
 } // namespace
@@ -109,7 +118,7 @@ HiveDumpOutcome dumpHive(TaskContext& context, HKEY root, const std::string& key
     }
     walk.collectToKeysFile = false;
 
-    printingPass(context, walk, root, keysListPath, newer);
+    if (!printingPass(context, walk, root, keysListPath, newer)) return HiveDumpOutcome::NoMemory;
 
     for (size_t i = 0; i < walk.topLevelNames.size() && i < walk.topLevelPending.size(); ++i) {
         if (!walk.topLevelPending[i]) continue;

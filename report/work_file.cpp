@@ -30,10 +30,12 @@ bool workFileNameTaken(const std::string& path) {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-DWORD workFileSharing() {
+DWORD workFileSharingFor(bool ntFamily) {
     const DWORD sharing = FILE_SHARE_READ | FILE_SHARE_WRITE;
-    return sys::ntFamily() ? sharing | FILE_SHARE_DELETE : sharing;
+    return ntFamily ? sharing | FILE_SHARE_DELETE : sharing;
 }
+
+DWORD workFileSharing() { return workFileSharingFor(sys::ntFamily()); }
 
 HANDLE openWorkFileToRead(const std::string& path) {
     return CreateFileA(path.c_str(), GENERIC_READ, workFileSharing(), nullptr, OPEN_EXISTING,
@@ -82,8 +84,18 @@ bool readWholeFile(const std::string& path, std::string& out) {
     bool ok = true;
     try {
         char buffer[65536];
-        DWORD got = 0;
-        while (ReadFile(h, buffer, sizeof buffer, &got, nullptr) && got > 0) out.append(buffer, got);
+        while (true) {
+            DWORD got = 0;
+            // A read that fails before the end is not the end: half a report
+            // must not be shown as the whole.
+            if (!ReadFile(h, buffer, sizeof buffer, &got, nullptr)) {
+                out = std::string();
+                ok = false;
+                break;
+            }
+            if (got == 0) break;
+            out.append(buffer, got);
+        }
     } catch (const std::bad_alloc&) {
         out = std::string();
         ok = false;

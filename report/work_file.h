@@ -28,6 +28,8 @@ std::string makeWorkFileName(const char* pattern);
 // family; Windows 95 to ME refuse the flag) with a deleter too, so that Clear
 // can remove a file a worker still holds.
 DWORD workFileSharing();
+// The same for a family: Windows 95 to ME refuse FILE_SHARE_DELETE.
+DWORD workFileSharingFor(bool ntFamily);
 // INVALID_HANDLE_VALUE when the file does not exist or cannot be opened.
 HANDLE openWorkFileToRead(const std::string& path);
 // Opens for writing, creating the file when missing. Appending is done by

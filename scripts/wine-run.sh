@@ -8,6 +8,8 @@
 # inherits that file (Wine starts dllhost.exe for the first WMI query of a
 # session, and it lives on), so nothing that outlives the program can keep
 # ctest waiting. The file is copied to our output once the program has ended.
+# KORVEXER_TEST_TIMEOUT (seconds) stays below the test's ctest timeout, so a
+# hung program is ended here and its output still shown.
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
 export KORVEXER_WINEARCH=${1:-win32}

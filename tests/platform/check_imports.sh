@@ -24,10 +24,15 @@ for field in MajorSubsystemVersion MinorSubsystemVersion; do
 done
 
 # Import table rows: "DLL Name: KERNEL32.dll" starts a block; each function
-# row is "<hint-rva> <hint> <name>" (ordinal imports have no name).
+# row is "<hint-rva> <hint> <name>". An import by ordinal has no name and
+# cannot be checked against a list of names: it is reported as "#ordinal",
+# which no list holds, so it fails.
 imports=$(printf '%s\n' "$headers" | awk '
     /DLL Name:/ { dll = tolower($3); sub(/\.dll$/, "", dll); next }
-    dll != "" && /^\t[0-9a-f]+[ \t]+[0-9]+[ \t]+[A-Za-z_?@]/ { print dll " " $3 }')
+    dll != "" && /^\t[0-9a-f]+[ \t]+[0-9]+/ {
+        name = ($3 == "" || $3 == "<none>") ? "#" $2 : $3
+        print dll " " name
+    }')
 count=0
 while read -r dll name; do
     [ -n "$dll" ] || continue

@@ -190,7 +190,9 @@ TEST_F(Runner, HaltEndsAHungChildAndEverythingItStarted) {
     EXPECT_EQ(script("Do While True\nLoop\nWScript.Echo \"too late\""), 0);
     const DWORD took = GetTickCount() - start;
     halter.join();
-    EXPECT_LT(took, 800u + 1000u) << "ended within a second of the halt";
+    // The child would never end by itself; a generous bound still tells a
+    // halt that worked from one that waited, on a busy machine too.
+    EXPECT_LT(took, 800u + 10000u) << "ended soon after the halt";
     EXPECT_EQ(report(), "");
     EXPECT_TRUE([&] {
         for (int i = 0; i < 50 && processesNamed("cscript.exe") > before; ++i) Sleep(20);
@@ -212,7 +214,9 @@ TEST_F(Runner, HaltWithoutJobObjectsEndsTheInterpreter) {
     const DWORD took = GetTickCount() - start;
     halter.join();
     sys::hideKernel32Extras(false);
-    EXPECT_LT(took, 800u + 1000u) << "ended within a second of the halt";
+    // The child would never end by itself; a generous bound still tells a
+    // halt that worked from one that waited, on a busy machine too.
+    EXPECT_LT(took, 800u + 10000u) << "ended soon after the halt";
     EXPECT_EQ(report(), "");
     EXPECT_TRUE([&] {
         for (int i = 0; i < 50 && processesNamed("cmd.exe") > before; ++i) Sleep(20);

@@ -53,6 +53,14 @@ TEST(FileSize, SameWithAndWithoutGetFileSizeEx) {
 
 // Work files are appended to without append-only access (Windows 95 to ME
 // lack it): every write must still land at the end another writer left.
+// Windows 95 to ME fail every CreateFile that asks for FILE_SHARE_DELETE:
+// not one work file would open there.
+TEST(WorkFileSharing, DeleteSharingOnlyOnTheNtFamily) {
+    EXPECT_EQ(workFileSharingFor(false), static_cast<DWORD>(FILE_SHARE_READ | FILE_SHARE_WRITE));
+    EXPECT_EQ(workFileSharingFor(true), static_cast<DWORD>(FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE));
+    EXPECT_EQ(workFileSharing(), workFileSharingFor(true)) << "Wine is of the NT family";
+}
+
 TEST(WorkFileAppend, EachWriteLandsAtTheCurrentEnd) {
     TempDir dir;
     const std::string path = dir.file("shared.txt");
