@@ -2,9 +2,8 @@
 // request each one raises (or the worker it starts).
 #include "main_dialog.h"
 
-#include "ie/ie_worker.h"
 #include "resources/resource.h"
-#include "services/services_worker.h"
+#include "task_workers.h"
 
 #include <new>
 
@@ -89,7 +88,7 @@ void MainDialog::startServicesWorker() {
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Services", 0, KEY_READ, &key) !=
         ERROR_SUCCESS)
         return;
-    auto* block = new (std::nothrow) ServicesWorkerBlock{this, key, {}};
+    auto* block = new (std::nothrow) ServicesWorkerBlock{this, key};
     if (block == nullptr) {
         RegCloseKey(key);
         MessageBoxA(hwnd(), kNoMemory, kNoMemoryTitle, MB_OK);

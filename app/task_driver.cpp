@@ -6,9 +6,10 @@
 #include "collect/windows_version.h"
 #include "main_dialog.h"
 #include "registry/registry_dumper.h"
-#include "report/app_paths.h"
 #include "report/work_file.h"
 #include "status_progress.h"
+#include "task_workers.h"
+#include "window_context.h"
 
 #include <memory>
 #include <new>
@@ -52,7 +53,12 @@ DWORD WINAPI collectorWorker(void* parameter) {
         d.reportPath.set(path);
         d.collectorReportPath.set(path);
 
-        if (text == "run()") EnvironmentCollector(d).run();
+        if (text == "run()") {
+            WindowContext context(d);
+            const bool policies = d.policiesMode != 0;
+            EnvironmentCollector(context, policies).run();
+            if (policies) d.policiesMode = 0;
+        }
 
         d.reportFile.close();
         if (d.haltRequested) {
@@ -101,6 +107,9 @@ void MainDialog::tick() {
     // Appended text waits at most a little longer than its gathering time,
     // also when nobody appends after it.
     view_.flushIfDue();
+    // A worker's report file grows at least once a second, also while the
+    // worker waits for a child, so Close's settle check sees it write.
+    reportFile.flushIfOlderThan();
     dropSearchCopyIfForgotten();
     if (relayoutOnTick) {
         relayoutOnTick = 0;

@@ -1,36 +1,27 @@
 #include "environment_collector.h"
 
-#include "app/main_dialog.h"
 #include "os_section.h"
-#include "report/report_writer.h"
+#include "report/task_context.h"
 #include "runner/command_runner.h"
 #include "runner/script_buffer.h"
 #include "runner/wmi_script.h"
 #include "wmi_runs.h"
 
-bool EnvironmentCollector::step() {
-    statusProgressFor(dialog_);
-    return dialog_.haltRequested == 0;
-}
-
 void EnvironmentCollector::runScript(const std::vector<std::string>& lines) {
     ScriptBuffer& script = scriptBuffer();
     script.clear();
     appendLines(script, lines);
-    dialog_.scriptMode = 1;
-    CommandRunner(dialog_).run(script.c_str(), false);
+    context_.runner().run(script.text(), RunMode::Script);
 }
 
 void EnvironmentCollector::run() {
-    dialog_.animateStatus = 1;
-    if (dialog_.policiesMode) {
-        // The policies report is written here once it exists.
-        dialog_.policiesMode = 0;
-    } else {
-        const bool newer = writeOperatingSystemSection(dialog_, [this] { return step(); });
-        if (step()) runScript(operatingSystemRunLines(newer));
-        step();
+    context_.animate(true);
+    if (!policiesMode_) {
+        const bool newer = writeOperatingSystemSection(context_);
+        if (context_.step()) runScript(operatingSystemRunLines(newer));
+        context_.step();
     }
-    if (dialog_.haltRequested == 0) writeReportTrailer(dialog_);
-    dialog_.animateStatus = 0;
+    // The policies report is written here once it exists.
+    if (!context_.haltRequested()) writeReportTrailer(context_);
+    context_.animate(false);
 }

@@ -4,18 +4,19 @@
 #include <string>
 #include <vector>
 
-class MainDialog;
+class TaskContext;
 
 class EnvironmentCollector {
-public:
-    explicit EnvironmentCollector(MainDialog& dialog) : dialog_(dialog) {}
+  public:
+    // `policiesMode`: write the policies report instead of the common one.
+    EnvironmentCollector(TaskContext& context, bool policiesMode)
+        : context_(context), policiesMode_(policiesMode) {}
     void run();
 
-private:
-    // Advances the status line; false once a halt was requested.
-    bool step();
+  private:
     // One WMI run: the lines go through the shared script buffer to the runner.
     void runScript(const std::vector<std::string>& lines);
 
-    MainDialog& dialog_;
+    TaskContext& context_;
+    bool policiesMode_;
 };

@@ -1,7 +1,7 @@
 #include "os_section.h"
 
-#include "report/report_writer.h"
 #include "registry/registry_read.h"
+#include "report/task_context.h"
 #include "windows_version.h"
 
 const char* platformWord(unsigned long platformId) {
@@ -17,7 +17,8 @@ const char* platformWord(unsigned long platformId) {
     }
 }
 
-bool writeOperatingSystemSection(ReportState& d, const std::function<bool()>& step) {
+bool writeOperatingSystemSection(TaskContext& d) {
+    auto step = [&d] { return d.step(); };
     reportPrintf(d, "\n===========================================================================\nOperatingSystem:\n\n");
     if (!step()) return true;
     std::string edition;

@@ -1,10 +1,8 @@
 #include "app_paths.h"
 
-#include "app/main_dialog.h"
+#include "task_context.h"
 
-void runAppPathsTask(MainDialog& dialog) {
+void writeAppPathsReport(TaskContext&) {
     // The registered-paths and installed-software report is written here in
-    // view mode once it exists; the task always ends idle.
-    dialog.setStatus(" ");
-    dialog.animateStatus = 0;
+    // view mode once it exists.
 }

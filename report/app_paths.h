@@ -1,6 +1,7 @@
-// The App Paths task, run in place on the window's thread.
+// The App Paths report: registered application paths, installed software and codec files.
 #pragma once
 
-class MainDialog;
+class TaskContext;
 
-void runAppPathsTask(MainDialog& dialog);
+// Runs on the window's thread, writing straight into the view.
+void writeAppPathsReport(TaskContext& context);

@@ -2,12 +2,11 @@
 
 #include "work_file.h"
 
-#include <windows.h>
-
 ReportFile::~ReportFile() { close(); }
 
 void ReportFile::closeLocked() {
-    if (handle_ != nullptr) CloseHandle(static_cast<HANDLE>(handle_));
+    flushLocked();
+    if (handle_ != nullptr) CloseHandle(handle_);
     handle_ = nullptr;
     path_.clear();
 }
@@ -15,6 +14,31 @@ void ReportFile::closeLocked() {
 void ReportFile::close() {
     ScopedLock lock(guard_);
     closeLocked();
+}
+
+void ReportFile::flush() {
+    ScopedLock lock(guard_);
+    flushLocked();
+}
+
+void ReportFile::flushIfOlderThan(DWORD millis) {
+    ScopedLock lock(guard_);
+    if (!buffer_.empty() && GetTickCount() - bufferedSince_ >= millis) flushLocked();
+}
+
+bool ReportFile::flushLocked() {
+    if (buffer_.empty()) return true;
+    std::string bytes;
+    bytes.swap(buffer_);
+    if (handle_ == nullptr) return false;
+    // Another writer (or a deletion and re-creation) may have moved the end.
+    if (!appendToWorkFile(handle_, bytes)) {
+        CloseHandle(handle_);
+        handle_ = nullptr;
+        path_.clear();
+        return false;
+    }
+    return true;
 }
 
 bool ReportFile::append(const std::string& path, std::string_view bytes) {
@@ -26,10 +50,9 @@ bool ReportFile::append(const std::string& path, std::string_view bytes) {
         handle_ = h;
         path_ = path;
     }
-    // Another writer (or a deletion and re-creation) may have moved the end.
-    if (!appendToWorkFile(static_cast<HANDLE>(handle_), bytes)) {
-        closeLocked();
-        return false;
-    }
+    const DWORD now = GetTickCount();
+    if (buffer_.empty()) bufferedSince_ = now;
+    buffer_.append(bytes);
+    if (buffer_.size() >= kBufferBytes || now - bufferedSince_ >= kFlushMillis) return flushLocked();
     return true;
 }

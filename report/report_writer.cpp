@@ -21,15 +21,21 @@ int reportPrintf(ReportState& d, const char* format, ...) {
     auto text = formatGrowing(report::kFirstBuffer, report::kBufferStep, report::kBufferLimit, format, args);
     va_end(args);
     if (!text) return 0;
+    return reportWrite(d, *text);
+}
 
-    const std::string line = expandLineFeeds(*text);
+int reportWrite(ReportState& d, std::string_view text) {
+    if (d.suppressOutput) return 0;
+    // Literal text is held to the same limit as formatted text.
+    if (text.size() > report::kLongestText) return 0;
+    const std::string line = expandLineFeeds(text);
     if (d.fileMode()) {
         d.reportFile.append(d.reportPath.get(), asTextModeBytes(line));
         d.reportLength += static_cast<int32_t>(line.size());
     } else if (d.view != nullptr) {
         d.reportLength = static_cast<int32_t>(d.view->append(line));
     }
-    return static_cast<int>(text->size());
+    return static_cast<int>(text.size());
 }
 
 void viewPrintf(ReportState& d, const char* format, ...) {

@@ -43,6 +43,9 @@ inline constexpr size_t kLongestText = kFirstBuffer + ((kBufferLimit - kFirstBuf
 // length (0 while output is suppressed or the text is too long to format).
 int reportPrintf(ReportState& dialog, const char* format, ...) __attribute__((format(printf, 2, 3)));
 
+// The same for text that is not a format: appended as it stands.
+int reportWrite(ReportState& dialog, std::string_view text);
+
 // Appends at the view's caret, or to the collector's report file while the collector runs.
 void viewPrintf(ReportState& dialog, const char* format, ...) __attribute__((format(printf, 2, 3)));
 

@@ -1,9 +1,8 @@
 #include "command_runner.h"
 
-#include "app/controller_state.h"
 #include "output_processing.h"
 #include "report/system_api.h"
-#include "report/report_writer.h"
+#include "report/task_context.h"
 #include "report/text_format.h"
 #include "report/work_directory.h"
 #include "report/work_file.h"
@@ -62,24 +61,29 @@ std::string quoted(const std::string& path) { return "\"" + path + "\""; }
 
 }  // namespace
 
-std::string CommandRunner::batchText(bool scriptMode, bool envValueMode, const std::string& text,
-                                     const std::string& scriptPath, const std::string& outputPath) {
+RunnerModes ProcessRunner::modesOf(RunMode mode) {
+    RunnerModes modes;
+    modes.scriptMode = mode == RunMode::Script || mode == RunMode::ScriptCountInstances || mode == RunMode::ScriptCapture;
+    modes.envValueMode = mode == RunMode::EnvValue;
+    modes.joinThreeMode = mode == RunMode::JoinThree;
+    modes.countInstancesMode = mode == RunMode::ScriptCountInstances;
+    modes.captureMode = mode == RunMode::ScriptCapture;
+    return modes;
+}
+
+std::string ProcessRunner::batchText(RunMode mode, const std::string& text, const std::string& scriptPath,
+                                     const std::string& outputPath) {
+    const RunnerModes modes = modesOf(mode);
     // Quoted: the work directory of Windows 2000/XP lies under "Documents and Settings".
-    if (scriptMode) return "cscript " + quoted(scriptPath) + ">" + quoted(outputPath) + "\n";
+    if (modes.scriptMode) return "cscript " + quoted(scriptPath) + ">" + quoted(outputPath) + "\n";
     // No blank before ">": some command interpreters take it as part of the name.
-    if (envValueMode) return text + "\nset env_olddir>" + quoted(outputPath) + "\n";
+    if (modes.envValueMode) return text + "\nset env_olddir>" + quoted(outputPath) + "\n";
     return text + ">" + quoted(outputPath) + "\n";
 }
 
-int CommandRunner::run(const char* text, bool probeOnly) {
-    struct ClearScriptMode {
-        ControllerState& s;
-        ~ClearScriptMode() { s.scriptMode = 0; }
-    } clearScriptMode{s_};
-
-    const RunnerModes modes{s_.scriptMode != 0, s_.envValueMode != 0, s_.joinThreeMode != 0,
-                            s_.countInstancesMode != 0, s_.captureMode != 0};
-    const std::string body = text != nullptr ? text : "";
+int ProcessRunner::run(const std::string& text, RunMode mode, bool probeOnly, RunHolder* holder) {
+    const RunnerModes modes = modesOf(mode);
+    const std::string& body = text;
     const std::string dir = workDirectory();
     std::srand(static_cast<unsigned>(std::time(nullptr)));
     auto random = [] { return std::rand(); };
@@ -91,7 +95,7 @@ int CommandRunner::run(const char* text, bool probeOnly) {
     const bool scriptWritten = !modes.scriptMode || writeTextFile(files.script, body + "\n");
     const bool batchWritten =
         scriptWritten &&
-        writeTextFile(files.batch, batchText(modes.scriptMode, modes.envValueMode, body, files.script, files.output));
+        writeTextFile(files.batch, batchText(mode, body, files.script, files.output));
     // The script is on disk (or cannot be): the buffer is free for the next one either way.
     if (modes.scriptMode) scriptBuffer().clear();
     if (!batchWritten) return 0;
@@ -144,7 +148,7 @@ int CommandRunner::run(const char* text, bool probeOnly) {
     // pipe and keep it open for good, so a broken pipe is not waited for.
     char buffer[1000];
     while (true) {
-        if (s_.haltRequested) {
+        if (context_.haltRequested()) {
             if (job) kernel.terminateJobObject(job.get(), 1);
             TerminateProcess(process.get(), 1);
             WaitForSingleObject(process.get(), 5000);
@@ -165,9 +169,11 @@ int CommandRunner::run(const char* text, bool probeOnly) {
     std::string output;
     if (!readWholeFile(files.output, output)) return 0;
     const RunnerOutput result = processRunnerOutput(output, modes, probeOnly, oemToAnsiInPlace);
-    for (const std::string& piece : result.report) reportPrintf(s_, "%s", piece.c_str());
-    if (!result.capture.empty()) s_.captureText.set(s_.captureText.get() + result.capture);
-    if (result.envValueSet) s_.envValue.set(result.envValue);
-    s_.ownInstanceCount += result.ownInstances;
+    for (const std::string& piece : result.report) context_.write(piece);
+    if (holder != nullptr) {
+        holder->captureText += result.capture;
+        if (result.envValueSet) holder->envValue = result.envValue;
+        holder->ownInstanceCount += result.ownInstances;
+    }
     return result.result;
 }

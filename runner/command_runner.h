@@ -1,24 +1,56 @@
 // Runs a command line, batch text or generated script hidden, with its output
 // redirected into a work file, and delivers the cleaned output to the report
-// or to the holder the mode switches choose.
+// or to the holder of that run.
 #pragma once
+
+#include "output_processing.h"
 
 #include <string>
 
-struct ControllerState;
+class TaskContext;
+
+// What a run is and where its output goes. Each run names its own mode: no
+// run inherits another's.
+enum class RunMode {
+    Plain,                // a command line; output to the report
+    JoinThree,            // a command line; output lines joined three to a report line
+    EnvValue,             // batch text ending in a line that sets "env_olddir"; its value to the holder
+    Script,               // a generated VBScript program; output to the report
+    ScriptCountInstances, // a script listing processes; own-process lines counted in the holder
+    ScriptCapture,        // a script; output to the holder's captured text
+};
+
+// What a run hands back besides the report ("%" doubled in both texts, so a
+// caller may pass them to a printf-style writer as a format).
+struct RunHolder {
+    std::string envValue;     // replaced by an EnvValue run
+    std::string captureText;  // appended to by a ScriptCapture run
+    int ownInstanceCount = 0; // raised by a ScriptCountInstances run
+};
 
 class CommandRunner {
-public:
-    explicit CommandRunner(ControllerState& state) : s_(state) {}
-
+  public:
+    virtual ~CommandRunner() = default;
     // 0: a file, the pipe or the process could not be made, or the run was
-    // halted; 1: output delivered; 2: probe saw at least two characters.
-    int run(const char* text, bool probeOnly);
+    // halted; 1: output delivered; 2: the probe saw at least two characters
+    // (nothing delivered).
+    virtual int run(const std::string& text, RunMode mode, bool probeOnly = false,
+                    RunHolder* holder = nullptr) = 0;
+};
+
+// The runner of the product: a batch file (and a script file) in the work
+// directory, run hidden through the command interpreter.
+class ProcessRunner : public CommandRunner {
+  public:
+    explicit ProcessRunner(TaskContext& context) : context_(context) {}
+    int run(const std::string& text, RunMode mode, bool probeOnly = false,
+            RunHolder* holder = nullptr) override;
 
     // The lines of the batch file for a run (paths quoted).
-    static std::string batchText(bool scriptMode, bool envValueMode, const std::string& text,
-                                 const std::string& scriptPath, const std::string& outputPath);
+    static std::string batchText(RunMode mode, const std::string& text, const std::string& scriptPath,
+                                 const std::string& outputPath);
+    static RunnerModes modesOf(RunMode mode);
 
-private:
-    ControllerState& s_;
+  private:
+    TaskContext& context_;
 };

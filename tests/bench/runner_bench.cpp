@@ -1,8 +1,8 @@
 // The runner's own cost per call: N runs of "echo x" through the runner
 // against N bare "cmd /c echo x" processes, and one WMI query script.
-#include "app/controller_state.h"
 #include "runner/command_runner.h"
 #include "runner/script_buffer.h"
+#include "support/test_context.h"
 
 #include <windows.h>
 
@@ -11,14 +11,6 @@
 #include <string>
 
 namespace {
-
-class NullView : public ReportView {
-public:
-    std::string text() const override { return {}; }
-    void setText(std::string_view) override {}
-    size_t append(std::string_view) override { return 0; }
-    void insertAtEnd(std::string_view) override {}
-};
 
 double since(std::chrono::steady_clock::time_point start) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
@@ -41,15 +33,14 @@ void bareCmd() {
 
 int main(int argc, char** argv) {
     const int n = argc > 1 ? std::atoi(argv[1]) : 20;
-    NullView view;
-    ControllerState state;
-    state.view = &view;
+    TestContext context;
+    ProcessRunner runner(context);
     bareCmd();  // warm
     auto start = std::chrono::steady_clock::now();
     for (int i = 0; i < n; ++i) bareCmd();
     const double bare = since(start) / n;
     start = std::chrono::steady_clock::now();
-    for (int i = 0; i < n; ++i) CommandRunner(state).run("echo x", false);
+    for (int i = 0; i < n; ++i) runner.run("echo x", RunMode::Plain);
     const double ours = since(start) / n;
     std::printf("bare cmd /c echo: %.3f s per call; through the runner: %.3f s per call; overhead %.0f %%\n", bare,
                 ours, 100.0 * (ours - bare) / bare);
@@ -59,8 +50,7 @@ int main(int argc, char** argv) {
         scriptBuffer().append("Set s = GetObject(\"winmgmts:\\\\.\\root\\cimv2\")\n"
                               "For Each o in s.ExecQuery(\"Select * from Win32_OperatingSystem\")\n"
                               "WScript.Echo o.Caption\nNext");
-        state.scriptMode = 1;
-        CommandRunner(state).run(scriptBuffer().c_str(), false);
+        runner.run(scriptBuffer().text(), RunMode::Script);
     }
     std::printf("one WMI query script through the runner: %.3f s per call\n", since(start) / 5);
     return 0;

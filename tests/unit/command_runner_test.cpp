@@ -1,10 +1,9 @@
 // The runner with the real command interpreter and script host.
-#include "app/controller_state.h"
 #include "report/system_api.h"
 #include "runner/command_runner.h"
 #include "runner/script_buffer.h"
 #include "runner/wmi_script.h"
-#include "support/fake_view.h"
+#include "support/test_context.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -52,78 +51,76 @@ int processesNamed(const char* name) {
 struct Runner : ::testing::Test {
     TempDir dir;
     ScopedTemp temp{dir.path()};
-    CountingView view;
-    ControllerState state;
-    Runner() { state.view = &view; }
-    int run(const std::string& text, bool probe = false) { return CommandRunner(state).run(text.c_str(), probe); }
-    int script(const std::string& text) {
+    TestContext context;
+    ProcessRunner runner{context};
+    RunHolder holder;
+    int run(const std::string& text, bool probe = false, RunMode mode = RunMode::Plain) {
+        return runner.run(text, mode, probe, &holder);
+    }
+    int script(const std::string& text, RunMode mode = RunMode::Script) {
         scriptBuffer().clear();
         scriptBuffer().append(text);
-        state.scriptMode = 1;
-        return CommandRunner(state).run(scriptBuffer().c_str(), false);
+        return runner.run(scriptBuffer().text(), mode, false, &holder);
     }
+    const std::string& report() const { return context.report; }
     void TearDown() override { EXPECT_EQ(workFilesIn(dir.path()), 0) << "every work file is deleted"; }
 };
 
 TEST_F(Runner, PlainCommandAndPercentSigns) {
     EXPECT_EQ(run("echo hello 100%%"), 1);
-    EXPECT_EQ(view.content, "hello 100%\r\n");
+    EXPECT_EQ(report(), "hello 100%\n");
 }
 
 TEST_F(Runner, ProbeResults) {
     EXPECT_EQ(run("cd .", true), 1);
-    EXPECT_EQ(view.content, "");
+    EXPECT_EQ(report(), "");
     writeFileBytes(dir.file("one.txt"), "x");
     EXPECT_EQ(run("type \"" + dir.file("one.txt") + "\"", true), 1);
     DeleteFileA(dir.file("one.txt").c_str());
-    EXPECT_EQ(view.content, "x") << "one character is delivered even by a probe";
-    view.content.clear();
+    EXPECT_EQ(report(), "x") << "one character is delivered even by a probe";
+    context.report.clear();
     EXPECT_EQ(run("echo two or more", true), 2);
-    EXPECT_EQ(view.content, "");
+    EXPECT_EQ(report(), "");
 }
 
 TEST_F(Runner, TwentyFiveLinesArriveInFourChunksWithoutTabs) {
     std::string lines;
     for (int i = 0; i < 25; ++i) lines += std::string(39, 'a') + "\t" + std::string(38, 'b') + "\r\n";
     writeFileBytes(dir.file("lines.txt"), lines);
-    view.appends = 0;
+    context.writes = 0;
     EXPECT_EQ(run("type \"" + dir.file("lines.txt") + "\""), 1);
-    EXPECT_EQ(view.appends, 4);
-    EXPECT_EQ(view.content.size(), 25u * 79);
-    EXPECT_EQ(view.content.substr(0, 79), std::string(39, 'a') + std::string(38, 'b') + "\r\n");
+    EXPECT_EQ(context.writes, 4);
+    EXPECT_EQ(report().size(), 25u * 78);
+    EXPECT_EQ(report().substr(0, 78), std::string(39, 'a') + std::string(38, 'b') + "\n");
     DeleteFileA(dir.file("lines.txt").c_str());
 }
 
 TEST_F(Runner, JoinThreeOfSevenLines) {
     writeFileBytes(dir.file("seven.txt"), "1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n");
-    state.joinThreeMode = 1;
-    EXPECT_EQ(run("type \"" + dir.file("seven.txt") + "\""), 1);
-    EXPECT_EQ(view.content, "1,      2,      3\r\n4,      5,      6\r\n7,      \r\n");
+    EXPECT_EQ(run("type \"" + dir.file("seven.txt") + "\"", false, RunMode::JoinThree), 1);
+    EXPECT_EQ(report(), "1,      2,      3\n4,      5,      6\n7,      \n");
     DeleteFileA(dir.file("seven.txt").c_str());
 }
 
 TEST_F(Runner, EnvironmentValueWithoutLineEnd) {
-    state.envValueMode = 1;
-    EXPECT_EQ(run("set env_olddir=C:\\Some Dir\\50%%"), 1);
-    EXPECT_EQ(state.envValue.get(), "C:\\Some Dir\\50%%");
-    EXPECT_EQ(view.content, "");
+    EXPECT_EQ(run("set env_olddir=C:\\Some Dir\\50%%", false, RunMode::EnvValue), 1);
+    EXPECT_EQ(holder.envValue, "C:\\Some Dir\\50%%");
+    EXPECT_EQ(report(), "");
 }
 
 TEST_F(Runner, ScriptOutputCaptureAndInstanceCount) {
     EXPECT_EQ(script("WScript.Echo \"one\"\nWScript.Echo \"two\""), 1);
-    EXPECT_EQ(view.content, "one\r\ntwo\r\n");
+    EXPECT_EQ(report(), "one\ntwo\n");
     EXPECT_TRUE(scriptBuffer().empty());
-    EXPECT_EQ(state.scriptMode, 0);
 
-    state.captureMode = 1;
-    EXPECT_EQ(script("WScript.Echo \"50% done\""), 1);
-    EXPECT_EQ(state.captureText.get(), "50%% done\n");
-    state.captureMode = 0;
+    EXPECT_EQ(script("WScript.Echo \"50% done\"", RunMode::ScriptCapture), 1);
+    EXPECT_EQ(holder.captureText, "50%% done\n");
 
-    state.countInstancesMode = 1;
-    EXPECT_EQ(script("WScript.Echo \"Process: Korvexer.exe\"\nWScript.Echo \"Process: other.exe\""), 1);
-    EXPECT_EQ(state.ownInstanceCount, 1);
-    EXPECT_EQ(view.content, "one\r\ntwo\r\n") << "nothing of these runs reaches the report";
+    EXPECT_EQ(script("WScript.Echo \"Process: Korvexer.exe\"\nWScript.Echo \"Process: other.exe\"",
+                     RunMode::ScriptCountInstances),
+              1);
+    EXPECT_EQ(holder.ownInstanceCount, 1);
+    EXPECT_EQ(report(), "one\ntwo\n") << "nothing of these runs reaches the report";
 }
 
 TEST_F(Runner, PassThroughFilesAreWrittenThenEchoedWhole) {
@@ -141,17 +138,16 @@ TEST_F(Runner, PassThroughFilesAreWrittenThenEchoedWhole) {
     ASSERT_TRUE(appendLines(scriptBuffer(), passThroughBlockLines(block, log)));
     block.title = "Listed:";
     ASSERT_TRUE(appendLines(scriptBuffer(), passThroughBlockLines(block, text)));
-    state.scriptMode = 1;
-    EXPECT_EQ(CommandRunner(state).run(scriptBuffer().c_str(), false), 1);
+    EXPECT_EQ(runner.run(scriptBuffer().text(), RunMode::Script), 1);
 
-    const size_t at = view.content.find("Caption: ");
-    ASSERT_NE(at, std::string::npos) << view.content;
-    const std::string caption = view.content.substr(at, view.content.find("\r\n", at) - at);
+    const size_t at = report().find("Caption: ");
+    ASSERT_NE(at, std::string::npos) << report();
+    const std::string caption = report().substr(at, report().find("\n", at) - at);
     EXPECT_GT(caption.size(), std::string("Caption: ").size()) << "the property's value was written";
     const std::string sep(75, '=');
-    EXPECT_EQ(view.content, " \r\n" + sep + "\r\nLogged:\r\n \r\nkept from before\r\n" + caption +
-                                "\r\n\r\n\r\n" + " \r\n" + sep + "\r\nListed:\r\n \r\n" + caption +
-                                "\r\n \r\n\r\n");
+    EXPECT_EQ(report(), " \n" + sep + "\nLogged:\n \nkept from before\n" + caption +
+                                "\n\n\n" + " \n" + sep + "\nListed:\n \n" + caption +
+                                "\n \n\n");
     EXPECT_EQ(readFileBytes(log.path), "kept from before\r\n" + caption + "\r\n\r\n")
         << "left for the section";
     DeleteFileA(log.path.c_str());
@@ -161,7 +157,7 @@ TEST_F(Runner, PassThroughFilesAreWrittenThenEchoedWhole) {
 TEST_F(Runner, StringLiteralStandsForItsTextInTheScriptHost) {
     const std::string text = "say \"hi\" & 'bye' 100% \"\"\nnext line";
     EXPECT_EQ(script("Wscript.Echo \"" + vbsStringContent(text) + "\""), 1);
-    EXPECT_EQ(view.content, "say \"hi\" & 'bye' 100% \"\"\r\nnext line\r\n");
+    EXPECT_EQ(report(), "say \"hi\" & 'bye' 100% \"\"\nnext line\n");
 }
 
 TEST(RunnerPaths, BlanksAndAmpersandInTheWorkDirectory) {
@@ -170,17 +166,15 @@ TEST(RunnerPaths, BlanksAndAmpersandInTheWorkDirectory) {
         const std::string dir = base.file(name) + "\\";
         ASSERT_TRUE(CreateDirectoryA(dir.c_str(), nullptr)) << name;
         ScopedTemp temp(dir);
-        FakeView view;
-        ControllerState state;
-        state.view = &view;
-        EXPECT_EQ(CommandRunner(state).run("echo hi", false), 1) << name;
-        EXPECT_EQ(view.content, "hi\r\n") << name;
+        TestContext context;
+        ProcessRunner runner(context);
+        EXPECT_EQ(runner.run("echo hi", RunMode::Plain), 1) << name;
+        EXPECT_EQ(context.report, "hi\n") << name;
         scriptBuffer().clear();
         scriptBuffer().append("WScript.Echo \"from script\"");
-        state.scriptMode = 1;
-        EXPECT_EQ(CommandRunner(state).run(scriptBuffer().c_str(), false), 1) << name;
-        EXPECT_EQ(view.content, "hi\r\nfrom script\r\n") << name;
-        EXPECT_EQ(view.content.find("INJECTED"), std::string::npos);
+        EXPECT_EQ(runner.run(scriptBuffer().text(), RunMode::Script), 1) << name;
+        EXPECT_EQ(context.report, "hi\nfrom script\n") << name;
+        EXPECT_EQ(context.report.find("INJECTED"), std::string::npos);
         EXPECT_EQ(workFilesIn(dir), 0) << name;
         RemoveDirectoryA(dir.c_str());
     }
@@ -190,14 +184,14 @@ TEST_F(Runner, HaltEndsAHungChildAndEverythingItStarted) {
     const int before = processesNamed("cscript.exe");
     std::thread halter([this] {
         Sleep(800);
-        state.haltRequested = 1;
+        context.halt = true;
     });
     const DWORD start = GetTickCount();
     EXPECT_EQ(script("Do While True\nLoop\nWScript.Echo \"too late\""), 0);
     const DWORD took = GetTickCount() - start;
     halter.join();
     EXPECT_LT(took, 800u + 1000u) << "ended within a second of the halt";
-    EXPECT_EQ(view.content, "");
+    EXPECT_EQ(report(), "");
     EXPECT_TRUE([&] {
         for (int i = 0; i < 50 && processesNamed("cscript.exe") > before; ++i) Sleep(20);
         return processesNamed("cscript.exe") <= before;
@@ -211,7 +205,7 @@ TEST_F(Runner, HaltWithoutJobObjectsEndsTheInterpreter) {
     const int before = processesNamed("cmd.exe");
     std::thread halter([this] {
         Sleep(800);
-        state.haltRequested = 1;
+        context.halt = true;
     });
     const DWORD start = GetTickCount();
     EXPECT_EQ(run(":again\ngoto again"), 0);
@@ -219,7 +213,7 @@ TEST_F(Runner, HaltWithoutJobObjectsEndsTheInterpreter) {
     halter.join();
     sys::hideKernel32Extras(false);
     EXPECT_LT(took, 800u + 1000u) << "ended within a second of the halt";
-    EXPECT_EQ(view.content, "");
+    EXPECT_EQ(report(), "");
     EXPECT_TRUE([&] {
         for (int i = 0; i < 50 && processesNamed("cmd.exe") > before; ++i) Sleep(20);
         return processesNamed("cmd.exe") <= before;

@@ -41,20 +41,50 @@ TEST_F(ReportWriterFile, EveryLineFeedReachesDiskAsCrCrLf) {
     fileMode("report.txt");
     reportPrintf(state, "two\nwords");
     reportPrintf(state, " more\r\n");
+    state.reportFile.close();
     EXPECT_EQ(readFileBytes(dir.file("report.txt")), "two\r\r\nwords more\r\r\r\n");
     EXPECT_EQ(state.reportLength, 10 + 8);
     EXPECT_TRUE(view.content.empty());
-    state.reportFile.close();
 }
 
-TEST_F(ReportWriterFile, EachCallIsOnDiskWhenItReturns) {
+// Read through a separate handle, as the close sequence does: the file holds
+// what was written once the buffer is full, a second old, or the file closed.
+TEST_F(ReportWriterFile, BufferedBytesReachTheDiskWhenFullOldOrClosed) {
     fileMode("grow.txt");
-    for (int i = 0; i < 50; ++i) {
-        reportPrintf(state, "line %d\n", i);
-        // Read through a separate handle, as the close sequence does.
-        EXPECT_EQ(readFileBytes(dir.file("grow.txt")).size(), static_cast<size_t>(state.reportLength) + i + 1);
+    const auto onDisk = [&] { return readFileBytes(dir.file("grow.txt")).size(); };
+    reportPrintf(state, "line %d\n", 0);
+    EXPECT_EQ(onDisk(), 0u) << "a single short line waits in the buffer";
+
+    state.reportFile.flushIfOlderThan(60000);
+    EXPECT_EQ(onDisk(), 0u) << "not yet old enough";
+    state.reportFile.flushIfOlderThan(0);
+    EXPECT_EQ(onDisk(), static_cast<size_t>(state.reportLength) + 1) << "the timer's flush writes it";
+
+    // A full buffer goes to the file with the append that fills it. Each
+    // line end reaches the disk as CR CR LF: a line of 999 characters is 1,002 bytes.
+    const std::string line(999, 'x');
+    const size_t written = onDisk();
+    size_t buffered = 0;
+    while (buffered + 1002 < ReportFile::kBufferBytes) {
+        reportPrintf(state, "%s\n", line.c_str());
+        buffered += 1002;
     }
+    EXPECT_EQ(onDisk(), written);
+    reportPrintf(state, "%s\n", line.c_str());
+    const size_t full = written + buffered + 1002;
+    EXPECT_EQ(onDisk(), full);
+
+    // An append a second after the oldest waiting byte takes the waiting bytes along.
+    reportPrintf(state, "waits\n");
+    EXPECT_EQ(onDisk(), full);
+    Sleep(ReportFile::kFlushMillis + 50);
+    reportPrintf(state, "and goes\n");
+    EXPECT_EQ(onDisk(), full + 8 + 11);
+
+    reportPrintf(state, "last\n");
+    EXPECT_EQ(onDisk(), full + 8 + 11);
     state.reportFile.close();
+    EXPECT_EQ(onDisk(), full + 8 + 11 + 7);
 }
 
 TEST_F(ReportWriterFile, AnyRunningFlagSelectsFileMode) {

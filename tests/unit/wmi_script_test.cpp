@@ -1,9 +1,8 @@
-#include "app/controller_state.h"
 #include "collect/wmi_runs.h"
 #include "runner/command_runner.h"
 #include "runner/script_buffer.h"
 #include "runner/wmi_script.h"
-#include "support/fake_view.h"
+#include "support/test_context.h"
 
 #include <gtest/gtest.h>
 
@@ -319,25 +318,19 @@ TEST(WmiScript, BlockForAMissingClassYieldsOnlyItsHeader) {
     ScriptBuffer& script = scriptBuffer();
     script.clear();
     ASSERT_TRUE(appendLines(script, blockLines(block)));
-    FakeView view;
-    ControllerState state;
-    state.view = &view;
-    state.scriptMode = 1;
-    EXPECT_EQ(CommandRunner(state).run(script.c_str(), false), 1);
-    EXPECT_EQ(view.content, " \r\n===========================================================================\r\nNOPE:\r\n \r\n");
+    TestContext context;
+    EXPECT_EQ(ProcessRunner(context).run(script.text(), RunMode::Script), 1);
+    EXPECT_EQ(context.report, " \n===========================================================================\nNOPE:\n \n");
 }
 
 TEST(WmiScript, OperatingSystemRunProducesItsLines) {
     ScriptBuffer& script = scriptBuffer();
     script.clear();
     ASSERT_TRUE(appendLines(script, operatingSystemRunLines(true)));
-    FakeView view;
-    ControllerState state;
-    state.view = &view;
-    state.scriptMode = 1;
-    EXPECT_EQ(CommandRunner(state).run(script.c_str(), false), 1);
-    EXPECT_NE(view.content.find("Caption: "), std::string::npos) << view.content;
-    EXPECT_NE(view.content.find("BuildNumber: "), std::string::npos) << view.content;
+    TestContext context;
+    EXPECT_EQ(ProcessRunner(context).run(script.text(), RunMode::Script), 1);
+    EXPECT_NE(context.report.find("Caption: "), std::string::npos) << context.report;
+    EXPECT_NE(context.report.find("BuildNumber: "), std::string::npos) << context.report;
 }
 
 }  // namespace

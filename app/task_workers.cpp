@@ -1,0 +1,50 @@
+#include "task_workers.h"
+
+#include "ie/ie_report.h"
+#include "main_dialog.h"
+#include "report/app_paths.h"
+#include "services/services_report.h"
+#include "window_context.h"
+
+#include <memory>
+
+DWORD WINAPI servicesWorker(void* parameter) {
+    std::unique_ptr<ServicesWorkerBlock> block(static_cast<ServicesWorkerBlock*>(parameter));
+    MainDialog& dialog = *block->dialog;
+    try {
+        WindowContext context(dialog);
+        writeServicesReport(context, block->servicesKey);
+    } catch (...) {
+    }
+    RegCloseKey(block->servicesKey);
+    dialog.setStatus(" ");
+    dialog.haltRequested = 0;
+    dialog.servicesActive = 0;
+    return 0;
+}
+
+DWORD WINAPI ieWorker(void* parameter) {
+    std::unique_ptr<IeWorkerBlock> block(static_cast<IeWorkerBlock*>(parameter));
+    MainDialog& dialog = *block->dialog;
+    block.reset();
+    try {
+        WindowContext context(dialog);
+        writeInternetExplorerReport(context);
+    } catch (...) {
+    }
+    dialog.setStatus(" ");
+    dialog.haltRequested = 0;
+    dialog.ieRunning = 0;
+    dialog.animateStatus = 0;
+    return 0;
+}
+
+void runAppPathsTask(MainDialog& dialog) {
+    try {
+        WindowContext context(dialog);
+        writeAppPathsReport(context);
+    } catch (...) {
+    }
+    dialog.setStatus(" ");
+    dialog.animateStatus = 0;
+}

@@ -1,0 +1,23 @@
+// The worker threads of the Services and Internet Explorer tasks, and the
+// App Paths task on the window's thread: each runs its report through a
+// window context and then lowers the window's flags.
+#pragma once
+
+#include <windows.h>
+
+class MainDialog;
+
+struct ServicesWorkerBlock {
+    MainDialog* dialog;
+    HKEY servicesKey; // open for reading; the worker closes it
+};
+
+struct IeWorkerBlock {
+    MainDialog* dialog;
+};
+
+// Thread entries; each frees its block.
+DWORD WINAPI servicesWorker(void* block);
+DWORD WINAPI ieWorker(void* block);
+
+void runAppPathsTask(MainDialog& dialog);

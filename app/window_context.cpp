@@ -1,0 +1,40 @@
+#include "window_context.h"
+
+#include "main_dialog.h"
+
+void WindowContext::write(std::string_view text) {
+    reportWrite(dialog_, text);
+}
+
+bool WindowContext::haltRequested() const {
+    return dialog_.haltRequested != 0;
+}
+
+void WindowContext::progress() {
+    statusProgressFor(dialog_);
+}
+
+void WindowContext::animate(bool on) {
+    dialog_.animateStatus = on ? 1 : 0;
+}
+
+StatusDisplay& WindowContext::status() {
+    return dialog_.statusLine();
+}
+
+void WindowContext::showLive(std::string_view text) {
+    dialog_.reportView().setText(text);
+}
+
+std::string WindowContext::taskHeader() const {
+    return dialog_.taskHeader.get();
+}
+
+void WindowContext::tell(const std::string& text, const std::string& title) {
+    MessageBoxA(dialog_.hwnd(), text.c_str(), title.c_str(), MB_OK);
+}
+
+bool WindowContext::ask(const std::string& text, const std::string& title) {
+    return MessageBoxA(dialog_.hwnd(), text.c_str(), title.c_str(),
+                       MB_YESNO | MB_ICONQUESTION | MB_SYSTEMMODAL) == IDYES;
+}

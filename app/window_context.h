@@ -1,0 +1,29 @@
+// The task context the window hands its tasks: report text goes through the
+// report writer (the task's work file or the view), the halt test reads the
+// window's flag, progress goes to its status line, messages are its boxes.
+#pragma once
+
+#include "report/task_context.h"
+#include "runner/command_runner.h"
+
+class MainDialog;
+
+class WindowContext : public TaskContext {
+  public:
+    explicit WindowContext(MainDialog& dialog) : dialog_(dialog), runner_(*this) {}
+
+    void write(std::string_view text) override;
+    bool haltRequested() const override;
+    void progress() override;
+    void animate(bool on) override;
+    StatusDisplay& status() override;
+    void showLive(std::string_view text) override;
+    std::string taskHeader() const override;
+    CommandRunner& runner() override { return runner_; }
+    void tell(const std::string& text, const std::string& title) override;
+    bool ask(const std::string& text, const std::string& title) override;
+
+  private:
+    MainDialog& dialog_;
+    ProcessRunner runner_;
+};
