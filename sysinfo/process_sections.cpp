@@ -161,7 +161,6 @@ std::string SystemProcessDetails::describeModules(uint32_t processId) {
 
 bool writeEnvironmentStrings(TaskContext& context) {
     char* block = GetEnvironmentStringsA();
-    std::string text;
     size_t length = 0;
     if (block != nullptr && block[0] != '\0') {
         // The strings end at an empty one: two zero bytes in a row. Only
@@ -170,7 +169,7 @@ bool writeEnvironmentStrings(TaskContext& context) {
             ++length;
         ++length; // the last string's own zero
     }
-    text = processsections::environmentText(std::string_view(block, length));
+    const std::string text = processsections::environmentText(std::string_view(block, length));
     if (block != nullptr) FreeEnvironmentStringsA(block);
     return writeAndStep(context, text);
 }

@@ -3,9 +3,9 @@
 // file types, the installed drivers, the kernel drivers and the processes
 // with their windows and modules.
 //
-// Every writer makes a progress step after each of its writes and returns
-// false as soon as a step finds a halt requested; the report frame then
-// stops too.
+// Every writer ends with a progress step (a section of several pieces, such
+// as one block per process, steps after each) and returns false as soon as a
+// step finds a halt requested; the report frame then stops too.
 #pragma once
 
 #include "module_enumerator.h"
