@@ -23,6 +23,7 @@ esac
 targets=(
     "history_index tests/fuzz/history_index_fuzz.cpp ie/history_index.cpp"
     "cookie_records tests/fuzz/cookie_records_fuzz.cpp ie/cookie_records.cpp"
+    "version_block tests/fuzz/version_block_fuzz.cpp sysinfo/version_block.cpp"
 )
 
 mkdir -p "$out"
@@ -32,7 +33,7 @@ for entry in "${targets[@]}"; do
     bin="$out/$name"
     paths=()
     for s in $sources; do paths+=("$repo/$s"); done
-    if [ ! -x "$bin" ] || [ -n "$(find "$repo/ie" "$here" -newer "$bin" \( -name '*.h' -o -name '*.cpp' \) | head -1)" ]; then
+    if [ ! -x "$bin" ] || [ -n "$(find "$repo/ie" "$repo/sysinfo" "$here" -newer "$bin" \( -name '*.h' -o -name '*.cpp' \) | head -1)" ]; then
         echo "building $name"
         clang++ -std=c++20 -g -O1 -Wall -Wextra -Werror -fsanitize=fuzzer,address,undefined \
             -fno-sanitize-recover=all -I"$repo" "${paths[@]}" -o "$bin"
