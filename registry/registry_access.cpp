@@ -34,6 +34,7 @@ bool isText(DWORD type) {
 // Data the wide functions handed over, in the form the single-byte ones
 // would have given: texts converted (terminators and all), the rest as is.
 void fromWideData(DWORD type, const BYTE* raw, DWORD size, reg::ValueData& out) {
+    out.rawSize = size;
     out.type = type;
     if (!isText(type)) {
         out.bytes.assign(raw, raw + size);
@@ -44,6 +45,7 @@ void fromWideData(DWORD type, const BYTE* raw, DWORD size, reg::ValueData& out) 
 }
 
 void fromAnsiData(DWORD type, const BYTE* raw, DWORD size, reg::ValueData& out) {
+    out.rawSize = size;
     out.type = type;
     out.bytes.assign(raw, raw + size);
 }

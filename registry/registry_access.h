@@ -43,6 +43,7 @@ bool openKey(HKEY parent, const std::wstring& name, REGSAM access, RegKey& out);
 struct ValueData {
     DWORD type = 0;
     std::vector<BYTE> bytes;
+    DWORD rawSize = 0;  // the data's size as the registry call gave it (wide or single-byte)
 };
 
 // Reads a named value ("" is the key's default value) whatever its size;

@@ -79,30 +79,57 @@ void RegistryDumper::progress(const std::string& keyPath, std::string& progressT
     }
 }
 
-void RegistryDumper::printDefaultValue(HKEY key) {
-    reg::ValueData value;
-    if (reg::queryValueUpTo(key, L"", kDefaultValueChars, value) != ERROR_SUCCESS) return;
-    if (value.type != REG_SZ && value.type != REG_EXPAND_SZ) return;
-    const char* data = reinterpret_cast<const char*>(value.bytes.data());
-    const std::string text(data, strnlen(data, value.bytes.size()));
+void RegistryDumper::printDefaultValue(const reg::ValueData* value) {
+    // Shown when it is text that fits the default value's 1,024 characters.
+    if (value == nullptr || (value->type != REG_SZ && value->type != REG_EXPAND_SZ)) return;
+    const DWORD unit = reg::usesAnsi() ? 1 : sizeof(wchar_t);
+    if (value->rawSize > kDefaultValueChars * unit) return;
+    const char* data = reinterpret_cast<const char*>(value->bytes.data());
+    const std::string text(data, strnlen(data, value->bytes.size()));
     if (!text.empty()) reportPrintf(context_, " \n\t Unnamed registry key (Default): %s\n", text.c_str());
 }
 
-void RegistryDumper::printTopLevelHeader(const std::string& keyPath, HKEY key) {
+void RegistryDumper::printTopLevelHeader(const std::string& keyPath, const reg::ValueData* ownDefault) {
     const std::string top = topComponent(keyPath);
     for (size_t i = 0; i < s_.topLevelNames.size() && i < s_.topLevelPending.size(); ++i) {
         if (!s_.topLevelPending[i] || !sameName(s_.topLevelNames[i], top)) continue;
         s_.topLevelPending[i] = 0;
         reportPrintf(context_, "\n   Key: %s", s_.topLevelNames[i].c_str());
-        if (keyPath == top) printDefaultValue(key);
+        if (keyPath == top) printDefaultValue(ownDefault);
+    }
+}
+
+void RegistryDumper::readValues(HKEY key, DWORD count, std::vector<CachedValue>& out) {
+    reg::ValueReader reader(key, valueBuffers_);
+    out.reserve(count);
+    for (DWORD index = 0; index < count; ++index) {
+        CachedValue value;
+        value.got = reader.read(index, value.name, value.data);
+        if (value.got != reg::ValueReader::Got::Nothing) out.push_back(std::move(value));
     }
 }
 
 void RegistryDumper::walk(HKEY root, HKEY key, const std::string& keyPath, const char* valueSuffix) {
+    walkKey(root, key, keyPath, valueSuffix, false);
+}
+
+void RegistryDumper::walkKey(HKEY root, HKEY key, const std::string& keyPath, const char* valueSuffix,
+                             bool printOwnDefault) {
     ++s_.keysVisited;
     if (context_.haltRequested()) return;
     DWORD subkeys = 0, values = 0;
     if (!reg::queryCounts(key, subkeys, values)) return;
+
+    // The values are read before the subkeys and printed after them: the
+    // default value among them is shown right below the key's header, and
+    // reading it on its own would cost a registry call more for every key.
+    const bool collecting = s_.collectToKeysFile || s_.collectToList;
+    std::vector<CachedValue> valueList;
+    if (values > 0 && !collecting && !s_.captureNames) readValues(key, values, valueList);
+    const reg::ValueData* ownDefault = nullptr;
+    for (const CachedValue& value : valueList)
+        if (value.name.empty() && value.got == reg::ValueReader::Got::NameAndData) ownDefault = &value.data;
+    if (printOwnDefault) printDefaultValue(ownDefault);
 
     std::string progressText = s_.topLevelCount > 0 ? "0 ..... " : "";
     std::string previousPath;
@@ -125,43 +152,40 @@ void RegistryDumper::walk(HKEY root, HKEY key, const std::string& keyPath, const
             ++s_.topLevelSeen;
         }
 
-        const bool headers = s_.printHeaders && !s_.collectToKeysFile && !s_.collectToList;
+        const bool headers = s_.printHeaders && !collecting;
         RegKey subkey;
         reg::openKey(key, wideName, KEY_READ, subkey);
         if (s_.captureNames) {
             if (!s_.countNamesOnly && s_.capturedNames != nullptr) s_.capturedNames->push_back(subkeyName);
             ++s_.capturedNameCount;
         } else if (headers) {
-            printTopLevelHeader(keyPath, key);
+            printTopLevelHeader(keyPath, ownDefault);
             reportPrintf(context_, "\n   Key: %s\\%s", keyPath.c_str(), subkeyName.c_str());
             lastKeyHeader = joined;
-            if (subkey) printDefaultValue(subkey.get());
         }
         if (!subkey) continue;
         if (context_.haltRequested()) return;
-        // The name passes only learn top-level names: descending would print nothing.
-        if (!s_.collectToKeysFile && !s_.collectToList) walk(root, subkey.get(), joined, valueSuffix);
+        // The name passes only learn top-level names: descending would print
+        // nothing. The subkey shows its default value below the header just
+        // printed.
+        if (!collecting) walkKey(root, subkey.get(), joined, valueSuffix, headers && !s_.captureNames);
     }
 
-    if (s_.collectToKeysFile || s_.collectToList || s_.captureNames || values == 0) return;
+    if (collecting || s_.captureNames || values == 0) return;
     if (keyPath != lastKeyHeader) {
         reportPrintf(context_, "\n\n   Key: %s \n", keyPath.c_str());
     } else {
         // The key's own header was the last line: its values follow it directly.
         context_.write("\n");
     }
-    // Name and data in one call for all but the largest values.
-    reg::ValueReader reader(key, valueBuffers_);
-    std::wstring valueName;
-    reg::ValueData data;
-    for (DWORD index = 0; index < values; ++index) {
-        const reg::ValueReader::Got got = reader.read(index, valueName, data);
-        if (got == reg::ValueReader::Got::Nothing || valueName.empty()) continue;
-        reportPrintf(context_, "\t %s%s ", toAnsi(valueName).c_str(), valueSuffix);
+    for (const CachedValue& value : valueList) {
+        if (value.name.empty()) continue;
+        reportPrintf(context_, "\t %s%s ", toAnsi(value.name).c_str(), valueSuffix);
         if (context_.haltRequested()) return;
-        if (got == reg::ValueReader::Got::Name)
-            printRegistryValue(context_, key, valueName);
+        // Data too large to come along with the name is read by name.
+        if (value.got == reg::ValueReader::Got::Name)
+            printRegistryValue(context_, key, value.name);
         else
-            printFetchedValue(context_, data);
+            printFetchedValue(context_, value.data);
     }
 }

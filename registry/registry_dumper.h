@@ -59,8 +59,15 @@ public:
 
 private:
     void progress(const std::string& keyPath, std::string& progressText, const std::string& previousPath);
-    void printTopLevelHeader(const std::string& keyPath, HKEY key);
-    void printDefaultValue(HKEY key);
+    struct CachedValue {
+        std::wstring name;
+        reg::ValueReader::Got got = reg::ValueReader::Got::Nothing;
+        reg::ValueData data;
+    };
+    void walkKey(HKEY root, HKEY key, const std::string& keyPath, const char* valueSuffix, bool printOwnDefault);
+    void readValues(HKEY key, DWORD count, std::vector<CachedValue>& out);
+    void printTopLevelHeader(const std::string& keyPath, const reg::ValueData* ownDefault);
+    void printDefaultValue(const reg::ValueData* value);
 
     TaskContext& context_;
     WalkState& s_;
