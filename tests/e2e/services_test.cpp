@@ -208,4 +208,15 @@ TEST_F(Services, ClearWhileTheScriptRunsLeavesAnEmptyViewAndNoProcess) {
     EXPECT_TRUE(automation::waitForHiveResult(app, "HKEY_CURRENT_CONFIG"));
 }
 
+TEST_F(Services, CloseWhileTheScriptRunsEndsTheProgramAndLeavesNothing) {
+    const DWORD pid = app.processId();
+    app.press(IDC_SERVICES);
+    ASSERT_TRUE(waitUntil([&] { return scriptRunning(); }, 60000))
+        << app.text(IDC_REPORT_VIEW).substr(0, 300);
+    app.postPress(IDC_CLOSE);
+    EXPECT_EQ(app.waitForExit(40000), 0u);
+    EXPECT_TRUE(waitUntil([&] { return automation::descendantProcesses(pid).empty(); }, 15000));
+    EXPECT_EQ(automation::countWorkFiles(work.path()), 0);
+}
+
 } // namespace
