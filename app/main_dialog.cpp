@@ -91,8 +91,8 @@ UINT showResultMessage() {
 
 } // namespace
 
-void showUnlessHalted(MainDialog& dialog, const std::string& text) {
-    SendMessageA(dialog.hwnd(), showResultMessage(), 0, reinterpret_cast<LPARAM>(&text));
+bool showUnlessHalted(MainDialog& dialog, const std::string& text) {
+    return SendMessageA(dialog.hwnd(), showResultMessage(), 0, reinterpret_cast<LPARAM>(&text)) == TRUE;
 }
 
 bool MainDialog::onMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) {
@@ -101,7 +101,6 @@ bool MainDialog::onMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& 
         result = FALSE;
         if (text != nullptr && !haltRequested) {
             view_.setWholeText(*text);
-            reportLength = static_cast<int32_t>(text->size());
             result = TRUE;
         }
         return true;

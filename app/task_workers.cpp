@@ -42,7 +42,7 @@ class ServicesContext : public WindowContext {
                 std::string text(lead);
                 text += contents;
                 std::string().swap(contents);
-                showUnlessHalted(d_, text);
+                if (showUnlessHalted(d_, text)) d_.reportLength = static_cast<int32_t>(text.size());
                 shown = FileShown::Shown;
             }
         } catch (const std::bad_alloc&) {
