@@ -78,6 +78,11 @@ bool assembleScript(const std::string& serviceLogPath) {
     return fits;
 }
 
+struct RemovedAtEnd {
+    const std::string& path;
+    ~RemovedAtEnd() { DeleteFileA(path.c_str()); }
+};
+
 } // namespace
 
 std::vector<std::string> servicePropertiesLines(const std::string& serviceLogPath) {
@@ -209,11 +214,14 @@ void writeServicesReport(TaskContext& context, HKEY servicesKey, const std::stri
         giveUp(context, kNoBuffers);
         return;
     }
-    // From here on the report is appended to the view as it arrives.
-    if (!context.haltRequested() && assembleScript(serviceLogPath))
-        context.runner().run(scriptBuffer().text(), RunMode::Script);
-    // The script host has ended (or was ended by a halt): the log is free.
-    DeleteFileA(serviceLogPath.c_str());
+    {
+        // The script host has ended (or was ended by a halt) when this goes:
+        // the log is free, also when memory ran out on the way.
+        const RemovedAtEnd log{serviceLogPath};
+        // From here on the report is appended to the view as it arrives.
+        if (!context.haltRequested() && assembleScript(serviceLogPath))
+            context.runner().run(scriptBuffer().text(), RunMode::Script);
+    }
     context.status().setStatus(" ");
     context.animate(false);
 }

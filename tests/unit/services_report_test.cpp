@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <new>
 #include <numeric>
 
 namespace {
@@ -253,6 +254,15 @@ TEST_F(ServicesReport, AFileThatCannotBeShownIsToldAndEndsTheTask) {
         EXPECT_FALSE(failing.animating);
         EXPECT_TRUE(failing.fakeRunner().calls.empty()) << "no script part";
     }
+}
+
+TEST_F(ServicesReport, TheLogGoesAlsoWhenMemoryRunsOutDuringTheScript) {
+    context.fakeRunner().answer = [this](const FakeRunner::Call&) -> FakeRunner::Answer {
+        writeFileBytes(log, "System Name: X\r\n");
+        throw std::bad_alloc();
+    };
+    EXPECT_THROW(writeServicesReport(context, services, log), std::bad_alloc);
+    EXPECT_FALSE(fileExists(log));
 }
 
 TEST_F(ServicesReport, AHaltStopsTheTaskWhereItIs) {
