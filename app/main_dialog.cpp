@@ -82,7 +82,29 @@ UINT holdTicksMessage() {
     return message;
 }
 
+namespace {
+
+UINT showResultMessage() {
+    static const UINT message = RegisterWindowMessageA("Korvexer.ShowResult");
+    return message;
+}
+
+} // namespace
+
+bool showUnlessHalted(MainDialog& dialog, const std::string& text) {
+    return SendMessageA(dialog.hwnd(), showResultMessage(), 0, reinterpret_cast<LPARAM>(&text)) == TRUE;
+}
+
 bool MainDialog::onMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) {
+    if (message == showResultMessage()) {
+        const auto* text = reinterpret_cast<const std::string*>(lParam);
+        result = FALSE;
+        if (text != nullptr && !haltRequested) {
+            view_.setWholeText(*text);
+            result = TRUE;
+        }
+        return true;
+    }
     if (message == holdTicksMessage()) {
         // Test seam: lets a test look at the window between a command and the
         // tick that takes its request up.

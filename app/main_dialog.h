@@ -109,6 +109,12 @@ private:
 // Advances the general progress indicator of the window's status line.
 void statusProgressFor(MainDialog& dialog);
 
+// Puts a worker's text in place of the view, on the window's thread, unless a
+// halt was asked for: a Clear that runs meanwhile is either over before (the
+// text is dropped) or comes after (and empties the view), never in between.
+// False when the text was dropped.
+bool showUnlessHalted(MainDialog& dialog, const std::string& text);
+
 // Registered message that suspends (wParam 1) or resumes (0) the task driver.
 UINT holdTicksMessage();
 

@@ -23,7 +23,8 @@ StatusDisplay& WindowContext::status() {
 }
 
 void WindowContext::showLive(std::string_view text) {
-    dialog_.reportView().setText(text);
+    // A worker's live text must not land after a Clear has emptied the view.
+    showUnlessHalted(dialog_, std::string(text));
 }
 
 std::string WindowContext::taskHeader() const {

@@ -37,6 +37,25 @@ class TaskContext {
     virtual void tell(const std::string& text, const std::string& title) = 0;
     virtual bool ask(const std::string& text, const std::string& title) = 0;
 
+    // A report whose first part is shown whole once it is complete (the
+    // services report's registry dump): from beginReportFile() on, write()
+    // appends to a work file of the task's own. showReportFile() ends that,
+    // puts `lead` and the file's whole text in place of the view (unless a
+    // halt came first) and removes the file, whatever the outcome; later text
+    // is appended to the view. dropReportFile() ends it without showing
+    // anything. A context without such a file writes straight on.
+    enum class FileShown {
+        Shown,      // in the view (or dropped for a halt)
+        CannotOpen, // the file could not be opened for reading
+        NoMemory,   // no memory to read it or to compose the view's text
+    };
+    virtual void beginReportFile() {}
+    virtual FileShown showReportFile(std::string_view lead) {
+        (void)lead;
+        return FileShown::Shown;
+    }
+    virtual void dropReportFile() {}
+
     // One progress step; false once a halt was requested (the test every
     // report makes between two steps).
     bool step() {

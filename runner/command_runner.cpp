@@ -169,7 +169,12 @@ int ProcessRunner::run(const std::string& text, RunMode mode, bool probeOnly, Ru
     std::string output;
     if (!readWholeFile(files.output, output)) return 0;
     const RunnerOutput result = processRunnerOutput(output, modes, probeOnly, oemToAnsiInPlace);
-    for (const std::string& piece : result.report) context_.write(piece);
+    for (const std::string& piece : result.report) {
+        // A halt that comes while the output is delivered: the rest is not
+        // wanted (Clear has emptied the view, or Close is ending the program).
+        if (context_.haltRequested()) return 0;
+        context_.write(piece);
+    }
     if (holder != nullptr) {
         holder->captureText += result.capture;
         if (result.envValueSet) holder->envValue = result.envValue;

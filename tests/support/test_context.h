@@ -76,9 +76,34 @@ class TestContext : public TaskContext {
 
     FakeRunner& fakeRunner() { return static_cast<FakeRunner&>(*commandRunner); }
 
+    // The task's own report file (beginReportFile to showReportFile): what
+    // was written there, and what showing it is to answer.
+    bool inReportFile = false;
+    std::string reportFileText;
+    FileShown fileOutcome = FileShown::Shown;
+    int reportFilesBegun = 0;
+    int reportFilesDropped = 0;
+
     void write(std::string_view text) override {
-        report.append(text);
+        if (inReportFile)
+            reportFileText.append(text);
+        else
+            report.append(text);
         ++writes;
+    }
+    void beginReportFile() override {
+        inReportFile = true;
+        reportFileText.clear();
+        ++reportFilesBegun;
+    }
+    FileShown showReportFile(std::string_view lead) override {
+        inReportFile = false;
+        if (fileOutcome == FileShown::Shown) report = std::string(lead) + reportFileText;
+        return fileOutcome;
+    }
+    void dropReportFile() override {
+        inReportFile = false;
+        ++reportFilesDropped;
     }
     bool haltRequested() const override { return halt; }
     void progress() override {

@@ -95,6 +95,25 @@ TEST_F(Runner, TwentyFiveLinesArriveInFourChunksWithoutTabs) {
     DeleteFileA(dir.file("lines.txt").c_str());
 }
 
+TEST_F(Runner, AHaltWhileTheOutputIsDeliveredDropsTheRest) {
+    // Clear empties the view while the pieces arrive: none may follow it.
+    struct HaltOnFirstPiece : TestContext {
+        void write(std::string_view text) override {
+            TestContext::write(text);
+            halt = true;
+        }
+    } halting;
+    ProcessRunner haltingRunner{halting};
+    std::string lines;
+    for (int i = 0; i < 25; ++i)
+        lines += std::string(77, 'a') + "\r\n";
+    writeFileBytes(dir.file("lines.txt"), lines);
+    EXPECT_EQ(haltingRunner.run("type \"" + dir.file("lines.txt") + "\"", RunMode::Plain), 0);
+    EXPECT_EQ(halting.writes, 1);
+    EXPECT_LT(halting.report.size(), 25u * 78);
+    DeleteFileA(dir.file("lines.txt").c_str());
+}
+
 TEST_F(Runner, JoinThreeOfSevenLines) {
     writeFileBytes(dir.file("seven.txt"), "1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n");
     EXPECT_EQ(run("type \"" + dir.file("seven.txt") + "\"", false, RunMode::JoinThree), 1);
