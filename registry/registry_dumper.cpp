@@ -139,8 +139,11 @@ void RegistryDumper::walk(HKEY root, HKEY key, const std::string& keyPath, const
         }
         if (!subkey) continue;
         if (context_.haltRequested()) return;
-        // The name passes only learn top-level names: descending would print nothing.
-        if (!s_.collectToKeysFile && !s_.collectToList) walk(root, subkey.get(), joined, valueSuffix);
+        // The name passes only learn the names of the walked key's own
+        // subkeys: descending would print nothing, or hand over names of
+        // keys further down as if they were the key's own.
+        if (!s_.collectToKeysFile && !s_.collectToList && !s_.captureNames)
+            walk(root, subkey.get(), joined, valueSuffix);
     }
 
     if (s_.collectToKeysFile || s_.collectToList || s_.captureNames || values == 0) return;
