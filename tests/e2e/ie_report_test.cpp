@@ -81,7 +81,7 @@ struct IeCommand : ::testing::Test {
     // A profile whose cache (an index listing `url`) and cookie folder lie
     // in `cacheName` and `cookiesName` below the test's directory.
     void plantProfile(const std::string& sid, const std::string& user, const std::string& cacheName,
-                      const std::string& url) {
+                      const std::string& url, const char* version = "5.2") {
         ASSERT_TRUE(keys.plant(HKEY_LOCAL_MACHINE, std::string(kProfileList) + "\\" + sid));
         ASSERT_TRUE(setString(HKEY_LOCAL_MACHINE, std::string(kProfileList) + "\\" + sid, "ProfileImagePath",
                               "C:\\users\\" + user));
@@ -91,7 +91,7 @@ struct IeCommand : ::testing::Test {
         ASSERT_TRUE(CreateDirectoryA(cache.c_str(), nullptr)) << cache;
         ASSERT_TRUE(CreateDirectoryA((cache + "\\Content.IE5").c_str(), nullptr));
         ASSERT_TRUE(CreateDirectoryA(cookies.c_str(), nullptr));
-        IndexFileBuilder index;
+        IndexFileBuilder index(version);
         const uint32_t table = index.addTable();
         index.addListed(table, 0, "URL ", url);
         writeFileBytes(cache + "\\Content.IE5\\index.dat", index.build());
@@ -101,12 +101,19 @@ struct IeCommand : ::testing::Test {
         ASSERT_TRUE(setString(HKEY_USERS, sid + kShellFolders, "Cookies", cookies));
     }
 
-    std::string runReport(App& app) {
+    void pressIe(App& app) {
         EXPECT_TRUE(app.started());
         EXPECT_NE(app.waitForWindow(), nullptr);
         EXPECT_TRUE(
             waitUntil([&] { return app.text(IDC_REPORT_VIEW).rfind("Korvexer.exe", 0) == 0; }, 10000));
         app.press(IDC_IE);
+    }
+    std::string runReport(App& app) {
+        pressIe(app);
+        return reportShown(app);
+    }
+    // The view once the report is in it (with the trailer) and the status line is blank again.
+    std::string reportShown(App& app) {
         EXPECT_TRUE(waitUntil(
             [&] {
                 const std::string view = app.text(IDC_REPORT_VIEW);
@@ -209,6 +216,31 @@ TEST_F(IeCommand, CacheFolderNamesThatWouldBeCommandsRunNothing) {
                                     cwd + "\\pwned-by-ampersand", work.file("pwned-by-ampersand"),
                                     plant.file("pwned-by-ampersand"), bobContent + "pwned-by-ampersand"})
         EXPECT_FALSE(fileExists(made)) << made << " was made by a command from a folder name";
+    EXPECT_EQ(automation::countWorkFiles(work.path()), 0);
+}
+
+TEST_F(IeCommand, NewerFormatQuestionIsAskedInTheWindowAndNoTurnsHistoryOff) {
+    const std::string user = "kvnewer" + suffix;
+    plantProfile("S-1-5-21-1111-2222-3333-" + suffix + "5", user, "newer-cache", "http://newer.e2e.test/",
+                 "5.3");
+
+    std::string report;
+    {
+        App app(work.path());
+        pressIe(app);
+        const App::ShownMessage box = app.waitForMessageBox(60000);
+        ASSERT_NE(box.box, nullptr) << app.text(IDC_REPORT_VIEW).substr(0, 500);
+        EXPECT_EQ(box.title, "Korvexer");
+        EXPECT_NE(box.text.find("(for current user \"" + user + "\")"), std::string::npos) << box.text;
+        PostMessageA(box.box, WM_COMMAND, MAKEWPARAM(IDNO, BN_CLICKED), 0);
+        report = reportShown(app);
+    }
+
+    EXPECT_NE(report.find("\n\nNB: IE history and user cookies in disable mode for all users!!\n\n"),
+              std::string::npos)
+        << report;
+    EXPECT_EQ(report.find("http://newer.e2e.test/"), std::string::npos) << report;
+    EXPECT_EQ(report.find("Cookie File: " + user), std::string::npos) << report;
     EXPECT_EQ(automation::countWorkFiles(work.path()), 0);
 }
 
