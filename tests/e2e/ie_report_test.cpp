@@ -244,4 +244,41 @@ TEST_F(IeCommand, NewerFormatQuestionIsAskedInTheWindowAndNoTurnsHistoryOff) {
     EXPECT_EQ(automation::countWorkFiles(work.path()), 0);
 }
 
+TEST_F(IeCommand, ClearWhileAHistoryIsListedHaltsItAndLeavesNoFile) {
+    const std::string user = "kvlong" + suffix;
+    plantProfile("S-1-5-21-1111-2222-3333-" + suffix + "6", user, "long-cache", "http://long.e2e.test/");
+    // A history long enough to be stopped on its way: a million entries of
+    // one record.
+    const uint32_t entries = 1000000;
+    IndexFileBuilder index;
+    const uint32_t table = index.addTable((16 + 8 * entries + 127) / 128);
+    const uint32_t record = index.addRecord("URL ", "http://long.e2e.test/");
+    for (uint32_t i = 0; i < entries; ++i)
+        index.setEntry(table, i, 0x1000, record);
+    writeFileBytes(plant.file("long-cache") + "\\Content.IE5\\index.dat", index.build());
+
+    App app(work.path());
+    pressIe(app);
+    ASSERT_TRUE(waitUntil([&] { return !automation::reportWorkFile(work.path()).empty(); }, 60000));
+    Sleep(300);
+    ASSERT_EQ(app.text(IDC_REPORT_VIEW).rfind("Getting IE information", 0), 0u)
+        << "the listing ended too soon";
+    app.press(IDC_CLEAR);
+    EXPECT_EQ(app.text(IDC_REPORT_VIEW), "\r\n\r\n ");
+    EXPECT_TRUE(waitUntil([&] { return automation::countWorkFiles(work.path()) == 0; }, 15000))
+        << automation::countWorkFiles(work.path());
+    Sleep(1500);
+    EXPECT_EQ(app.text(IDC_REPORT_VIEW), "\r\n\r\n ") << "a halted report is never shown";
+    EXPECT_EQ(automation::countWorkFiles(work.path()), 0);
+    // The halt is not left over: the next task runs to its end.
+    const bool accepted = waitUntil(
+        [&] {
+            app.press(IDC_HKCC);
+            return app.text(IDC_REPORT_VIEW).rfind("Getting HKEY_CURRENT_CONFIG", 0) == 0;
+        },
+        20000);
+    EXPECT_TRUE(accepted);
+    EXPECT_TRUE(accepted && automation::waitForHiveResult(app, "HKEY_CURRENT_CONFIG"));
+}
+
 } // namespace
