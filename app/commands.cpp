@@ -129,6 +129,7 @@ void MainDialog::startIeWorker() {
     HANDLE thread = CreateThread(nullptr, 0, ieWorker, block.get(), 0, nullptr);
     if (thread == nullptr) {
         ieRunning = 0;
+        reportPath.clear();
         setStatus(" ");
         return;
     }
