@@ -1,5 +1,7 @@
 #include "ie_paths.h"
 
+#include <cstring>
+
 std::string profileUserName(std::string_view imagePath) {
     const size_t slash = imagePath.find_last_of('\\');
     return std::string(slash == std::string_view::npos ? imagePath : imagePath.substr(slash + 1));
@@ -48,4 +50,26 @@ std::string undoubledPercents(std::string_view text) {
         if (text[i] == '%' && i + 1 < text.size() && text[i + 1] == '%') ++i;
     }
     return out;
+}
+
+std::optional<std::string> inOemCodePage(std::string_view text, CodePageConversion toOem,
+                                         CodePageConversion toAnsi) {
+    std::string oem(text);
+    toOem(oem);
+    std::string back = oem;
+    toAnsi(back);
+    if (back != text) return std::nullopt;
+    return oem;
+}
+
+std::string foundContentFolder(const std::string& found, std::string_view cacheFolder,
+                               const std::function<bool(const std::string&)>& folderExists) {
+    if (found.empty() || folderExists(found)) return found;
+    const size_t slash = found.find_last_of('\\');
+    const std::string name = slash == std::string::npos ? found : found.substr(slash + 1);
+    if (name.size() < 7 || _strnicmp(name.c_str(), "Content", 7) != 0) return found;
+    std::string below(cacheFolder);
+    if (!below.empty() && below.back() != '\\') below += '\\';
+    below += name;
+    return folderExists(below) ? below : found;
 }

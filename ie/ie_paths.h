@@ -6,6 +6,7 @@
 // text in particular must never let a folder name run a command of its own.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -37,6 +38,22 @@ std::optional<std::string> quotedBatchArgument(std::string_view folder);
 // `cacheFolder`; nothing when the folder cannot be quoted safely. The folder
 // found comes back through %CD%, so the line that stores it quotes it too.
 std::optional<std::string> contentFolderBatch(std::string_view cacheFolder);
+
+// Converts a text in place between the ANSI and the OEM code page.
+using CodePageConversion = void (*)(std::string&);
+
+// The batch text as the command interpreter reads a batch file: in the OEM
+// code page. Nothing when a character has no place there: the interpreter
+// would be sent into another folder than the one named.
+std::optional<std::string> inOemCodePage(std::string_view text, CodePageConversion toOem,
+                                         CodePageConversion toAnsi);
+
+// The Content folder as the interpreter named it, when that folder exists.
+// Some interpreters write the name in the ANSI code page where the runner
+// expects OEM, which garbles letters outside ASCII; the Content folder's own
+// name survives, and it lies right below the cache folder we know.
+std::string foundContentFolder(const std::string& found, std::string_view cacheFolder,
+                               const std::function<bool(const std::string&)>& folderExists);
 
 // The runner hands values back with every "%" doubled; the path itself has them single.
 std::string undoubledPercents(std::string_view text);

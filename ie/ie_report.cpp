@@ -7,6 +7,7 @@
 #include "registry/registry_read.h"
 #include "report/task_context.h"
 #include "runner/command_runner.h"
+#include "runner/output_processing.h"
 
 namespace {
 
@@ -33,6 +34,10 @@ std::string environmentValue(const char* name) {
 bool systemFolderExists(const std::string& path) {
     const DWORD attributes = GetFileAttributesA(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+void ansiToOemInPlace(std::string& text) {
+    if (!text.empty()) CharToOemBuffA(text.data(), text.data(), static_cast<DWORD>(text.size()));
 }
 
 bool longerThanOneCharacter(const std::string& text) {
@@ -92,7 +97,8 @@ void dumpCurrentUserKey(TaskContext& context, const IeSources& s, const std::str
 // folder, as the command interpreter finds it (empty when the run gave
 // nothing). Nothing when the name cannot be put into a batch line safely.
 std::optional<std::string> contentFolder(TaskContext& context, const std::string& cacheFolder) {
-    const std::optional<std::string> batch = contentFolderBatch(cacheFolder);
+    std::optional<std::string> batch = contentFolderBatch(cacheFolder);
+    if (batch) batch = inOemCodePage(*batch, ansiToOemInPlace, oemToAnsiInPlace);
     if (!batch) return std::nullopt;
     RunHolder holder;
     context.runner().run(*batch, RunMode::EnvValue, false, &holder);
@@ -149,7 +155,8 @@ bool writeInternetExplorerReport(TaskContext& context, const IeSources& s) {
                 if (context.haltRequested()) return false;
                 // A cache folder no batch line can name safely is not looked into.
                 profile.readHistory = found.has_value();
-                content = found.value_or(std::string());
+                content =
+                    foundContentFolder(found.value_or(std::string()), profile.cacheFolder, s.folderExists);
             }
             if (run.historyDisabled) profile.readHistory = false;
             if (profile.readHistory) {

@@ -129,6 +129,10 @@ struct IeCommand : ::testing::Test {
 TEST_F(IeCommand, PlantedProfilesTypedUrlsAndTrustedSitesAreListedAndNoWorkFileStays) {
     const std::string alice = "S-1-5-21-1111-2222-3333-" + suffix + "1";
     plantProfile(alice, "kvalice" + suffix, "alice-cache", "http://alice.e2e.test/visited");
+    // A user whose folder name is not plain ASCII (the batch is read in the OEM code page).
+    const std::string juergen = "kvj\xfcrgen" + suffix;
+    plantProfile("S-1-5-21-1111-2222-3333-" + suffix + "7", juergen, "j\xfcrgen-cache",
+                 "http://juergen.e2e.test/");
     // Typed URLs and trusted sites of the current user: a value and a zone of the test's own.
     const bool typedKeyPlanted = keys.plant(HKEY_CURRENT_USER, kTypedUrls);
     const std::string typedName = "korvexer_e2e_" + suffix;
@@ -172,6 +176,10 @@ TEST_F(IeCommand, PlantedProfilesTypedUrlsAndTrustedSitesAreListedAndNoWorkFileS
     EXPECT_LT(typedValue, trusted);
     EXPECT_LT(trusted, zone);
     EXPECT_NE(report.find("Korvexer.exe -> "), std::string::npos) << "the report ends with the trailer";
+    EXPECT_NE(
+        report.find("\nInternet Explorer History for user: " + juergen + "\n    http://juergen.e2e.test/\n"),
+        std::string::npos)
+        << report;
     EXPECT_EQ(automation::countWorkFiles(work.path()), 0) << "the report work file and the runner's files go";
 }
 

@@ -68,6 +68,44 @@ TEST(IePaths, BatchLinesQuoteTheFolderAndRefuseWhatCannotBeQuoted) {
         EXPECT_EQ(contentFolderBatch(c.folder), c.batch) << c.folder;
 }
 
+// A code page pair of the test's own: e with acute has a place in both, the currency sign only in ANSI.
+void fakeToOem(std::string& text) {
+    for (char& c : text) {
+        if (c == '\xe9') c = '\x82';
+        if (c == '\xa4') c = '?';
+    }
+}
+void fakeToAnsi(std::string& text) {
+    for (char& c : text)
+        if (c == '\x82') c = '\xe9';
+}
+
+TEST(IePaths, BatchTextGoesOverInTheOemCodePageOrNotAtAll) {
+    EXPECT_EQ(inOemCodePage("cd /d \"C:\\Ren\xe9\"", fakeToOem, fakeToAnsi), "cd /d \"C:\\Ren\x82\"");
+    EXPECT_EQ(inOemCodePage("cd /d \"C:\\plain\"", fakeToOem, fakeToAnsi), "cd /d \"C:\\plain\"");
+    // "?" would be a wildcard, and another folder: no run rather than the wrong one.
+    EXPECT_EQ(inOemCodePage("cd /d \"C:\\1\xa4\"", fakeToOem, fakeToAnsi), std::nullopt);
+}
+
+TEST(IePaths, ContentFolderAsNamedOrBelowTheCacheFolder) {
+    const std::set<std::string> folders = {"C:\\J\xfcrgen\\Cache", "C:\\J\xfcrgen\\Cache\\Content.IE5"};
+    const auto exists = [&](const std::string& path) { return folders.count(path) != 0; };
+    struct Case {
+        const char* found;
+        const char* folder;
+    } cases[] = {
+        {"C:\\J\xfcrgen\\Cache\\Content.IE5", "C:\\J\xfcrgen\\Cache\\Content.IE5"},
+        // Garbled by a code page mix-up: the Content folder below the cache folder.
+        {"C:\\J\xb3rgen\\Cache\\Content.IE5", "C:\\J\xfcrgen\\Cache\\Content.IE5"},
+        // No Content folder was entered: the name stays as found.
+        {"C:\\J\xb3rgen\\Cache", "C:\\J\xb3rgen\\Cache"},
+        {"C:\\elsewhere\\Content.Other", "C:\\elsewhere\\Content.Other"},
+        {"", ""},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(foundContentFolder(c.found, "C:\\J\xfcrgen\\Cache", exists), c.folder) << c.found;
+}
+
 TEST(IePaths, RunnerValuesGetTheirPercentSignsBack) {
     EXPECT_EQ(undoubledPercents("C:\\100%%\\a%%%%b"), "C:\\100%\\a%%b");
     EXPECT_EQ(undoubledPercents("plain"), "plain");
