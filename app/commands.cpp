@@ -2,9 +2,11 @@
 // request each one raises (or the worker it starts).
 #include "main_dialog.h"
 
+#include "report/work_file.h"
 #include "resources/resource.h"
 #include "task_workers.h"
 
+#include <memory>
 #include <new>
 
 namespace {
@@ -106,7 +108,17 @@ void MainDialog::startServicesWorker() {
 }
 
 void MainDialog::startIeWorker() {
-    auto* block = new (std::nothrow) IeWorkerBlock{this};
+    std::unique_ptr<IeWorkerBlock> block(new (std::nothrow) IeWorkerBlock{this, {}});
+    if (block != nullptr) {
+        // Named here, before anything can see the task running: a Clear from
+        // now on writes its halt line into this task's file and deletes it.
+        try {
+            block->path = makeWorkFileName(workfile::kReport);
+            reportPath.set(block->path);
+        } catch (const std::bad_alloc&) {
+            block.reset();
+        }
+    }
     if (block == nullptr) {
         showMessage("EI, There is not enough memory to complete the operation", results::kNoMemoryTitle);
         setStatus(" ");
@@ -114,12 +126,13 @@ void MainDialog::startIeWorker() {
         return;
     }
     ieRunning = 1;
-    HANDLE thread = CreateThread(nullptr, 0, ieWorker, block, 0, nullptr);
+    HANDLE thread = CreateThread(nullptr, 0, ieWorker, block.get(), 0, nullptr);
     if (thread == nullptr) {
         ieRunning = 0;
-        delete block;
+        reportPath.clear();
         setStatus(" ");
         return;
     }
+    block.release(); // the worker frees it
     CloseHandle(thread);
 }

@@ -63,7 +63,11 @@ const char* collectorLoadFailureText(ReadOutcome outcome) {
     return nullptr;
 }
 
-void failCollectorTask(ControllerState& s, const std::string& path, const char* message) noexcept {
+namespace {
+
+// A task's failure path: the message, an empty view, the work file deleted
+// and the task state reset (the window's own state is left alone).
+void failTask(ControllerState& s, const std::string& path, const char* message) noexcept {
     s.reportFile.close();
     try {
         s.showMessage(message, results::kNoMemoryTitle);
@@ -74,8 +78,52 @@ void failCollectorTask(ControllerState& s, const std::string& path, const char* 
         // command must be accepted.
     }
     DeleteFileA(path.c_str());
-    s.collectorActive = 0;
     s.resetTaskState();
+}
+
+} // namespace
+
+void failCollectorTask(ControllerState& s, const std::string& path, const char* message) noexcept {
+    s.collectorActive = 0;
+    failTask(s, path, message);
+}
+
+void failIeTask(ControllerState& s, const std::string& path) noexcept {
+    failTask(s, path, results::kNoMemoryCapital);
+}
+
+void finishIeTask(ControllerState& s, const std::string& path, bool completed,
+                  const LoadEdges& edges) noexcept {
+    try {
+        s.reportFile.close();
+        if (!completed || s.haltRequested) {
+            // Stopped on its way: the report is never shown, and nothing of
+            // it may stay behind in the work directory.
+            DeleteFileA(path.c_str());
+            setStatus(s, " ");
+            s.resetTaskState();
+            return;
+        }
+        std::string text;
+        const ReadOutcome outcome = edges.read(path, text);
+        if (outcome != ReadOutcome::Read) {
+            failTask(s, path, collectorLoadFailureText(outcome));
+            return;
+        }
+        cutAtFirstZero(text);
+        text += reportTrailer();
+        s.view->setWholeText(text);
+        s.reportLength = static_cast<int32_t>(text.size());
+        std::string().swap(text);
+        DeleteFileA(path.c_str());
+        setStatus(s, " ");
+        s.animateStatus = 0;
+        s.haltRequested = 0;
+        s.ieRunning = 0;
+    } catch (...) {
+        // Memory ran out on the way into the view.
+        failTask(s, path, results::kNoMemoryCapital);
+    }
 }
 
 void finishCollectorTask(ControllerState& s, const std::string& path, const LoadEdges& edges) {

@@ -45,6 +45,16 @@ void finishCollectorTask(ControllerState& state, const std::string& path, const 
 // deleted and the task state reset (the window's own state is left alone).
 void failCollectorTask(ControllerState& state, const std::string& path, const char* message) noexcept;
 
+// The Internet Explorer worker's end, once its report has returned
+// (`completed` false: it stopped at a halt). The halted report is deleted
+// unseen; a finished one is shown with the report trailer. Never throws:
+// any failure takes the failure path (message, empty view, file deleted).
+void finishIeTask(ControllerState& state, const std::string& path, bool completed,
+                  const LoadEdges& edges) noexcept;
+
+// The same failure path for a shortage of memory while the report was written.
+void failIeTask(ControllerState& state, const std::string& path) noexcept;
+
 // The task driver's load of a finished hive dump into the view. Never throws:
 // a result the view cannot take (or memory runs out while composing it) takes
 // the failure exit.

@@ -94,16 +94,18 @@ DWORD WINAPI servicesWorker(void* parameter) {
 DWORD WINAPI ieWorker(void* parameter) {
     std::unique_ptr<IeWorkerBlock> block(static_cast<IeWorkerBlock*>(parameter));
     MainDialog& dialog = *block->dialog;
+    const std::string path = std::move(block->path);
     block.reset();
+    bool completed = false;
     try {
         WindowContext context(dialog);
-        writeInternetExplorerReport(context);
+        completed = writeInternetExplorerReport(context);
     } catch (...) {
+        // Memory ran out while the report was written.
+        failIeTask(dialog, path);
+        return 0;
     }
-    dialog.setStatus(" ");
-    dialog.haltRequested = 0;
-    dialog.ieRunning = 0;
-    dialog.animateStatus = 0;
+    finishIeTask(dialog, path, completed, dialog.loadEdges());
     return 0;
 }
 

@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 class MainDialog;
 
 struct ServicesWorkerBlock {
@@ -14,6 +16,7 @@ struct ServicesWorkerBlock {
 
 struct IeWorkerBlock {
     MainDialog* dialog;
+    std::string path; // the report work file, named before the worker starts
 };
 
 // Thread entries; each frees its block.

@@ -48,8 +48,3 @@ HistoryIndexResult readHistoryIndexFile(const std::string& path, const std::stri
     const std::unique_ptr<FileByteSource> file = FileByteSource::open(path);
     return readHistoryIndex(file.get(), userName, run, readHistory, io);
 }
-
-bool askNewerFormatQuestion(const std::string& question) {
-    return MessageBoxA(nullptr, question.c_str(), "Korvexer", MB_YESNO | MB_ICONQUESTION | MB_SYSTEMMODAL) ==
-           IDYES;
-}

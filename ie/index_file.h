@@ -1,5 +1,5 @@
-// The history index reader over a file on disk, and the Yes/No box that asks
-// the newer-format question.
+// The history index reader over a file on disk. The newer-format question is
+// the caller's (the task context asks it).
 #pragma once
 
 #include "ie/byte_source.h"
@@ -35,6 +35,3 @@ class FileByteSource final : public ByteSource {
 HistoryIndexResult readHistoryIndexFile(const std::string& path, const std::string& userName,
                                         HistoryQuestionState& run, bool& readHistory,
                                         const HistoryIndexIo& io);
-
-// The question as a system-modal Yes/No box; true for Yes.
-bool askNewerFormatQuestion(const std::string& question);

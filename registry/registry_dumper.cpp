@@ -165,10 +165,11 @@ void RegistryDumper::walkKey(HKEY root, HKEY key, const std::string& keyPath, co
         }
         if (!subkey) continue;
         if (context_.haltRequested()) return;
-        // The name passes only learn top-level names: descending would print
-        // nothing. The subkey shows its default value below the header just
-        // printed.
-        if (!collecting) walkKey(root, subkey.get(), joined, valueSuffix, headers && !s_.captureNames);
+        // The name passes and a name capture only learn the names of the
+        // walked key's own subkeys: descending would print nothing, or hand
+        // over names of keys further down as if they were the key's own. The
+        // subkey shows its default value below the header just printed.
+        if (!collecting && !s_.captureNames) walkKey(root, subkey.get(), joined, valueSuffix, headers);
     }
 
     if (collecting || s_.captureNames || values == 0) return;

@@ -21,8 +21,8 @@ struct WalkState {
     // the services dump); the services dump shows the plain frames.
     bool showProgress = false;
     bool servicesMode = false;
-    // Silent: nothing is printed, every subkey name met is handed over
-    // (or only counted).
+    // Silent: nothing is printed, the names of the walked key's own subkeys
+    // are handed over (or only counted); no descent.
     bool captureNames = false;
     bool countNamesOnly = false;
     std::vector<std::string>* capturedNames = nullptr;

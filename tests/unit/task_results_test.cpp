@@ -272,4 +272,86 @@ TEST_F(TaskEnd, HiveResultTakenAtTheSecondAttemptAfterOneWait) {
     EXPECT_FALSE(fileExists(report));
 }
 
+// The Internet Explorer worker's end: its file becomes the view's text with
+// the trailer; a halt deletes it unseen; a failure shows its message.
+struct IeTaskEnd : TaskEnd {
+    void ieRunning(const std::string& fileBytes) {
+        writeFileBytes(report, fileBytes);
+        state.reportPath.set(report);
+        state.ieRunning = 1;
+        state.noReportYet = 0;
+    }
+    void expectIeTaskOver() {
+        EXPECT_EQ(state.ieRunning, 0);
+        EXPECT_EQ(state.animateStatus, 0);
+        EXPECT_EQ(state.haltRequested, 0);
+        EXPECT_EQ(status.shown.back(), " ");
+        EXPECT_FALSE(fileExists(report)) << "no work file stays behind";
+    }
+};
+
+TEST_F(IeTaskEnd, FinishedReportIsShownWithTheTrailer) {
+    FakeView view;
+    use(view);
+    view.content = "Getting IE information ...........\r\n";
+    ieRunning("\r\r\nInternet Explorer History for user: alice\r\r\n");
+    finishIeTask(state, report, true, edges);
+    const std::string shown =
+        std::string("\r\r\nInternet Explorer History for user: alice\r\r\n") + reportTrailer();
+    EXPECT_EQ(view.content, shown);
+    EXPECT_EQ(state.reportLength, static_cast<int32_t>(shown.size()));
+    EXPECT_TRUE(messages.shown.empty());
+    expectIeTaskOver();
+}
+
+TEST_F(IeTaskEnd, HaltedReportIsDeletedUnseen) {
+    for (const bool completed : {false, true}) {
+        FakeView view;
+        use(view);
+        view.content = "\r\n\r\n ";
+        ieRunning("partial\r\r\nClear button activated. Sub process force halt!\r\r\n");
+        // A report that stopped at a halt, or one that finished just as the halt came.
+        state.haltRequested = completed ? 1 : 0;
+        windowBusyWithItsOwnState();
+        finishIeTask(state, report, completed, edges);
+        EXPECT_EQ(view.content, "\r\n\r\n ");
+        EXPECT_TRUE(messages.shown.empty());
+        expectIeTaskOver();
+        expectWindowStateUntouched();
+    }
+}
+
+TEST_F(IeTaskEnd, EachFailureShowsItsMessageEmptiesTheViewAndDeletesTheFile) {
+    struct Case {
+        const char* what;
+        std::function<ReadOutcome(const std::string&, std::string&)> read;
+        bool viewShortOfMemory;
+        const char* message;
+    } cases[] = {
+        {"file cannot be opened", [](const std::string&, std::string&) { return ReadOutcome::CannotOpen; },
+         false, "There is not enough memory to complete the operation"},
+        {"no memory for the read", [](const std::string&, std::string&) { return ReadOutcome::NoMemory; },
+         false, "There is not Enough memory to complete the operation"},
+        {"no memory for the copy into the view", readReportWorkFile, true,
+         "There is not Enough memory to complete the operation"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        FakeView plainView;
+        ShortOfMemoryView shortView;
+        FakeView& view = c.viewShortOfMemory ? shortView : plainView;
+        use(view);
+        view.content = "Getting IE information ...........\r\n";
+        messages.shown.clear();
+        ieRunning("report text");
+        edges.read = c.read;
+        finishIeTask(state, report, true, edges);
+        ASSERT_EQ(messages.shown.size(), 1u);
+        EXPECT_EQ(messages.shown[0].text, c.message);
+        EXPECT_EQ(messages.shown[0].title, "Dynamic Memory Allocation problem");
+        EXPECT_EQ(view.content, "");
+        expectIeTaskOver();
+    }
+}
+
 } // namespace
