@@ -131,6 +131,10 @@ TEST_F(CommonReport, HaltedReportSweepsNothing) {
     app.press(IDC_COMMON_ENV);
     // The first command-runner run of the report (the operating system's WMI script).
     ASSERT_TRUE(waitUntil([&] { return !automation::descendantProcesses(app.processId()).empty(); }, 60000));
+    // While the report runs Enter presses no button: the default is an id no control has.
+    const LRESULT defaultButton = SendMessageA(app.window(), DM_GETDEFID, 0, 0);
+    EXPECT_EQ(HIWORD(defaultButton), DC_HASDEFID);
+    EXPECT_EQ(LOWORD(defaultButton), 12321);
     app.press(IDC_CLEAR);
     ASSERT_TRUE(waitUntil([&] { return app.text(IDC_STATUS_LINE).empty(); }, 15000));
     ASSERT_TRUE(waitUntil([&] { return automation::descendantProcesses(app.processId()).empty(); }, 15000));

@@ -178,4 +178,10 @@ TEST(StaleCleanup, CommandsQuoteTheDirectory) {
     EXPECT_EQ(staleCleanupCommand(2, dir), "cmd /c del \"" + dir + "korvexDlg32_work_file*.*\"");
 }
 
+TEST(StaleCleanup, NoCommandForADirectoryTheCommandLineWouldRewrite) {
+    for (const char* dir : {"C:\\%SystemRoot%\\", "C:\\100%\\", "C:\\a\" & del C:\\*.* & \"\\"}) {
+        for (int which = 0; which < 3; ++which) EXPECT_EQ(staleCleanupCommand(which, dir), "") << dir;
+    }
+}
+
 }  // namespace
