@@ -97,8 +97,19 @@ std::string staleCleanupCommand(int which, const std::string& directory) {
 
 void startStaleWorkFileCleanup(const std::string& directory) {
     for (int i = 0; i < 3; ++i) {
-        const std::string command = staleCleanupCommand(i, directory);
+        std::string command = staleCleanupCommand(i, directory);
         if (command.empty()) return;
-        WinExec(command.c_str(), SW_HIDE);
+        STARTUPINFOA si{};
+        si.cb = sizeof si;
+        si.dwFlags = STARTF_USESHOWWINDOW;
+        si.wShowWindow = SW_HIDE;
+        PROCESS_INFORMATION pi{};
+        if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+            continue;
+        // Waited for (a while): a "del" still running when the next task
+        // names its report file would take that file with it.
+        WaitForSingleObject(pi.hProcess, 10000);
+        CloseHandle(pi.hThread);
+        CloseHandle(pi.hProcess);
     }
 }

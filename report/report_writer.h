@@ -58,4 +58,6 @@ void writeReportTrailer(ReportState& dialog);
 // first pattern matches it too. Empty for a directory that cannot be named
 // safely on the command line (a "%" or a quotation mark in it).
 std::string staleCleanupCommand(int which, const std::string& directory);
+// Runs the three hidden, each waited for (at most ten seconds), so that the
+// next task's report file cannot fall under a pattern.
 void startStaleWorkFileCleanup(const std::string& directory);
