@@ -468,4 +468,29 @@ TEST_F(Catalogue, HaltDuringTheCountRunSweepsNothing) {
     EXPECT_NE(context.report.find("Korvexer.exe -> "), std::string::npos);
 }
 
+// Records the window's side of a run: the cursor and the default button.
+struct WindowSideContext : TestContext {
+    std::vector<std::pair<bool, int>> cursor; // shape, last row begun
+    int defaultButtonCleared = 0;
+    int row = 0;
+    void showBusyCursor(bool on) override { cursor.emplace_back(on, row); }
+    void clearDefaultButton() override { ++defaultButtonCleared; }
+};
+
+TEST(CatalogueWindowSide, BusyCursorFromTheStartUntilRowThirtyNineAndNoDefaultButton) {
+    WindowSideContext context;
+    EnvironmentCollector collector(context, false);
+    collector.beforeRow = [&](int row) {
+        // Before the first row the window's side is already set up.
+        if (row == 1) {
+            EXPECT_EQ(context.defaultButtonCleared, 1);
+        }
+        context.row = row;
+    };
+    collector.run();
+    const std::vector<std::pair<bool, int>> expected = {{true, 0}, {false, 39}};
+    EXPECT_EQ(context.cursor, expected);
+    EXPECT_EQ(context.defaultButtonCleared, 1);
+}
+
 } // namespace
