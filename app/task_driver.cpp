@@ -47,13 +47,16 @@ DWORD WINAPI collectorWorker(void* parameter) {
     const bool run = std::string_view(block->text) == "run()";
     block.reset();
     try {
+        bool sweep = false;
         if (run) {
             WindowContext context(d);
             const bool policies = d.policiesMode != 0;
-            EnvironmentCollector(context, policies).run();
+            EnvironmentCollector collector(context, policies);
+            collector.run();
+            sweep = collector.sweepDue();
             if (policies) d.policiesMode = 0;
         }
-        finishCollectorTask(d, path, d.loadEdges());
+        finishCollectorTask(d, path, d.loadEdges(), sweep);
     } catch (...) {
         // Memory ran out while the report was written.
         failCollectorTask(d, path, results::kNoMemoryCapital);

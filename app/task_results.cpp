@@ -1,5 +1,7 @@
 #include "task_results.h"
 
+#include "report/report_writer.h"
+#include "report/work_directory.h"
 #include "report/work_file.h"
 #include "task_driver.h"
 
@@ -126,7 +128,8 @@ void finishIeTask(ControllerState& s, const std::string& path, bool completed,
     }
 }
 
-void finishCollectorTask(ControllerState& s, const std::string& path, const LoadEdges& edges) {
+void finishCollectorTask(ControllerState& s, const std::string& path, const LoadEdges& edges,
+                         bool sweepStaleFiles) {
     try {
         s.reportFile.close();
         if (s.haltRequested) {
@@ -148,6 +151,7 @@ void finishCollectorTask(ControllerState& s, const std::string& path, const Load
         s.reportLength = static_cast<int32_t>(text.size());
         std::string().swap(text);
         DeleteFileA(path.c_str());
+        if (sweepStaleFiles) startStaleWorkFileCleanup(workDirectory());
         setStatus(s, " ");
         s.animateStatus = 0;
         s.collectorActive = 0;

@@ -38,8 +38,11 @@ struct LoadEdges {
 
 // The collector worker's end, once the collector has returned: the halt path,
 // or the report work file into the view. Never throws: any failure takes the
-// collector's failure path.
-void finishCollectorTask(ControllerState& state, const std::string& path, const LoadEdges& edges);
+// collector's failure path. `sweepStaleFiles`: once the report is in the view
+// and its file deleted (the sweep's first pattern matches it too), and before
+// the next command is accepted, the work files of earlier runs are swept.
+void finishCollectorTask(ControllerState& state, const std::string& path, const LoadEdges& edges,
+                         bool sweepStaleFiles = false);
 
 // The collector's failure path: the message, an empty view, the work file
 // deleted and the task state reset (the window's own state is left alone).

@@ -39,3 +39,19 @@ bool WindowContext::ask(const std::string& text, const std::string& title) {
     return MessageBoxA(dialog_.hwnd(), text.c_str(), title.c_str(),
                        MB_YESNO | MB_ICONQUESTION | MB_SYSTEMMODAL) == IDYES;
 }
+
+void WindowContext::showBusyCursor(bool on) {
+    SetCursor(LoadCursor(nullptr, on ? IDC_APPSTARTING : IDC_ARROW));
+}
+
+void WindowContext::clearDefaultButton() {
+    // The view first, then an id no control has: Enter then presses nothing.
+    SendMessageA(dialog_.hwnd(), DM_SETDEFID, 1000, 0);
+    SendMessageA(dialog_.hwnd(), DM_SETDEFID, 12321, 0);
+}
+
+std::function<int(std::string_view)> WindowContext::viewTextWidth() {
+    if (!textWidth_)
+        textWidth_ = std::make_unique<ViewTextWidth>(dialog_.reportView().handle(), dialog_.hwnd());
+    return textWidth_->function();
+}

@@ -3,8 +3,11 @@
 // window's flag, progress goes to its status line, messages are its boxes.
 #pragma once
 
+#include "disk/view_text_width.h"
 #include "report/task_context.h"
 #include "runner/command_runner.h"
+
+#include <memory>
 
 class MainDialog;
 
@@ -22,8 +25,14 @@ class WindowContext : public TaskContext {
     CommandRunner& runner() override { return runner_; }
     void tell(const std::string& text, const std::string& title) override;
     bool ask(const std::string& text, const std::string& title) override;
+    void showBusyCursor(bool on) override;
+    void clearDefaultButton() override;
+    std::function<int(std::string_view)> viewTextWidth() override;
 
   private:
     MainDialog& dialog_;
     ProcessRunner runner_;
+    // Made on first use and held for the rest of the task (it keeps a device
+    // context of the view).
+    std::unique_ptr<ViewTextWidth> textWidth_;
 };

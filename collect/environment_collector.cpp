@@ -1,27 +1,23 @@
 #include "environment_collector.h"
 
-#include "os_section.h"
+#include "common_report.h"
+#include "identity_section.h"
 #include "report/task_context.h"
-#include "runner/command_runner.h"
-#include "runner/script_buffer.h"
-#include "runner/wmi_script.h"
-#include "wmi_runs.h"
-
-void EnvironmentCollector::runScript(const std::vector<std::string>& lines) {
-    ScriptBuffer& script = scriptBuffer();
-    script.clear();
-    appendLines(script, lines);
-    context_.runner().run(script.text(), RunMode::Script);
-}
 
 void EnvironmentCollector::run() {
+    context_.showBusyCursor(true);
     context_.animate(true);
-    if (!policiesMode_) {
-        const bool newer = writeOperatingSystemSection(context_);
-        if (context_.step()) runScript(operatingSystemRunLines(newer));
-        context_.step();
+    context_.clearDefaultButton();
+    CommonReport report(context_);
+    report.computerName = identity::computerName();
+    if (policiesMode_) {
+        // The policies report is written here once it exists.
+        if (!context_.haltRequested()) writeReportTrailer(context_);
+        context_.showBusyCursor(false);
+        context_.animate(false);
+        return;
     }
-    // The policies report is written here once it exists.
-    if (!context_.haltRequested()) writeReportTrailer(context_);
+    if (!writeCommonReport(report, beforeRow)) return;
+    sweepDue_ = report.sweepDue;
     context_.animate(false);
 }

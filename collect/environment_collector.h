@@ -1,8 +1,7 @@
 // The common environment report (and, with policiesMode, the policies report).
 #pragma once
 
-#include <string>
-#include <vector>
+#include <functional>
 
 class TaskContext;
 
@@ -13,10 +12,16 @@ class EnvironmentCollector {
         : context_(context), policiesMode_(policiesMode) {}
     void run();
 
-  private:
-    // One WMI run: the lines go through the shared script buffer to the runner.
-    void runScript(const std::vector<std::string>& lines);
+    // True after a complete common report when this was the only running copy
+    // of the program: the work files of earlier runs may then be swept, once
+    // this report's own file has been loaded and deleted.
+    bool sweepDue() const { return sweepDue_; }
 
+    // Tests: told each catalogue row's number before the row runs.
+    std::function<void(int row)> beforeRow;
+
+  private:
     TaskContext& context_;
     bool policiesMode_;
+    bool sweepDue_ = false;
 };

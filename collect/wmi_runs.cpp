@@ -11,19 +11,61 @@ WmiItem withComment(const char* label, const char* comment) {
     return item;
 }
 
-const char* const kLongOperatingSystemLabels[] = {
-    "BootDevice", "BuildNumber", "BuildType", "Caption", "CodeSet", "CountryCode", "CreationClassName",
-    "CSCreationClassName", "CSDVersion", "CSName", "CurrentTimeZone", "DataExecutionPrevention_32BitApplications",
-    "DataExecutionPrevention_Available", "DataExecutionPrevention_Drivers", "DataExecutionPrevention_SupportPolicy",
-    "Debug", "Description", "Distributed", "EncryptionLevel", "ForegroundApplicationBoost", "FreePhysicalMemory",
-    "FreeSpaceInPagingFiles", "InstallDate", "LargeSystemCache", "Locale", "Manufacturer", "MaxNumberOfProcesses",
-    "MaxProcessMemorySize", "Name", "NumberOfLicensedUsers", "NumberOfProcesses", "NumberOfUsers", "Organization",
-    "OSLanguage", "OSProductSuite", "OSType", "OtherTypeDescription", "PlusProductID", "PlusVersionNumber", "Primary",
-    "ProductType", "QuantumLength", "QuantumType", "RegisteredUser", "ServicePackMajorVersion",
-    "ServicePackMinorVersion", "Status", "SuiteMask", "SystemDevice", "TotalSwapSpaceSize", "TotalVirtualMemorySize",
-    "TotalVisibleMemorySize", "Version"};
+const char* const kLongOperatingSystemLabels[] = {"BootDevice",
+                                                  "BuildNumber",
+                                                  "BuildType",
+                                                  "Caption",
+                                                  "CodeSet",
+                                                  "CountryCode",
+                                                  "CreationClassName",
+                                                  "CSCreationClassName",
+                                                  "CSDVersion",
+                                                  "CSName",
+                                                  "CurrentTimeZone",
+                                                  "DataExecutionPrevention_32BitApplications",
+                                                  "DataExecutionPrevention_Available",
+                                                  "DataExecutionPrevention_Drivers",
+                                                  "DataExecutionPrevention_SupportPolicy",
+                                                  "Debug",
+                                                  "Description",
+                                                  "Distributed",
+                                                  "EncryptionLevel",
+                                                  "ForegroundApplicationBoost",
+                                                  "FreePhysicalMemory",
+                                                  "FreeSpaceInPagingFiles",
+                                                  "InstallDate",
+                                                  "LargeSystemCache",
+                                                  "Locale",
+                                                  "Manufacturer",
+                                                  "MaxNumberOfProcesses",
+                                                  "MaxProcessMemorySize",
+                                                  "Name",
+                                                  "NumberOfLicensedUsers",
+                                                  "NumberOfProcesses",
+                                                  "NumberOfUsers",
+                                                  "Organization",
+                                                  "OSLanguage",
+                                                  "OSProductSuite",
+                                                  "OSType",
+                                                  "OtherTypeDescription",
+                                                  "PlusProductID",
+                                                  "PlusVersionNumber",
+                                                  "Primary",
+                                                  "ProductType",
+                                                  "QuantumLength",
+                                                  "QuantumType",
+                                                  "RegisteredUser",
+                                                  "ServicePackMajorVersion",
+                                                  "ServicePackMinorVersion",
+                                                  "Status",
+                                                  "SuiteMask",
+                                                  "SystemDevice",
+                                                  "TotalSwapSpaceSize",
+                                                  "TotalVirtualMemorySize",
+                                                  "TotalVisibleMemorySize",
+                                                  "Version"};
 
-}  // namespace
+} // namespace
 
 std::vector<std::string> operatingSystemRunLines(bool newerWindows) {
     if (newerWindows) {
@@ -35,7 +77,8 @@ std::vector<std::string> operatingSystemRunLines(bool newerWindows) {
             items.push_back(item);
         }
         std::vector<std::string> lines = secondConnectionLines("Win32_OperatingSystem", items);
-        for (const std::string& line : dateFunctionLines(DateVariant::A)) lines.push_back(line);
+        for (const std::string& line : dateFunctionLines(DateVariant::A))
+            lines.push_back(line);
         return lines;
     }
     WmiBlock block;
@@ -44,10 +87,23 @@ std::vector<std::string> operatingSystemRunLines(bool newerWindows) {
     block.item = "objOS";
     block.items = {withComment("Caption", "'Name"), withComment("Version", "'Version & build"),
                    withComment("Build Number", "'Build")};
-    for (const WmiItem& item : labels({"Build Type", "OS Type", "Other Type Description"})) block.items.push_back(item);
+    for (const WmiItem& item : labels({"Build Type", "OS Type", "Other Type Description"}))
+        block.items.push_back(item);
     std::vector<std::string> lines = blockLines(block);
     // The service pack joins two properties in one echo line.
-    lines.insert(lines.end() - 1, "    Wscript.Echo \"Service Pack: \" & objOS.ServicePackMajorVersion & \".\" & "
-                                  "objOS.ServicePackMinorVersion");
+    lines.insert(lines.end() - 1,
+                 "    Wscript.Echo \"Service Pack: \" & objOS.ServicePackMajorVersion & \".\" & "
+                 "objOS.ServicePackMinorVersion");
     return lines;
+}
+
+std::vector<std::string> processCountRunLines() {
+    WmiBlock block;
+    block.title = "Tasklist - Processes and Threads:";
+    block.className = "Win32_Process";
+    WmiItem process;
+    process.label = "Process";
+    process.property = "Name";
+    block.items = {process};
+    return blockLines(block);
 }

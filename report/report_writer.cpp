@@ -10,7 +10,9 @@ namespace {
 
 // The file is written as a text-mode stream would write it: each "\n" of the
 // line reaches the disk as "\r\n", so the line's own "\r\n" becomes "\r\r\n".
-std::string asTextModeBytes(std::string_view line) { return expandLineFeeds(line); }
+std::string asTextModeBytes(std::string_view line) {
+    return expandLineFeeds(line);
+}
 
 // The same from the text as a section wrote it, in one pass: each "\n" is
 // "\r\n" in the report and "\r\r\n" on disk.
@@ -29,7 +31,7 @@ std::string diskBytesOf(std::string_view text, size_t& reportChars) {
     return out;
 }
 
-}  // namespace
+} // namespace
 
 int reportPrintf(ReportState& d, const char* format, ...) {
     if (d.suppressOutput) return 0;
@@ -76,19 +78,38 @@ const char* reportTrailer() {
            " Homepage: the Korvexer project page \r\n";
 }
 
-void writeReportTrailer(ReportState& d) { reportPrintf(d, "%s", reportTrailer()); }
+void writeReportTrailer(ReportState& d) {
+    reportPrintf(d, "%s", reportTrailer());
+}
 
 std::string staleCleanupCommand(int which, const std::string& directory) {
     static const char* const kPatterns[] = {"Korvexer_work_file*.*", "korvexDlg32_temp_file*.*",
                                             "korvexDlg32_work_file*.*"};
     if (which < 0 || which > 2) return {};
+    // The command interpreter expands "%NAME%" on its command line even
+    // between quotation marks, and a quotation mark would end the quoting: a
+    // "del" aimed elsewhere is worse than files left over, so such a
+    // directory is not swept.
+    if (directory.find_first_of("%\"") != std::string::npos) return {};
     // Quoted: work directories under "Documents and Settings" contain blanks.
     return "cmd /c del \"" + directory + kPatterns[which] + "\"";
 }
 
 void startStaleWorkFileCleanup(const std::string& directory) {
     for (int i = 0; i < 3; ++i) {
-        const std::string command = staleCleanupCommand(i, directory);
-        WinExec(command.c_str(), SW_HIDE);
+        std::string command = staleCleanupCommand(i, directory);
+        if (command.empty()) return;
+        STARTUPINFOA si{};
+        si.cb = sizeof si;
+        si.dwFlags = STARTF_USESHOWWINDOW;
+        si.wShowWindow = SW_HIDE;
+        PROCESS_INFORMATION pi{};
+        if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+            continue;
+        // Waited for (a while): a "del" still running when the next task
+        // names its report file would take that file with it.
+        WaitForSingleObject(pi.hProcess, 10000);
+        CloseHandle(pi.hThread);
+        CloseHandle(pi.hProcess);
     }
 }

@@ -55,6 +55,9 @@ void writeReportTrailer(ReportState& dialog);
 
 // The three hidden commands that sweep work files of earlier runs out of
 // `directory`. Run only after the current report has been loaded, since the
-// first pattern matches it too.
+// first pattern matches it too. Empty for a directory that cannot be named
+// safely on the command line (a "%" or a quotation mark in it).
 std::string staleCleanupCommand(int which, const std::string& directory);
+// Runs the three hidden, each waited for (at most ten seconds), so that the
+// next task's report file cannot fall under a pattern.
 void startStaleWorkFileCleanup(const std::string& directory);

@@ -3,6 +3,7 @@
 // switch, a fake runner), so no report code knows the window or its state.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -55,6 +56,17 @@ class TaskContext {
         return FileShown::Shown;
     }
     virtual void dropReportFile() {}
+    // The long report's busy cursor (arrow with hourglass) while on, the arrow
+    // again when off. A context without a window has no cursor to show.
+    virtual void showBusyCursor(bool on) { (void)on; }
+    // Takes the default button away from the window so that Enter starts no
+    // second command while a long report runs.
+    virtual void clearDefaultButton() {}
+    // Widths of text in pixels as the report view draws it. A context without
+    // a view counts characters, as a fixed-width font would.
+    virtual std::function<int(std::string_view)> viewTextWidth() {
+        return [](std::string_view text) { return static_cast<int>(text.size()); };
+    }
 
     // One progress step; false once a halt was requested (the test every
     // report makes between two steps).

@@ -114,7 +114,7 @@ TEST_F(Collector, ReportFileLostBeforeTheLoadIsReportedAndTheTaskReset) {
     // The collector's own handle keeps the file until the task lets go of it;
     // then it is gone and the load cannot open it.
     ASSERT_TRUE(DeleteFileA(file.c_str())) << GetLastError();
-    const App::ShownMessage box = app.waitForMessageBox(60000);
+    const App::ShownMessage box = app.waitForMessageBox(180000);
     ASSERT_NE(box.box, nullptr) << app.text(IDC_REPORT_VIEW);
     EXPECT_EQ(box.text, "There is not enough memory to complete the operation");
     EXPECT_EQ(box.title, "Dynamic Memory Allocation problem");

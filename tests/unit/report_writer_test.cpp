@@ -178,4 +178,34 @@ TEST(StaleCleanup, CommandsQuoteTheDirectory) {
     EXPECT_EQ(staleCleanupCommand(2, dir), "cmd /c del \"" + dir + "korvexDlg32_work_file*.*\"");
 }
 
-}  // namespace
+TEST(StaleCleanup, NoCommandForADirectoryTheCommandLineWouldRewrite) {
+    for (const char* dir : {"C:\\%SystemRoot%\\", "C:\\100%\\", "C:\\a\" & del C:\\*.* & \"\\"}) {
+        for (int which = 0; which < 3; ++which)
+            EXPECT_EQ(staleCleanupCommand(which, dir), "") << dir;
+    }
+}
+
+TEST(StaleCleanup, SweepIsOverWhenItReturnsAndTakesOnlyWorkFiles) {
+    TempDir dir;
+    const char* const swept[] = {"Korvexer_work_file.1234560.txt", "korvexDlg32_temp_file.2345671.txt",
+                                 "korvexDlg32_work_file.3456782.bat", "korvexDlg32_work_file.3456782.vbs"};
+    const char* const kept[] = {"notes.txt", "Korvexer.exe", "korvexDlg32.txt"};
+    auto make = [&](const char* name) {
+        HANDLE file =
+            CreateFileA(dir.file(name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        ASSERT_NE(file, INVALID_HANDLE_VALUE) << name;
+        CloseHandle(file);
+    };
+    for (const char* name : swept)
+        make(name);
+    for (const char* name : kept)
+        make(name);
+    startStaleWorkFileCleanup(dir.path());
+    // No waiting here: the sweep has finished when the call returns.
+    for (const char* name : swept)
+        EXPECT_EQ(GetFileAttributesA(dir.file(name).c_str()), INVALID_FILE_ATTRIBUTES) << name;
+    for (const char* name : kept)
+        EXPECT_NE(GetFileAttributesA(dir.file(name).c_str()), INVALID_FILE_ATTRIBUTES) << name;
+}
+
+} // namespace

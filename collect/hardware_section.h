@@ -1,0 +1,58 @@
+// The machine seen without WMI: the PC supplement data, keyboard type, video
+// BIOS, memory status and the logical drives.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+class TaskContext;
+
+// Row 9: the header, registry values, ACPI table names, processor, system
+// information and hardware profile. Steps between the writes.
+bool writePcSupplementSection(TaskContext& context);
+
+// Row 13: the header and the keyboard line for `keyboardType` (no line
+// outside 1 to 7).
+void writeKeyboardSection(TaskContext& context, int keyboardType);
+const char* keyboardTypeLine(int keyboardType);
+
+// Row 16.
+void writeVideoBiosLines(TaskContext& context);
+
+// What GlobalMemoryStatus reports.
+struct MemoryFigures {
+    unsigned long length = 0; // the structure size the call reported
+    unsigned long load = 0;
+    unsigned long totalPhys = 0, availPhys = 0, totalPageFile = 0, availPageFile = 0, totalVirtual = 0,
+                  availVirtual = 0;
+};
+MemoryFigures systemMemory();
+// Row 18: SEP, the structure-size line and six lines of kilobytes in a field of 28.
+void writeMemorySection(TaskContext& context, const MemoryFigures& memory);
+
+// 12345678 → "12.345.678".
+std::string groupedDigits(uint64_t value);
+
+// One root of the drive list as the drive line needs it.
+struct DriveFacts {
+    std::string root;
+    bool hasVolume = false;
+    std::string label;
+    std::string fileSystem;
+    unsigned long serial = 0;
+    std::optional<uint64_t> freeBytes;
+    unsigned int driveType = 0;
+};
+std::string driveTypeText(unsigned int driveType);
+// One drive line, its line feed included.
+std::string driveLine(const DriveFacts& drive);
+// "Logical Drives:\n" and one line per drive.
+std::string logicalDrivesText(const std::vector<DriveFacts>& drives);
+
+// The roots GetLogicalDriveStringsA lists.
+std::vector<std::string> logicalDriveRoots();
+// Volume, free space and type of one root.
+DriveFacts driveFacts(const std::string& root);

@@ -1,0 +1,82 @@
+// The whole common environment report written into memory through the real
+// runner: wall time, the time the runner spent on its children (batch, script
+// host, console tools) and what remains for Korvexer itself, per row.
+#include "collect/common_report.h"
+#include "collect/environment_collector.h"
+#include "runner/command_runner.h"
+#include "support/test_context.h"
+
+#include <chrono>
+#include <cstdio>
+#include <map>
+#include <string>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double since(Clock::time_point start) {
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+// The product's runner, timed call by call.
+class TimedRunner : public CommandRunner {
+  public:
+    explicit TimedRunner(TaskContext& context) : runner_(context) {}
+    int run(const std::string& text, RunMode mode, bool probeOnly, RunHolder* holder) override {
+        const Clock::time_point start = Clock::now();
+        const int result = runner_.run(text, mode, probeOnly, holder);
+        const double seconds = since(start);
+        total += seconds;
+        byRow[row] += seconds;
+        ++calls;
+        return result;
+    }
+    double total = 0;
+    int calls = 0;
+    int row = 0;
+    std::map<int, double> byRow;
+
+  private:
+    ProcessRunner runner_;
+};
+
+} // namespace
+
+// An argument names a file that receives the report itself.
+int main(int argc, char** argv) {
+    TestContext context;
+    auto timed = std::make_unique<TimedRunner>(context);
+    TimedRunner& runner = *timed;
+    context.commandRunner = std::move(timed);
+    std::map<int, double> rowWall;
+    Clock::time_point rowStart = Clock::now();
+    EnvironmentCollector collector(context, false);
+    collector.beforeRow = [&](int row) {
+        if (runner.row != 0) rowWall[runner.row] = since(rowStart);
+        runner.row = row;
+        rowStart = Clock::now();
+    };
+    const Clock::time_point start = Clock::now();
+    collector.run();
+    const double wall = since(start);
+    rowWall[runner.row] = since(rowStart);
+    std::printf("common report: %.2f s wall, %zu bytes, %d runner calls\n", wall, context.report.size(),
+                runner.calls);
+    std::printf("waiting on child processes: %.2f s; Korvexer's own share: %.2f s (%.1f %%)\n", runner.total,
+                wall - runner.total, 100.0 * (wall - runner.total) / wall);
+    if (argc > 1) {
+        if (FILE* out = std::fopen(argv[1], "wb")) {
+            std::fwrite(context.report.data(), 1, context.report.size(), out);
+            std::fclose(out);
+        }
+    }
+    std::printf("row  wall s  runner s  own s\n");
+    for (const auto& [row, seconds] : rowWall) {
+        const double children = runner.byRow.count(row) ? runner.byRow[row] : 0.0;
+        if (seconds >= 0.005)
+            std::printf("%3d  %6.3f  %8.3f  %5.3f  %s\n", row, seconds, children, seconds - children,
+                        kCommonReportRows[row - 1].section);
+    }
+    return 0;
+}

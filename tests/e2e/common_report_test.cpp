@@ -1,0 +1,146 @@
+// "Get common Windows Environment" to its end under Wine: the sections in the
+// order of the catalogue, the closing sweep of stale work files, and no sweep
+// after a halt.
+#include "automation.h"
+#include "resources/resource.h"
+#include "support/temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace {
+
+using automation::App;
+using automation::waitUntil;
+
+struct CommonReport : ::testing::Test {
+    TempDir work;
+    App app{work.path()};
+    void SetUp() override {
+        ASSERT_TRUE(app.started());
+        ASSERT_NE(app.waitForWindow(), nullptr);
+        ASSERT_TRUE(
+            waitUntil([&] { return app.text(IDC_REPORT_VIEW).rfind("Korvexer.exe", 0) == 0; }, 10000));
+    }
+    // The finished report as the view shows it, carriage returns left out.
+    std::string runReport() {
+        app.press(IDC_COMMON_ENV);
+        std::string view;
+        waitUntil(
+            [&] {
+                view = app.text(IDC_REPORT_VIEW);
+                return view.find("Korvexer.exe -> ") != std::string::npos && app.text(IDC_STATUS_LINE) == " ";
+            },
+            180000);
+        view.erase(std::remove(view.begin(), view.end(), '\r'), view.end());
+        return view;
+    }
+    // Files an earlier run might have left behind.
+    std::vector<std::string> plantStaleFiles() {
+        std::vector<std::string> paths;
+        for (const char* name : {"Korvexer_work_file.1234560.txt", "korvexDlg32_temp_file.2345670.txt",
+                                 "korvexDlg32_work_file.3456780.bat"}) {
+            const std::string path = work.path() + "\\" + name;
+            HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+            EXPECT_NE(file, INVALID_HANDLE_VALUE) << path;
+            CloseHandle(file);
+            paths.push_back(path);
+        }
+        return paths;
+    }
+    static bool exists(const std::string& path) {
+        return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+    }
+};
+
+const std::string kSep(75, '=');
+
+TEST_F(CommonReport, SectionHeadersInCatalogueOrder) {
+    const std::string report = runReport();
+    ASSERT_NE(report.find("Korvexer.exe -> "), std::string::npos) << report.substr(0, 500);
+    const bool administrator = report.find("  - NO Administrator rights\n") == std::string::npos;
+    enum Presence { Always, Maybe, NeverUnderWine };
+    struct Header {
+        std::string text;
+        Presence presence;
+    } catalogue[] = {
+        {"User / Windows Environment:\nComputer name:      ", Always},
+        {"\nUser name:          ", Always},
+        {"Administrator rights\n", Always},
+        {"Current directory: ", Always},
+        {"All active users:\n", Always},
+        {"\n" + kSep + "\nOperatingSystem:\n\n", Always},
+        {"\n" + kSep + "\nPC Supplement data:\n\n", Always},
+        {kSep + "\nKeyboardType OS:\n\n", Always},
+        {"Registry Video Bios Date:        ", Always},
+        {kSep + "\nMemoryStatus:\n\n", Always},
+        // Only administrators may send drive commands.
+        {"\n" + kSep + "\nIDE drives installed:\n", administrator ? Always : NeverUnderWine},
+        // The registry dumps appear where their keys exist.
+        {"Microsoft Windows Password Hints - keys and values:\n", Maybe},
+        {"Microsoft Windows Reinstall - keys and values:\n", Maybe},
+        {"Microsoft Windows local machine Application Run at startup - keys and values:\n", Maybe},
+        {"Microsoft Windows current user Application Run at startup - keys and values:\n", Maybe},
+        // Wine's systeminfo prints nothing and it has no bootcfg.exe: their
+        // probes see no output and the headers stay out.
+        {kSep + "\nWindows Local systeminfo:\n", NeverUnderWine},
+        {kSep + "\nBoot Loader:\n", NeverUnderWine},
+        {"\n" + kSep + "\nNetwork:\n\n", Always},
+        {kSep + "\n\nLocal host file: ", Always},
+        {"NetBIOS: ", Always},
+        {kSep + "\nLogical Drives:\n", Always},
+        {"\n" + kSep + "\nKorvexer.exe -> ", Always},
+    };
+    // The headers found, in the order the report has them, against the
+    // catalogue's order of the same headers.
+    std::vector<std::pair<size_t, std::string>> found;
+    std::vector<std::string> expected;
+    for (const Header& header : catalogue) {
+        const size_t at = report.find(header.text);
+        if (header.presence == Always) {
+            EXPECT_NE(at, std::string::npos) << "missing: " << header.text;
+        }
+        if (header.presence == NeverUnderWine) {
+            EXPECT_EQ(at, std::string::npos) << "present: " << header.text;
+        }
+        if (at == std::string::npos) continue;
+        found.emplace_back(at, header.text);
+        expected.push_back(header.text);
+    }
+    std::sort(found.begin(), found.end());
+    std::vector<std::string> order;
+    for (const auto& entry : found)
+        order.push_back(entry.second);
+    EXPECT_EQ(order, expected);
+    // The report ends with its trailer: the instance count and the sweep write nothing.
+    EXPECT_EQ(report.substr(report.rfind(kSep)).find("\nKorvexer.exe -> "), kSep.size());
+}
+
+TEST_F(CommonReport, CompleteReportSweepsStaleWorkFilesOfEarlierRuns) {
+    const std::vector<std::string> stale = plantStaleFiles();
+    const std::string report = runReport();
+    ASSERT_NE(report.find("Korvexer.exe -> "), std::string::npos);
+    for (const std::string& path : stale)
+        EXPECT_TRUE(waitUntil([&] { return !exists(path); }, 15000)) << path;
+    EXPECT_TRUE(waitUntil([&] { return automation::countWorkFiles(work.path()) == 0; }, 15000));
+}
+
+TEST_F(CommonReport, HaltedReportSweepsNothing) {
+    const std::vector<std::string> stale = plantStaleFiles();
+    app.press(IDC_COMMON_ENV);
+    // The first command-runner run of the report (the operating system's WMI script).
+    ASSERT_TRUE(waitUntil([&] { return !automation::descendantProcesses(app.processId()).empty(); }, 60000));
+    // While the report runs Enter presses no button: the default is an id no control has.
+    const LRESULT defaultButton = SendMessageA(app.window(), DM_GETDEFID, 0, 0);
+    EXPECT_EQ(HIWORD(defaultButton), DC_HASDEFID);
+    EXPECT_EQ(LOWORD(defaultButton), 12321);
+    app.press(IDC_CLEAR);
+    ASSERT_TRUE(waitUntil([&] { return app.text(IDC_STATUS_LINE).empty(); }, 15000));
+    ASSERT_TRUE(waitUntil([&] { return automation::descendantProcesses(app.processId()).empty(); }, 15000));
+    Sleep(2000);
+    for (const std::string& path : stale)
+        EXPECT_TRUE(exists(path)) << path;
+}
+
+} // namespace
