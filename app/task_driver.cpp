@@ -51,7 +51,11 @@ DWORD WINAPI collectorWorker(void* parameter) {
             WindowContext context(d);
             const bool policies = d.policiesMode != 0;
             EnvironmentCollector(context, policies).run();
-            if (policies) d.policiesMode = 0;
+            if (policies) {
+                // The arrow comes back with a complete report; a halted task is the driver's to tidy.
+                d.policiesMode = 0;
+                if (!d.haltRequested) SetCursor(LoadCursorA(nullptr, IDC_ARROW));
+            }
         }
         finishCollectorTask(d, path, d.loadEdges());
     } catch (...) {

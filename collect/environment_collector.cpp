@@ -1,6 +1,7 @@
 #include "environment_collector.h"
 
 #include "os_section.h"
+#include "policies_report.h"
 #include "report/task_context.h"
 #include "runner/command_runner.h"
 #include "runner/script_buffer.h"
@@ -16,12 +17,12 @@ void EnvironmentCollector::runScript(const std::vector<std::string>& lines) {
 
 void EnvironmentCollector::run() {
     context_.animate(true);
+    if (policiesMode_) return writePoliciesReport(context_);
     if (!policiesMode_) {
         const bool newer = writeOperatingSystemSection(context_);
         if (context_.step()) runScript(operatingSystemRunLines(newer));
         context_.step();
     }
-    // The policies report is written here once it exists.
     if (!context_.haltRequested()) writeReportTrailer(context_);
     context_.animate(false);
 }
