@@ -3,7 +3,8 @@
 // report written to a work file, as on the collector's thread), against
 // reading a sample of the same files one byte per call. App Paths: the whole
 // report into a visible edit control, with the share of the time spent in
-// view appends. Prints figures; asserts nothing.
+// view appends (1,000 entries planted in the App Paths key by default).
+// Prints figures; asserts nothing.
 #include "app/edit_view.h"
 #include "collect/policies_report.h"
 #include "report/app_paths.h"
@@ -171,12 +172,39 @@ void benchPolicies(int planted, size_t plantedBytes, int byteSample) {
     removeFolder(folder);
 }
 
-void benchAppPaths() {
+const char* const kAppPaths = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\";
+
+// Entries planted in the bench prefix's App Paths key (removed afterwards),
+// so that the walk has something to write into the view.
+void plantAppPaths(int count, bool plant) {
+    for (int i = 0; i < count; ++i) {
+        const std::string key = kAppPaths + std::string("korvexer_bench_") + std::to_string(i) + ".exe";
+        if (!plant) {
+            RegDeleteKeyA(HKEY_LOCAL_MACHINE, key.c_str());
+            continue;
+        }
+        HKEY handle = nullptr;
+        if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &handle,
+                            nullptr) != ERROR_SUCCESS)
+            continue;
+        const std::string exe = "C:\\Program Files\\Bench Vendor\\Tool " + std::to_string(i) + "\\tool.exe";
+        const std::string path = "C:\\Program Files\\Bench Vendor\\Tool " + std::to_string(i) + ";";
+        RegSetValueExA(handle, "", 0, REG_SZ, reinterpret_cast<const BYTE*>(exe.c_str()),
+                       static_cast<DWORD>(exe.size() + 1));
+        RegSetValueExA(handle, "Path", 0, REG_SZ, reinterpret_cast<const BYTE*>(path.c_str()),
+                       static_cast<DWORD>(path.size() + 1));
+        RegCloseKey(handle);
+    }
+}
+
+void benchAppPaths(int plantedKeys, bool show) {
+    plantAppPaths(plantedKeys, true);
     HWND edit = CreateWindowExA(0, "EDIT", "",
                                 WS_POPUP | WS_VISIBLE | ES_MULTILINE | ES_AUTOVSCROLL | ES_AUTOHSCROLL |
                                     WS_VSCROLL | WS_HSCROLL | ES_READONLY,
                                 0, 0, 400, 300, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
     if (edit == nullptr) {
+        plantAppPaths(plantedKeys, false);
         std::printf("app paths: no window (no display?)\n");
         return;
     }
@@ -193,9 +221,13 @@ void benchAppPaths() {
     view.flush();
     context.writeSeconds += seconds(flushStart);
     const double total = seconds(start);
+    plantAppPaths(plantedKeys, false);
     std::printf(
-        "app paths report: %zu characters in %.2f s; view appends %ld, %.3f s = %.1f %% of the time\n",
-        view.length(), total, context.writes, context.writeSeconds, 100.0 * context.writeSeconds / total);
+        "app paths report (%d planted App Paths entries): %zu characters in %.2f s; view appends %ld, "
+        "%.3f s = %.1f %% of the time\n",
+        plantedKeys, view.length(), total, context.writes, context.writeSeconds,
+        100.0 * context.writeSeconds / total);
+    if (show) std::printf("%s\n", view.text().c_str());
     DestroyWindow(edit);
 }
 
@@ -206,6 +238,8 @@ int main(int argc, char** argv) {
     const size_t plantedBytes = argc > 2 ? static_cast<size_t>(std::atol(argv[2])) : 50 * 1024;
     const int byteSample = argc > 3 ? std::atoi(argv[3]) : 40;
     benchPolicies(planted, plantedBytes, byteSample);
-    benchAppPaths();
+    const int appPathsKeys = argc > 4 ? std::atoi(argv[4]) : 1000;
+    // "show" as the fifth argument prints the App Paths report too.
+    benchAppPaths(appPathsKeys, argc > 5 && std::string(argv[5]) == "show");
     return 0;
 }

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# policies_app_paths_bench.sh BUILD_DIR [PLANTED [BYTES [BYTE_SAMPLE]]]: times
-# the policies report over the Windows folder's .inf files plus PLANTED
-# planted files of BYTES bytes (default 2,000 of 50 KB), and the App Paths
-# report into a visible edit control. Prints figures.
+# policies_app_paths_bench.sh BUILD_DIR [PLANTED [BYTES [BYTE_SAMPLE [APP_PATHS
+# [show]]]]]: times the policies report over the Windows folder's .inf files
+# plus PLANTED planted files of BYTES bytes (default 2,000 of 50 KB), and the
+# App Paths report into a visible edit control with APP_PATHS entries planted
+# in the App Paths key (default 1,000). Prints figures ("show" also prints the
+# App Paths report).
 #
 # Pinned to one core with a wineserver of its own, started inside the pinned
 # process tree (see registry_bench.sh).
