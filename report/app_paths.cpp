@@ -170,7 +170,7 @@ std::vector<std::string> appPathsScriptLines(const std::string& exchangePath, bo
     // runs before the script's first "On Error Resume Next": without a single
     // product the refusal would end the script and lose the uninstall entries
     // and the codec files. An empty list now just reads as nothing.
-    for (std::string& line : passThroughReadBackLines(file))
+    for (const std::string& line : passThroughReadBackLines(file))
         out.push_back(line == "strContents = objFile.ReadAll"
                           ? "If Not objFile.AtEndOfStream Then strContents = objFile.ReadAll"
                           : line);
