@@ -110,10 +110,16 @@ DWORD WINAPI ieWorker(void* parameter) {
 }
 
 void runAppPathsTask(MainDialog& dialog) {
+    // No worker flag goes up: the report is written straight into the view,
+    // which starts from a single blank in place of the command's header.
+    dialog.reportView().setText(" ");
+    dialog.reportLength = 1;
+    dialog.searchCopyLength = 0;
     try {
         WindowContext context(dialog);
         writeAppPathsReport(context);
     } catch (...) {
+        // Memory ran out on the way: the view keeps what was written so far.
     }
     dialog.setStatus(" ");
     dialog.animateStatus = 0;

@@ -2,6 +2,7 @@
 
 #include "common_report.h"
 #include "identity_section.h"
+#include "policies_report.h"
 #include "report/task_context.h"
 
 void EnvironmentCollector::run() {
@@ -11,8 +12,8 @@ void EnvironmentCollector::run() {
     CommonReport report(context_);
     report.computerName = identity::computerName();
     if (policiesMode_) {
-        // The policies report is written here once it exists.
-        if (!context_.haltRequested()) writeReportTrailer(context_);
+        // Writes its own trailer.
+        writePoliciesReport(context_);
         context_.showBusyCursor(false);
         context_.animate(false);
         return;

@@ -1,0 +1,179 @@
+#include "policies_report.h"
+
+#include "registry/registry_dumper.h"
+#include "registry/registry_read.h"
+#include "report/task_context.h"
+
+#include <windows.h>
+
+namespace {
+
+// Files are read in pieces of this size: a Windows folder holds thousands of
+// .inf files, and a read per byte made the scan take minutes.
+constexpr DWORD kReadChunk = 64 * 1024;
+
+class FileHandle {
+  public:
+    explicit FileHandle(HANDLE h) : h_(h) {}
+    ~FileHandle() {
+        if (valid()) CloseHandle(h_);
+    }
+    FileHandle(const FileHandle&) = delete;
+    FileHandle& operator=(const FileHandle&) = delete;
+    bool valid() const { return h_ != INVALID_HANDLE_VALUE; }
+    HANDLE get() const { return h_; }
+
+  private:
+    HANDLE h_;
+};
+
+class FindHandle {
+  public:
+    FindHandle(const std::string& pattern, WIN32_FIND_DATAA& data)
+        : h_(FindFirstFileA(pattern.c_str(), &data)) {}
+    ~FindHandle() {
+        if (valid()) FindClose(h_);
+    }
+    FindHandle(const FindHandle&) = delete;
+    FindHandle& operator=(const FindHandle&) = delete;
+    bool valid() const { return h_ != INVALID_HANDLE_VALUE; }
+    bool next(WIN32_FIND_DATAA& data) { return FindNextFileA(h_, &data) != FALSE; }
+
+  private:
+    HANDLE h_;
+};
+
+bool keptByte(unsigned char byte) {
+    return byte == '\n' || (byte >= 32 && byte < 126 && byte != ';');
+}
+
+char lowerAscii(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+// Writes the policy lines of one file as they are found; a file that cannot
+// be opened has none. False when a halt was requested.
+bool scanInfFile(TaskContext& context, const std::string& path, std::string& chunk) {
+    FileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.valid()) return true;
+    InfLineReader reader;
+    std::vector<std::string> matched;
+    DWORD got = 0;
+    bool more = true;
+    while (more && ReadFile(file.get(), chunk.data(), kReadChunk, &got, nullptr) && got > 0) {
+        matched.clear();
+        more = reader.feed(std::string_view(chunk.data(), got), matched);
+        for (const std::string& line : matched) {
+            context.write("\t" + line);
+            if (!context.step()) return false;
+        }
+    }
+    return true;
+}
+
+struct PolicyTree {
+    HKEY root;
+    const char* path;
+    const char* header;
+};
+
+const PolicyTree kPolicyTrees[] = {
+    {HKEY_LOCAL_MACHINE, "Software\\Policies",
+     "\nKeys and values from HKEY_LOCAL_MACHINE\\Software\\Policies:"},
+    {HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\Policies",
+     "\nKeys and values from HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Policies:"},
+    {HKEY_CURRENT_USER, "Software\\Policies",
+     "\nKeys and values from HKEY_CURRENT_USER\\Software\\Policies:"},
+    {HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Policies",
+     "\nKeys and values from HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Policies:"},
+};
+
+// The "inf" folder below the Windows folder; empty when that cannot be had.
+std::string windowsInfFolder() {
+    char folder[MAX_PATH + 1] = {};
+    const UINT length = GetWindowsDirectoryA(folder, sizeof folder);
+    if (length == 0 || length >= sizeof folder) return {};
+    std::string path(folder, length);
+    if (path.back() != '\\') path += '\\';
+    return path + "inf";
+}
+
+} // namespace
+
+bool InfLineReader::feed(std::string_view bytes, std::vector<std::string>& matched) {
+    if (stopped_) return false;
+    for (char c : bytes) {
+        const unsigned char byte = static_cast<unsigned char>(c);
+        if (!keptByte(byte)) continue;
+        if (byte != '\n' && line_.size() >= kLongestLine) {
+            stopped_ = true;
+            return false;
+        }
+        line_.push_back(c);
+        if (byte != '\n') continue;
+        if (isPolicyLine(line_)) matched.push_back(line_);
+        line_.clear();
+    }
+    return true;
+}
+
+bool isPolicyLine(std::string_view line) {
+    std::string lower(line);
+    for (char& c : lower)
+        c = lowerAscii(c);
+    const size_t policies = lower.find("\\policies");
+    const size_t equals = lower.find('=');
+    if (policies == std::string::npos || equals == std::string::npos) return false;
+    if (lower.find_first_of("{}") != std::string::npos) return false;
+    return policies < equals;
+}
+
+std::vector<std::string> infPolicyLines(std::string_view bytes) {
+    std::vector<std::string> matched;
+    InfLineReader reader;
+    reader.feed(bytes, matched);
+    return matched;
+}
+
+bool writeInfPolicyLines(TaskContext& context, const std::string& infFolder) {
+    if (infFolder.empty()) return !context.haltRequested();
+    const std::string prefix = infFolder.back() == '\\' ? infFolder : infFolder + "\\";
+    WIN32_FIND_DATAA data;
+    FindHandle find(prefix + "*.inf", data);
+    if (!find.valid()) return !context.haltRequested();
+    std::string chunk(kReadChunk, '\0');
+    do {
+        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+        if (!scanInfFile(context, prefix + data.cFileName, chunk)) return false;
+    } while (find.next(data));
+    return true;
+}
+
+void writePoliciesReport(TaskContext& context) {
+    writePoliciesReport(context, windowsInfFolder());
+}
+
+void writePoliciesReport(TaskContext& context, const std::string& infFolder) {
+    context.write("Windows system Policies config for the Windows Registration Database:\n\n");
+    if (!context.step()) return;
+    if (!writeInfPolicyLines(context, infFolder)) return;
+
+    // The collector's walks print key headers and drive the status line.
+    WalkState walk;
+    walk.printHeaders = true;
+    walk.showProgress = true;
+    for (const PolicyTree& tree : kPolicyTrees) {
+        RegKey key;
+        if (!key.open(tree.root, tree.path, KEY_READ)) continue;
+        context.write(tree.header);
+        if (!context.step()) return;
+        RegistryDumper(context, walk).walk(tree.root, key.get(), tree.path, ":");
+    }
+    // A walk that saw the halt returned early: no trailer under a cut-off dump.
+    if (context.haltRequested()) return;
+
+    writeReportTrailer(context);
+    if (!context.step()) return;
+    context.animate(false);
+}
