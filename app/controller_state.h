@@ -52,6 +52,10 @@ struct ControllerState : ReportState {
     void showMessage(const char* text, const char* title) const {
         if (messages != nullptr) messages->show(text, title);
     }
+    // No one to answer counts as No.
+    bool askQuestion(const char* text, const char* title) const {
+        return messages != nullptr && messages->ask(text, title);
+    }
 
     // The part of a reset that a worker may run when its task ends early:
     // task flags and paths, the running flags last.

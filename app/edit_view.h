@@ -18,7 +18,7 @@
 class EditReportView : public ReportView {
   public:
     static constexpr DWORD kFlushMillis = 300;
-    static constexpr size_t kFlushBytes = 256 * 1024;
+    static constexpr size_t kFlushBytes = 4 * 1024 * 1024;
 
     EditReportView() = default;
     ~EditReportView() override;

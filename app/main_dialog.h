@@ -19,6 +19,9 @@ class WindowMessages : public MessageSink {
     void show(const char* text, const char* title) override {
         MessageBoxA(owner_.hwnd(), text, title, MB_OK);
     }
+    bool ask(const char* text, const char* title) override {
+        return MessageBoxA(owner_.hwnd(), text, title, MB_YESNO | MB_ICONQUESTION | MB_SYSTEMMODAL) == IDYES;
+    }
 
   private:
     const DialogBase& owner_;

@@ -8,4 +8,6 @@ class MessageSink {
     virtual ~MessageSink() = default;
     // Returns once the user has dismissed the message.
     virtual void show(const char* text, const char* title) = 0;
+    // A Yes/No question; true for Yes.
+    virtual bool ask(const char* text, const char* title) = 0;
 };

@@ -36,8 +36,7 @@ void WindowContext::tell(const std::string& text, const std::string& title) {
 }
 
 bool WindowContext::ask(const std::string& text, const std::string& title) {
-    return MessageBoxA(dialog_.hwnd(), text.c_str(), title.c_str(),
-                       MB_YESNO | MB_ICONQUESTION | MB_SYSTEMMODAL) == IDYES;
+    return dialog_.askQuestion(text.c_str(), title.c_str());
 }
 
 void WindowContext::showBusyCursor(bool on) {

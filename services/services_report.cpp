@@ -71,6 +71,8 @@ void giveUp(TaskContext& context, const char* message) {
 // (the buffer is then left empty: no half script is ever run).
 bool assembleScript(const std::string& serviceLogPath) {
     ScriptBuffer& buffer = scriptBuffer();
+    // Whatever an earlier run that failed on its way left there is not ours.
+    buffer.clear();
     const bool fits = appendLines(buffer, servicePropertiesLines(serviceLogPath)) &&
                       appendLines(buffer, serviceStatusLines()) &&
                       appendLines(buffer, serviceProcessesLines());

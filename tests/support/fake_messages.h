@@ -13,5 +13,11 @@ class RecordingMessages : public MessageSink {
         std::string title;
     };
     std::vector<Shown> shown;
+    std::vector<Shown> asked;
+    bool answerYes = false;
     void show(const char* text, const char* title) override { shown.push_back({text, title}); }
+    bool ask(const char* text, const char* title) override {
+        asked.push_back({text, title});
+        return answerYes;
+    }
 };
