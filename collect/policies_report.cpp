@@ -3,6 +3,7 @@
 #include "registry/registry_dumper.h"
 #include "registry/registry_read.h"
 #include "report/task_context.h"
+#include "report/win_handles.h"
 
 #include <windows.h>
 
@@ -11,37 +12,6 @@ namespace {
 // Files are read in pieces of this size: a Windows folder holds thousands of
 // .inf files, and a read per byte made the scan take minutes.
 constexpr DWORD kReadChunk = 64 * 1024;
-
-class FileHandle {
-  public:
-    explicit FileHandle(HANDLE h) : h_(h) {}
-    ~FileHandle() {
-        if (valid()) CloseHandle(h_);
-    }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-    bool valid() const { return h_ != INVALID_HANDLE_VALUE; }
-    HANDLE get() const { return h_; }
-
-  private:
-    HANDLE h_;
-};
-
-class FindHandle {
-  public:
-    FindHandle(const std::string& pattern, WIN32_FIND_DATAA& data)
-        : h_(FindFirstFileA(pattern.c_str(), &data)) {}
-    ~FindHandle() {
-        if (valid()) FindClose(h_);
-    }
-    FindHandle(const FindHandle&) = delete;
-    FindHandle& operator=(const FindHandle&) = delete;
-    bool valid() const { return h_ != INVALID_HANDLE_VALUE; }
-    bool next(WIN32_FIND_DATAA& data) { return FindNextFileA(h_, &data) != FALSE; }
-
-  private:
-    HANDLE h_;
-};
 
 bool keptByte(unsigned char byte) {
     return byte == '\n' || (byte >= 32 && byte < 126 && byte != ';');

@@ -1,5 +1,7 @@
 #include "cookie_files.h"
 
+#include "report/win_handles.h"
+
 #include <windows.h>
 
 namespace {
@@ -7,37 +9,6 @@ namespace {
 constexpr DWORD kReadChunk = 65536;
 constexpr int64_t kIntervalsPerSecond = 10000000;
 constexpr int64_t kEpochDifference = 11644473600;
-
-class FileHandle {
-  public:
-    explicit FileHandle(HANDLE h) : h_(h) {}
-    ~FileHandle() {
-        if (valid()) CloseHandle(h_);
-    }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-    bool valid() const { return h_ != INVALID_HANDLE_VALUE; }
-    HANDLE get() const { return h_; }
-
-  private:
-    HANDLE h_;
-};
-
-class FindHandle {
-  public:
-    FindHandle(const std::string& pattern, WIN32_FIND_DATAA& data)
-        : h_(FindFirstFileA(pattern.c_str(), &data)) {}
-    ~FindHandle() {
-        if (valid()) FindClose(h_);
-    }
-    FindHandle(const FindHandle&) = delete;
-    FindHandle& operator=(const FindHandle&) = delete;
-    bool valid() const { return h_ != INVALID_HANDLE_VALUE; }
-    bool next(WIN32_FIND_DATAA& data) { return FindNextFileA(h_, &data) != FALSE; }
-
-  private:
-    HANDLE h_;
-};
 
 // Streams one file through the splitter in bounded chunks; false when it cannot be opened.
 bool readCookieFile(const std::string& path, const std::string& name, const CookieRecordReader::Sink& write,
