@@ -100,12 +100,19 @@ void RegistryDumper::printTopLevelHeader(const std::string& keyPath, const reg::
 }
 
 void RegistryDumper::readValues(HKEY key, DWORD count, std::vector<CachedValue>& out) {
+    // A key may hold thousands of values: only small data is kept until it
+    // is printed; larger data is read again by name then, as the largest is.
+    constexpr size_t kKeptData = 1024;
     reg::ValueReader reader(key, valueBuffers_);
-    out.reserve(count);
     for (DWORD index = 0; index < count; ++index) {
         CachedValue value;
         value.got = reader.read(index, value.name, value.data);
-        if (value.got != reg::ValueReader::Got::Nothing) out.push_back(std::move(value));
+        if (value.got == reg::ValueReader::Got::Nothing) continue;
+        if (!value.name.empty() && value.data.bytes.size() > kKeptData) {
+            value.got = reg::ValueReader::Got::Name;
+            value.data = reg::ValueData();
+        }
+        out.push_back(std::move(value));
     }
 }
 
