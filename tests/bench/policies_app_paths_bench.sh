@@ -7,19 +7,10 @@
 # App Paths report).
 #
 # Pinned to one core with a wineserver of its own, started inside the pinned
-# process tree (see registry_bench.sh).
+# process tree (pinned_session.sh).
 set -u
-if [ -z "${KORVEXER_BENCH_PINNED:-}" ]; then
-    export KORVEXER_BENCH_PINNED=1
-    exec taskset -c "${KORVEXER_BENCH_CPU:-1}" bash "$0" "$@"
-fi
-here=$(cd "$(dirname "$0")" && pwd)
-dir=$(cd "$1" && pwd)
+# shellcheck source=pinned_session.sh
+. "$(dirname "$0")/pinned_session.sh"
 shift
-if grep -q x86_64 "$dir/CMakeCache.txt"; then export KORVEXER_WINEARCH=win64; else export KORVEXER_WINEARCH=win32; fi
-export KORVEXER_WINEPREFIX=$dir/wineprefix-bench-$KORVEXER_WINEARCH
-# shellcheck source=../../scripts/wine-env.sh
-. "$here/../../scripts/wine-env.sh"
-korvexer_wine_session || exit 1
 "$KORVEXER_WINE" "$dir/tests/policies_app_paths_bench.exe" "$@" </dev/null 2>/dev/null
 korvexer_wine_end

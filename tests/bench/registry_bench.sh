@@ -4,23 +4,11 @@
 # multi-string), imports it with regedit /s, then times a full dump through our
 # walker and through regedit /e. Prints figures.
 #
-# The whole run is pinned to one core, wineserver included: it runs in a
-# prefix of its own, so its wineserver is started inside the pinned process
-# tree. A round trip to a server on another core costs about five times one on
-# the same core, which would swing the figures with the scheduler's mood.
+# The whole run is pinned to one core, wineserver included (pinned_session.sh).
 set -u
-if [ -z "${KORVEXER_BENCH_PINNED:-}" ]; then
-    export KORVEXER_BENCH_PINNED=1
-    exec taskset -c "${KORVEXER_BENCH_CPU:-1}" bash "$0" "$@"
-fi
-here=$(cd "$(dirname "$0")" && pwd)
-dir=$(cd "$1" && pwd)
+# shellcheck source=pinned_session.sh
+. "$(dirname "$0")/pinned_session.sh"
 keys=${2:-50000}
-if grep -q x86_64 "$dir/CMakeCache.txt"; then export KORVEXER_WINEARCH=win64; else export KORVEXER_WINEARCH=win32; fi
-export KORVEXER_WINEPREFIX=$dir/wineprefix-bench-$KORVEXER_WINEARCH
-# shellcheck source=../../scripts/wine-env.sh
-. "$here/../../scripts/wine-env.sh"
-korvexer_wine_session || exit 1
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 root='Software\KorvexerBench'

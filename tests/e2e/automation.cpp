@@ -1,5 +1,7 @@
 #include "automation.h"
 
+#include "resources/resource.h"
+
 #include <tlhelp32.h>
 
 #include <map>
@@ -214,6 +216,11 @@ bool App::pressChangesNothing(int id) {
     const std::string status = text(1300);
     press(id);
     return text(1000) == view && text(1300) == status;
+}
+
+bool readyForCommands(App& app) {
+    return app.started() && app.waitForWindow() != nullptr &&
+           waitUntil([&] { return app.text(IDC_REPORT_VIEW).rfind("Korvexer.exe", 0) == 0; }, 10000);
 }
 
 bool waitUntil(const std::function<bool()>& condition, int timeoutMs) {

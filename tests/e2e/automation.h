@@ -65,6 +65,10 @@ private:
     HWND window_ = nullptr;
 };
 
+// The program started, its window is up and its first tick has shown the
+// welcome text: commands pressed from now on are taken up by the task driver.
+bool readyForCommands(App& app);
+
 // Polls `condition` every 20 ms until it holds or the time is up.
 bool waitUntil(const std::function<bool()>& condition, int timeoutMs);
 

@@ -16,10 +16,7 @@ struct Collector : ::testing::Test {
     TempDir work;
     App app{work.path()};
     void SetUp() override {
-        ASSERT_TRUE(app.started());
-        ASSERT_NE(app.waitForWindow(), nullptr);
-        ASSERT_TRUE(
-            waitUntil([&] { return app.text(IDC_REPORT_VIEW).rfind("Korvexer.exe", 0) == 0; }, 10000));
+        ASSERT_TRUE(automation::readyForCommands(app));
     }
     // The collector is inside a run of the command runner: a batch (and the
     // script host it starts) is running as our child.

@@ -18,10 +18,7 @@ struct CommonReport : ::testing::Test {
     TempDir work;
     App app{work.path()};
     void SetUp() override {
-        ASSERT_TRUE(app.started());
-        ASSERT_NE(app.waitForWindow(), nullptr);
-        ASSERT_TRUE(
-            waitUntil([&] { return app.text(IDC_REPORT_VIEW).rfind("Korvexer.exe", 0) == 0; }, 10000));
+        ASSERT_TRUE(automation::readyForCommands(app));
     }
     // The finished report as the view shows it, carriage returns left out.
     std::string runReport() {

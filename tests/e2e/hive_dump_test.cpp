@@ -16,9 +16,7 @@ struct HiveDump : ::testing::Test {
     TestKey planted;
     App app{work.path()};
     void SetUp() override {
-        ASSERT_TRUE(app.started());
-        ASSERT_NE(app.waitForWindow(), nullptr);
-        ASSERT_TRUE(automation::waitUntil([&] { return app.text(IDC_REPORT_VIEW).rfind("Korvexer.exe", 0) == 0; }, 10000));
+        ASSERT_TRUE(automation::readyForCommands(app));
     }
     std::string waitForResult(const char* header, int timeoutMs = 120000) {
         std::string view;

@@ -74,10 +74,7 @@ struct Reports : ::testing::Test {
     TempDir work;
     App app{work.path()};
     void SetUp() override {
-        ASSERT_TRUE(app.started());
-        ASSERT_NE(app.waitForWindow(), nullptr);
-        ASSERT_TRUE(
-            waitUntil([&] { return app.text(IDC_REPORT_VIEW).rfind("Korvexer.exe", 0) == 0; }, 10000));
+        ASSERT_TRUE(automation::readyForCommands(app));
     }
     // The view once it starts with `start`, ends with the trailer and the
     // status line is blank again.

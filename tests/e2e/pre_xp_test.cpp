@@ -21,10 +21,7 @@ struct PreXp : ::testing::Test {
         ASSERT_TRUE(GetVersionExA(&version));
         ASSERT_TRUE(version.dwMajorVersion == 5 && version.dwMinorVersion == 0)
             << "not Windows 2000: " << version.dwMajorVersion << "." << version.dwMinorVersion;
-        ASSERT_TRUE(app.started());
-        ASSERT_NE(app.waitForWindow(), nullptr);
-        ASSERT_TRUE(
-            waitUntil([&] { return app.text(IDC_REPORT_VIEW).rfind("Korvexer.exe", 0) == 0; }, 10000));
+        ASSERT_TRUE(automation::readyForCommands(app));
     }
     // The dump is in its last pause: the report file is written and the
     // status line, which the walker kept busy while it printed, is blank.

@@ -17,9 +17,7 @@ struct Search : ::testing::Test {
     TempDir work;
     App app{work.path()};
     void SetUp() override {
-        ASSERT_TRUE(app.started());
-        ASSERT_NE(app.waitForWindow(), nullptr);
-        ASSERT_TRUE(automation::waitUntil([&] { return app.text(IDC_REPORT_VIEW).rfind("Korvexer.exe", 0) == 0; }, 10000));
+        ASSERT_TRUE(automation::readyForCommands(app));
     }
     // A finished task: the Internet Explorer report of this machine, which
     // ends with the report trailer.

@@ -78,10 +78,7 @@ struct Services : ::testing::Test {
     TempDir work;
     App app{work.path()};
     void SetUp() override {
-        ASSERT_TRUE(app.started());
-        ASSERT_NE(app.waitForWindow(), nullptr);
-        ASSERT_TRUE(
-            waitUntil([&] { return app.text(IDC_REPORT_VIEW).rfind("Korvexer.exe", 0) == 0; }, 10000));
+        ASSERT_TRUE(automation::readyForCommands(app));
     }
     bool scriptRunning() { return !automation::descendantProcesses(app.processId()).empty(); }
     // The report is complete: its last section is in and the status line is blank again.
