@@ -22,6 +22,8 @@ struct CommonReport {
     FolderCommands commands;
     std::vector<std::string> driveRoots;
     RunHolder holder;
+    // The task list captured by its WMI run, for the process blocks further on.
+    std::string capturedTaskList;
     // Set by the last row: this is the only running copy of the program, so
     // work files of earlier runs may be swept once the report is loaded.
     bool sweepDue = false;
