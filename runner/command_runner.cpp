@@ -17,7 +17,7 @@ namespace {
 
 // Owns a kernel handle.
 class Handle {
-public:
+  public:
     Handle() = default;
     explicit Handle(HANDLE h) : h_(h == INVALID_HANDLE_VALUE ? nullptr : h) {}
     ~Handle() { reset(); }
@@ -34,7 +34,7 @@ public:
     }
     explicit operator bool() const { return h_ != nullptr; }
 
-private:
+  private:
     HANDLE h_ = nullptr;
 };
 
@@ -57,13 +57,40 @@ struct WorkFiles {
     }
 };
 
-std::string quoted(const std::string& path) { return "\"" + path + "\""; }
+std::string quoted(const std::string& path) {
+    return "\"" + path + "\"";
+}
 
-}  // namespace
+// Adds the time from its making to stop() (or to its end, on the early ways
+// out) to a total of microseconds.
+class ChildClock {
+  public:
+    explicit ChildClock(unsigned long long& total) : total_(total) { QueryPerformanceCounter(&start_); }
+    ~ChildClock() { stop(); }
+    ChildClock(const ChildClock&) = delete;
+    ChildClock& operator=(const ChildClock&) = delete;
+    void stop() {
+        if (stopped_) return;
+        stopped_ = true;
+        LARGE_INTEGER now, frequency;
+        QueryPerformanceCounter(&now);
+        if (QueryPerformanceFrequency(&frequency) && frequency.QuadPart > 0)
+            total_ += static_cast<unsigned long long>(now.QuadPart - start_.QuadPart) * 1000000ULL /
+                      static_cast<unsigned long long>(frequency.QuadPart);
+    }
+
+  private:
+    unsigned long long& total_;
+    LARGE_INTEGER start_{};
+    bool stopped_ = false;
+};
+
+} // namespace
 
 RunnerModes ProcessRunner::modesOf(RunMode mode) {
     RunnerModes modes;
-    modes.scriptMode = mode == RunMode::Script || mode == RunMode::ScriptCountInstances || mode == RunMode::ScriptCapture;
+    modes.scriptMode =
+        mode == RunMode::Script || mode == RunMode::ScriptCountInstances || mode == RunMode::ScriptCapture;
     modes.envValueMode = mode == RunMode::EnvValue;
     modes.joinThreeMode = mode == RunMode::JoinThree;
     modes.countInstancesMode = mode == RunMode::ScriptCountInstances;
@@ -94,8 +121,7 @@ int ProcessRunner::run(const std::string& text, RunMode mode, bool probeOnly, Ru
 
     const bool scriptWritten = !modes.scriptMode || writeTextFile(files.script, body + "\n");
     const bool batchWritten =
-        scriptWritten &&
-        writeTextFile(files.batch, batchText(mode, body, files.script, files.output));
+        scriptWritten && writeTextFile(files.batch, batchText(mode, body, files.script, files.output));
     // The script is on disk (or cannot be): the buffer is free for the next one either way.
     if (modes.scriptMode) scriptBuffer().clear();
     if (!batchWritten) return 0;
@@ -104,8 +130,8 @@ int ProcessRunner::run(const std::string& text, RunMode mode, bool probeOnly, Ru
     Handle readEnd, writeEnd;
     if (!CreatePipe(readEnd.out(), writeEnd.out(), &inherit, 0)) return 0;
     SetHandleInformation(readEnd.get(), HANDLE_FLAG_INHERIT, 0);
-    Handle nul(CreateFileA("NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, OPEN_EXISTING, 0,
-                           nullptr));
+    Handle nul(CreateFileA("NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, OPEN_EXISTING,
+                           0, nullptr));
 
     STARTUPINFOA si{};
     GetStartupInfoA(&si);
@@ -130,8 +156,9 @@ int ProcessRunner::run(const std::string& text, RunMode mode, bool probeOnly, Ru
     Handle job(jobsKnown ? kernel.createJobObjectA(nullptr, nullptr) : nullptr);
     std::string commandLine = quoted(files.batch);
     PROCESS_INFORMATION pi{};
-    if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE, CREATE_SUSPENDED, nullptr, nullptr, &si,
-                        &pi))
+    ChildClock childClock(childMicros_);
+    if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE, CREATE_SUSPENDED, nullptr,
+                        nullptr, &si, &pi))
         return 0;
     Handle process(pi.hProcess), thread(pi.hThread);
     // Before Windows 8 a child that inherited a job of ours (a test harness's,
@@ -156,15 +183,17 @@ int ProcessRunner::run(const std::string& text, RunMode mode, bool probeOnly, Ru
         }
         const bool ended = WaitForSingleObject(process.get(), 0) == WAIT_OBJECT_0;
         DWORD available = 0;
-        if (!PeekNamedPipe(readEnd.get(), nullptr, 0, nullptr, &available, nullptr)) break;  // broken: all ended
+        if (!PeekNamedPipe(readEnd.get(), nullptr, 0, nullptr, &available, nullptr))
+            break; // broken: all ended
         if (available > 0) {
             DWORD got = 0;
             if (!ReadFile(readEnd.get(), buffer, sizeof buffer, &got, nullptr)) break;
-            continue;  // what arrives on the pipe is discarded
+            continue; // what arrives on the pipe is discarded
         }
         if (ended) break;
         WaitForSingleObject(process.get(), 15);
     }
+    childClock.stop();
 
     std::string output;
     if (!readWholeFile(files.output, output)) return 0;

@@ -51,6 +51,12 @@ class ProcessRunner : public CommandRunner {
                                  const std::string& outputPath);
     static RunnerModes modesOf(RunMode mode);
 
+    // Microseconds spent so far with a child process running (from its start
+    // to its end or its halt): what the runner waits for, as opposed to what
+    // it does itself around it (files, output cleaning, delivery).
+    unsigned long long childMicros() const { return childMicros_; }
+
   private:
     TaskContext& context_;
+    unsigned long long childMicros_ = 0;
 };
