@@ -3,6 +3,7 @@
 #include "registry/registry_access.h"
 #include "registry/registry_read.h"
 #include "report/task_context.h"
+#include "runner/output_processing.h"
 
 #include <windows.h>
 
@@ -83,17 +84,34 @@ std::optional<std::string> batchQuotedPath(const std::string& path) {
     return quoted + "\"";
 }
 
-std::string folderListCommand(const std::string& folder) {
-    const std::optional<std::string> quoted = batchQuotedPath(folder);
-    return quoted ? "dir " + *quoted + " /B" : "dir ";
+namespace {
+
+// The quoted path in the interpreter's code page, between `before` and `after`.
+std::optional<std::string> batchCommand(const char* before, const std::string& path, const char* after,
+                                        const BatchCodePage& codePage) {
+    if (path.empty()) return std::nullopt;
+    const std::optional<std::string> quoted = batchQuotedPath(path);
+    if (!quoted) return std::nullopt;
+    return inOemCodePage(before + *quoted + after, codePage.toOem, codePage.toAnsi);
 }
 
-std::string hostsFileCommand(const std::string& systemFolder) {
-    const std::optional<std::string> quoted = batchQuotedPath(systemFolder + "\\Drivers\\etc\\hosts");
-    return quoted ? "type " + *quoted : "type ";
+} // namespace
+
+BatchCodePage systemBatchCodePage() {
+    return {ansiToOemInPlace, oemToAnsiInPlace};
 }
 
-FolderCommands writeFolderLines(TaskContext& context, const FolderLookup& lookup) {
+std::string folderListCommand(const std::string& folder, const BatchCodePage& codePage) {
+    return batchCommand("dir ", folder, " /B", codePage).value_or("dir ");
+}
+
+std::string hostsFileCommand(const std::string& systemFolder, const BatchCodePage& codePage) {
+    if (systemFolder.empty()) return "type ";
+    return batchCommand("type ", systemFolder + "\\Drivers\\etc\\hosts", "", codePage).value_or("type ");
+}
+
+FolderCommands writeFolderLines(TaskContext& context, const FolderLookup& lookup,
+                                const BatchCodePage& codePage) {
     FolderCommands commands;
     context.write("\n");
     for (const SpecialFolder& folder : kSpecialFolders) {
@@ -103,15 +121,15 @@ FolderCommands writeFolderLines(TaskContext& context, const FolderLookup& lookup
         switch (folder.csidl) {
         case kCsidlStartup:
             commands.startupFolder = *path;
-            commands.startupListCommand = folderListCommand(*path);
+            commands.startupListCommand = folderListCommand(*path, codePage);
             break;
         case kCsidlCommonStartup:
             commands.commonStartupFolder = *path;
-            commands.commonStartupListCommand = folderListCommand(*path);
+            commands.commonStartupListCommand = folderListCommand(*path, codePage);
             break;
         case kCsidlSystem:
             commands.systemFolder = *path;
-            commands.hostsCommand = hostsFileCommand(*path);
+            commands.hostsCommand = hostsFileCommand(*path, codePage);
             break;
         default:
             break;

@@ -3,6 +3,8 @@
 // the report) the computer's names in every name format.
 #pragma once
 
+#include "runner/code_page.h"
+
 #include <functional>
 #include <optional>
 #include <string>
@@ -11,9 +13,10 @@
 class TaskContext;
 
 // The console commands built from three special folders for later sections.
-// A folder whose path cannot be put safely into a batch line (a quotation
-// mark or a control character in it) leaves its command at the bare verb, so
-// the section that runs it leaves itself out.
+// A folder whose path cannot be put safely into a batch line (empty, a
+// quotation mark or a control character in it, a letter the OEM code page
+// lacks) leaves its command at the bare verb, so the section that runs it
+// leaves itself out. The folders themselves stay in the ANSI code page.
 struct FolderCommands {
     std::string startupFolder;
     std::string startupListCommand = "dir ";
@@ -39,14 +42,24 @@ extern const SpecialFolder kSpecialFolders[49];
 // mark or a control character, which no quoting makes safe.
 std::optional<std::string> batchQuotedPath(const std::string& path);
 
-// "dir \"<folder>\" /B" ("dir " when the folder cannot be quoted).
-std::string folderListCommand(const std::string& folder);
-// "type \"<system>\\Drivers\\etc\\hosts\"" ("type " when it cannot be quoted).
-std::string hostsFileCommand(const std::string& systemFolder);
+// How a batch line reaches the command interpreter's code page.
+struct BatchCodePage {
+    CodePageConversion toOem;
+    CodePageConversion toAnsi;
+};
+BatchCodePage systemBatchCodePage();
+
+// "dir \"<folder>\" /B" in the OEM code page; "dir " when the folder is empty
+// (an empty name would list the current directory instead), cannot be quoted
+// or has a character the OEM code page lacks.
+std::string folderListCommand(const std::string& folder, const BatchCodePage& codePage);
+// "type \"<system>\\Drivers\\etc\\hosts\"" by the same rules ("type " otherwise).
+std::string hostsFileCommand(const std::string& systemFolder, const BatchCodePage& codePage);
 
 // Row 4: one line per folder that has a path longer than one character; the
 // commands are built from every folder that resolved.
-FolderCommands writeFolderLines(TaskContext& context, const FolderLookup& lookup);
+FolderCommands writeFolderLines(TaskContext& context, const FolderLookup& lookup,
+                                const BatchCodePage& codePage = systemBatchCodePage());
 // Row 5.
 void writeCurrentDirectory(TaskContext& context, const std::string& directory);
 

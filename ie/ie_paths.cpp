@@ -52,16 +52,6 @@ std::string undoubledPercents(std::string_view text) {
     return out;
 }
 
-std::optional<std::string> inOemCodePage(std::string_view text, CodePageConversion toOem,
-                                         CodePageConversion toAnsi) {
-    std::string oem(text);
-    toOem(oem);
-    std::string back = oem;
-    toAnsi(back);
-    if (back != text) return std::nullopt;
-    return oem;
-}
-
 std::string foundContentFolder(const std::string& found, std::string_view cacheFolder,
                                const std::function<bool(const std::string&)>& folderExists) {
     if (found.empty() || folderExists(found)) return found;

@@ -39,15 +39,6 @@ std::optional<std::string> quotedBatchArgument(std::string_view folder);
 // found comes back through %CD%, so the line that stores it quotes it too.
 std::optional<std::string> contentFolderBatch(std::string_view cacheFolder);
 
-// Converts a text in place between the ANSI and the OEM code page.
-using CodePageConversion = void (*)(std::string&);
-
-// The batch text as the command interpreter reads a batch file: in the OEM
-// code page. Nothing when a character has no place there: the interpreter
-// would be sent into another folder than the one named.
-std::optional<std::string> inOemCodePage(std::string_view text, CodePageConversion toOem,
-                                         CodePageConversion toAnsi);
-
 // The Content folder as the interpreter named it, when that folder exists.
 // Some interpreters write the name in the ANSI code page where the runner
 // expects OEM, which garbles letters outside ASCII; the Content folder's own

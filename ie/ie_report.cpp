@@ -6,6 +6,7 @@
 #include "registry/registry_dumper.h"
 #include "registry/registry_read.h"
 #include "report/task_context.h"
+#include "runner/code_page.h"
 #include "runner/command_runner.h"
 #include "runner/output_processing.h"
 
@@ -34,10 +35,6 @@ std::string environmentValue(const char* name) {
 bool systemFolderExists(const std::string& path) {
     const DWORD attributes = GetFileAttributesA(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-}
-
-void ansiToOemInPlace(std::string& text) {
-    if (!text.empty()) CharToOemBuffA(text.data(), text.data(), static_cast<DWORD>(text.size()));
 }
 
 bool longerThanOneCharacter(const std::string& text) {

@@ -5,6 +5,7 @@
 #include "collect/hardware_section.h"
 #include "collect/identity_section.h"
 #include "collect/network_section.h"
+#include "support/fake_code_page.h"
 #include "support/test_context.h"
 
 #include <gtest/gtest.h>
@@ -80,6 +81,29 @@ TEST(FolderLines, CommandsStayBareWithoutFoldersAndAreNeverCutShort) {
         return std::nullopt;
     });
     EXPECT_EQ(unsafe.startupListCommand, "dir ");
+}
+
+TEST(FolderLines, CommandsInTheInterpretersCodePageAndBareForAnEmptyPath) {
+    const BatchCodePage codePage{fakeToOem, fakeToAnsi};
+    const std::map<int, std::string> folders = {{7, "C:\\Ren\xe9\\Startup"}, {24, ""}, {37, "C:\\Win\xa4"}};
+    TestContext context;
+    const FolderCommands commands = writeFolderLines(
+        context,
+        [&](int csidl) -> std::optional<std::string> {
+            auto it = folders.find(csidl);
+            if (it == folders.end()) return std::nullopt;
+            return it->second;
+        },
+        codePage);
+    // The report and the folders keep the ANSI names; only the batch lines change.
+    EXPECT_EQ(context.report, "\nStartup: C:\\Ren\xe9\\Startup\nSystem: C:\\Win\xa4\n");
+    EXPECT_EQ(commands.startupFolder, "C:\\Ren\xe9\\Startup");
+    EXPECT_EQ(commands.startupListCommand, "dir \"C:\\Ren\x82\\Startup\" /B");
+    // An empty name would list the current directory as if it were the folder.
+    EXPECT_EQ(commands.commonStartupListCommand, "dir ");
+    // A letter the interpreter cannot read would name another file.
+    EXPECT_EQ(commands.hostsCommand, "type ");
+    EXPECT_EQ(hostsFileCommand("", codePage), "type ");
 }
 
 TEST(FolderTable, FortyNineDistinctFoldersEndingInColonAndBlank) {
@@ -229,7 +253,7 @@ TEST(HostsSection, OnlyForACommandThatNamesAFile) {
     EXPECT_TRUE(context.fakeRunner().calls.empty());
 
     commands.systemFolder = "C:\\W\\S";
-    commands.hostsCommand = hostsFileCommand(commands.systemFolder);
+    commands.hostsCommand = hostsFileCommand(commands.systemFolder, BatchCodePage{fakeToOem, fakeToAnsi});
     context.fakeRunner().answer = [](const FakeRunner::Call&) {
         return FakeRunner::Answer{"127.0.0.1 localhost\n"};
     };

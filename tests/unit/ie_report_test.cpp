@@ -4,6 +4,8 @@
 // directory, and the question answered by the test.
 #include "ie/ie_paths.h"
 #include "ie/ie_report.h"
+#include "runner/code_page.h"
+#include "support/fake_code_page.h"
 #include "support/index_builder.h"
 #include "support/temp_dir.h"
 #include "support/test_context.h"
@@ -66,18 +68,6 @@ TEST(IePaths, BatchLinesQuoteTheFolderAndRefuseWhatCannotBeQuoted) {
     };
     for (const Case& c : cases)
         EXPECT_EQ(contentFolderBatch(c.folder), c.batch) << c.folder;
-}
-
-// A code page pair of the test's own: e with acute has a place in both, the currency sign only in ANSI.
-void fakeToOem(std::string& text) {
-    for (char& c : text) {
-        if (c == '\xe9') c = '\x82';
-        if (c == '\xa4') c = '?';
-    }
-}
-void fakeToAnsi(std::string& text) {
-    for (char& c : text)
-        if (c == '\x82') c = '\xe9';
 }
 
 TEST(IePaths, BatchTextGoesOverInTheOemCodePageOrNotAtAll) {
