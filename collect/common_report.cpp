@@ -4,6 +4,7 @@
 #include "hardware_section.h"
 #include "network_section.h"
 #include "os_section.h"
+#include "process_rows.h"
 #include "registry/registry_dumper.h"
 #include "registry/registry_read.h"
 #include "report/task_context.h"
@@ -239,20 +240,20 @@ const CatalogueRow kCommonReportRows[49] = {
     {23, "WMI: controllers, NTFS", notYetBuilt},
     {24, "IDE drives (administrators)", ideDrivesRow},
     {25, "WMI: physical disks", notYetBuilt},
-    {26, "environment strings", notYetBuilt},
+    {26, "environment strings", processrows::environmentStrings},
     {27, "WMI: environment variables", notYetBuilt},
     {28, "registry: password hints", hintsRow},
     {29, "registry: reinstall", reinstallRow},
     {30, "registry: machine Run", machineRunRow},
     {31, "registry: user Run", userRunRow},
-    {32, "Startup folder", notYetBuilt},
-    {33, "Startup folder of all users", notYetBuilt},
+    {32, "Startup folder", processrows::startupFolder},
+    {33, "Startup folder of all users", processrows::commonStartupFolder},
     {34, "WMI: startup commands", notYetBuilt},
-    {35, "file types (assoc)", notYetBuilt},
-    {36, "drivers (driverquery)", notYetBuilt},
+    {35, "file types (assoc)", processrows::fileTypes},
+    {36, "drivers (driverquery)", processrows::installedDrivers},
     {37, "WMI: task list, captured", notYetBuilt},
-    {38, "kernel drivers", notYetBuilt},
-    {39, "processes, windows, modules", notYetBuilt},
+    {38, "kernel drivers", processrows::kernelDrivers},
+    {39, "processes, windows, modules", processrows::processes},
     {40, "systeminfo", systeminfoRow},
     {41, "boot loader", bootLoaderRow},
     {42, "WMI: computer startup options", notYetBuilt},

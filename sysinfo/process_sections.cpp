@@ -140,14 +140,6 @@ bool writeProbedCommand(TaskContext& context, const char* command, RunMode mode,
     return context.step();
 }
 
-bool writeStartupFolder(TaskContext& context, const std::string& command, const char* label) {
-    if (command.size() > 5) {
-        context.write(std::string("\n") + label + processsections::startupFolderOfCommand(command) + "\n");
-        context.runner().run(command, RunMode::Plain);
-    }
-    return writeAndStep(context, "\n");
-}
-
 } // namespace
 
 void SystemProcessDetails::collectWindows(WindowTable& windows) {
@@ -174,10 +166,15 @@ bool writeEnvironmentStrings(TaskContext& context) {
     return writeAndStep(context, text);
 }
 
-bool writeStartupFolders(TaskContext& context, const std::string& startupListCommand,
-                         const std::string& commonStartupListCommand) {
-    return writeStartupFolder(context, startupListCommand, "Windows Application startUP: ") &&
-           writeStartupFolder(context, commonStartupListCommand, "Windows Application startUP - All Users: ");
+bool writeStartupFolder(TaskContext& context, const std::string& listCommand, StartupFolder which) {
+    if (listCommand.size() > 5) {
+        const char* label = which == StartupFolder::AllUsers ? "Windows Application startUP - All Users: "
+                                                             : "Windows Application startUP: ";
+        context.write(std::string("\n") + label + processsections::startupFolderOfCommand(listCommand) +
+                      "\n");
+        context.runner().run(listCommand, RunMode::Plain);
+    }
+    return writeAndStep(context, "\n");
 }
 
 bool writeFileTypes(TaskContext& context) {

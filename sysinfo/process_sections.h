@@ -26,11 +26,12 @@ inline constexpr std::string_view kSectionRule =
 // "All environment strings:" and the strings of this process's environment.
 bool writeEnvironmentStrings(TaskContext& context);
 
-// The bare listings of the current user's and all users' Startup folders,
-// from the "dir \"FOLDER\" /B" commands the folders section built (a
-// command of five characters or fewer names no folder).
-bool writeStartupFolders(TaskContext& context, const std::string& startupListCommand,
-                         const std::string& commonStartupListCommand);
+enum class StartupFolder { CurrentUser, AllUsers };
+
+// The bare listing of one Startup folder under its label, from the
+// "dir \"FOLDER\" /B" command the folders section built (a command of five
+// characters or fewer names no folder: only the closing line feed then).
+bool writeStartupFolder(TaskContext& context, const std::string& listCommand, StartupFolder which);
 
 // "Known file Types:": "assoc", three associations to a line, when it prints anything.
 bool writeFileTypes(TaskContext& context);

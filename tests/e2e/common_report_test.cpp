@@ -74,11 +74,16 @@ TEST_F(CommonReport, SectionHeadersInCatalogueOrder) {
         {kSep + "\nMemoryStatus:\n\n", Always},
         // Only administrators may send drive commands.
         {"\n" + kSep + "\nIDE drives installed:\n", administrator ? Always : NeverUnderWine},
+        {kSep + "\nAll environment strings:\n\n", Always},
         // The registry dumps appear where their keys exist.
         {"Microsoft Windows Password Hints - keys and values:\n", Maybe},
         {"Microsoft Windows Reinstall - keys and values:\n", Maybe},
         {"Microsoft Windows local machine Application Run at startup - keys and values:\n", Maybe},
         {"Microsoft Windows current user Application Run at startup - keys and values:\n", Maybe},
+        // Wine's command interpreter has "assoc"; it has no "driverquery.exe".
+        {kSep + "\nKnown file Types:\n\n", Always},
+        {kSep + "\nDrivers:\n", NeverUnderWine},
+        {kSep + "\nDrivers Filename (Kernel):\n\n", Maybe},
         // Wine's systeminfo prints nothing and it has no bootcfg.exe: their
         // probes see no output and the headers stay out.
         {kSep + "\nWindows Local systeminfo:\n", NeverUnderWine},
@@ -112,6 +117,44 @@ TEST_F(CommonReport, SectionHeadersInCatalogueOrder) {
     EXPECT_EQ(order, expected);
     // The report ends with its trailer: the instance count and the sweep write nothing.
     EXPECT_EQ(report.substr(report.rfind(kSep)).find("\nKorvexer.exe -> "), kSep.size());
+}
+
+// The process section is made from the task list that the report's WMI run
+// captures: where that run has nothing to capture (it is not part of this
+// build yet, or the script host failed) there is no process to look at and
+// the test says so by skipping; once the list is captured, this program's
+// block must show its dialog and its modules.
+TEST_F(CommonReport, ProcessSectionListsThisProgramsWindowAndModules) {
+    const std::string report = runReport();
+    ASSERT_NE(report.find("Korvexer.exe -> "), std::string::npos) << report.substr(0, 500);
+    if (report.find("\nProcess ID: ") == std::string::npos)
+        GTEST_SKIP() << "the report has no captured task list";
+
+    const std::string idLine = "\nProcess ID: " + std::to_string(app.processId()) + "\n";
+    const size_t begin = report.find(idLine);
+    ASSERT_NE(begin, std::string::npos) << "Korvexer.exe is not in the task list";
+    const size_t end = report.find("\nProcess ID: ", begin + idLine.size());
+    const std::string block =
+        report.substr(begin, end == std::string::npos ? std::string::npos : end - begin);
+
+    char title[256] = {};
+    char className[256] = {};
+    GetWindowTextA(app.window(), title, sizeof title - 1);
+    GetClassNameA(app.window(), className, sizeof className - 1);
+    ASSERT_NE(title[0], '\0');
+    const std::string windowLine = "ID: " + std::to_string(reinterpret_cast<uintptr_t>(app.window())) +
+                                   " - Active window handle: " + title + ", " + className + "\n";
+    EXPECT_NE(block.find(windowLine), std::string::npos) << windowLine << block;
+    EXPECT_NE(block.find(" open window handles, visible: "), std::string::npos) << block;
+
+    const size_t modules = block.find("Loaded Modules for Process:\n");
+    ASSERT_NE(modules, std::string::npos) << block;
+    std::string exe = automation::korvexerPath();
+    CharUpperBuffA(exe.data(), static_cast<DWORD>(exe.size()));
+    for (const std::string& module : {exe, std::string("\\KERNEL32.DLL"), std::string("\\USER32.DLL")}) {
+        const std::string column = module + "\t";
+        EXPECT_NE(block.find(column, modules), std::string::npos) << module << "\n" << block;
+    }
 }
 
 TEST_F(CommonReport, CompleteReportSweepsStaleWorkFilesOfEarlierRuns) {

@@ -65,6 +65,18 @@ if [ "$arch" = win32 ]; then
         printf '%s\n' "$out"
         failed=1
     fi
+    # Module listing through the tool-help functions, the binding the Windows
+    # 95 family gets (its kernel has no process status library).
+    test=ModuleEnumerator.TheBindingOfThisSystemListsThisProgram
+    out=$(KORVEXER_EXPECT_BINDING=ToolHelp timeout -k 5 60 "$KORVEXER_WINE" "$dir/tests/unit_tests.exe" \
+        --gtest_filter="$test" </dev/null 2>&1)
+    if printf '%s\n' "$out" | grep -q '^\[  PASSED  \] 1 test'; then
+        echo "ok   win98: $test"
+    else
+        echo "FAIL win98: $test"
+        printf '%s\n' "$out"
+        failed=1
+    fi
 fi
 "$KORVEXER_WINE" winecfg /v win7 </dev/null >/dev/null 2>&1
 korvexer_wine_end

@@ -220,10 +220,57 @@ TEST(ModuleEnumerator, EachFileExaminedOnceWithACache) {
     EXPECT_EQ(lines(again).size(), lines(plain).size());
 }
 
+const char* variantName(ModuleVariant variant) {
+    switch (variant) {
+    case ModuleVariant::ProcessStatus:
+        return "ProcessStatus";
+    case ModuleVariant::ToolHelp:
+        return "ToolHelp";
+    case ModuleVariant::None:
+        break;
+    }
+    return "None";
+}
+
+// The binding the platform identifier asks for: process status on the NT
+// family, tool help on Windows 95, 98 and ME.
+ModuleVariant variantForThisSystem() {
+    OSVERSIONINFOA version{};
+    version.dwOSVersionInfoSize = sizeof version;
+    if (!GetVersionExA(&version)) return ModuleVariant::None;
+    return version.dwPlatformId == VER_PLATFORM_WIN32_NT ? ModuleVariant::ProcessStatus
+                                                         : ModuleVariant::ToolHelp;
+}
+
+// Run as it is by the unit suite (Wine claims the NT family) and again in a
+// prefix where Wine claims to be Windows 98, whose script names the binding
+// it expects in KORVEXER_EXPECT_BINDING.
+TEST(ModuleEnumerator, TheBindingOfThisSystemListsThisProgram) {
+    ModuleEnumerator enumerator;
+    EXPECT_EQ(variantName(enumerator.variant()), std::string(variantName(variantForThisSystem())));
+    char expected[32] = {};
+    if (GetEnvironmentVariableA("KORVEXER_EXPECT_BINDING", expected, sizeof expected - 1) > 0) {
+        EXPECT_STREQ(variantName(enumerator.variant()), expected);
+    }
+    std::vector<std::string> modules;
+    ASSERT_TRUE(enumerator.listModules(0, modules));
+    EXPECT_TRUE(std::find(modules.begin(), modules.end(), upper(thisProgram())) != modules.end());
+    EXPECT_TRUE(std::any_of(modules.begin(), modules.end(), [](const std::string& m) {
+        return m.find("\\KERNEL32.DLL") != std::string::npos;
+    }));
+    // The table of this process: one line of seven columns per module.
+    const std::vector<std::string> rows = lines(enumerator.describeModules(0));
+    ASSERT_EQ(rows.size(), modules.size());
+    for (size_t i = 0; i < rows.size(); ++i) {
+        const std::vector<std::string> cols = columns(rows[i]);
+        ASSERT_EQ(cols.size(), 7u) << rows[i];
+        EXPECT_EQ(cols[0], modules[i]);
+    }
+}
+
 TEST(ModuleEnumerator, ChoosesByPlatformAndRebinds) {
     ModuleEnumerator enumerator;
-    // Wine reports the NT family.
-    EXPECT_EQ(enumerator.variant(), ModuleVariant::ProcessStatus);
+    EXPECT_EQ(enumerator.variant(), variantForThisSystem());
     enumerator.bind(ModuleBinding::ToolHelp);
     EXPECT_EQ(enumerator.variant(), ModuleVariant::ToolHelp);
     std::vector<std::string> modules;

@@ -309,7 +309,8 @@ TEST(ProcessSections, StartupFolders) {
                                                                                    : "mine.lnk\n"};
     };
     // The current user's folder could not be resolved: its command stayed "dir ".
-    EXPECT_TRUE(writeStartupFolders(context, "dir ", "dir \"C:\\All Users\\Startup\" /B"));
+    EXPECT_TRUE(writeStartupFolder(context, "dir ", StartupFolder::CurrentUser));
+    EXPECT_TRUE(writeStartupFolder(context, "dir \"C:\\All Users\\Startup\" /B", StartupFolder::AllUsers));
     EXPECT_EQ(context.report,
               "\n\nWindows Application startUP - All Users: C:\\All Users\\Startup\ncommon.lnk\n\n");
     ASSERT_EQ(context.fakeRunner().calls.size(), 1u);
