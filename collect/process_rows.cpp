@@ -11,12 +11,13 @@ bool environmentStrings(CommonReport& report) {
 }
 
 bool startupFolder(CommonReport& report) {
-    return writeStartupFolder(report.context, report.commands.startupListCommand, StartupFolder::CurrentUser);
+    return writeStartupFolder(report.context, report.commands.startupFolder,
+                              report.commands.startupListCommand, StartupFolder::CurrentUser);
 }
 
 bool commonStartupFolder(CommonReport& report) {
-    return writeStartupFolder(report.context, report.commands.commonStartupListCommand,
-                              StartupFolder::AllUsers);
+    return writeStartupFolder(report.context, report.commands.commonStartupFolder,
+                              report.commands.commonStartupListCommand, StartupFolder::AllUsers);
 }
 
 bool fileTypes(CommonReport& report) {

@@ -35,16 +35,6 @@ std::string environmentText(std::string_view block) {
     return text;
 }
 
-std::string startupFolderOfCommand(std::string_view command) {
-    static constexpr size_t kFront = 5; // "dir \""
-    static constexpr size_t kBack = 4;  // "\" /B"
-    if (command.size() <= kFront + kBack) return {};
-    std::string_view folder = command.substr(kFront, command.size() - kFront - kBack);
-    while (!folder.empty() && folder.front() == ' ')
-        folder.remove_prefix(1);
-    return std::string(folder);
-}
-
 std::string kernelDriversText(const std::vector<KernelDriver>& drivers) {
     std::string text;
     text.append(kSectionRule).append("\nDrivers Filename (Kernel):\n\n");
@@ -166,12 +156,12 @@ bool writeEnvironmentStrings(TaskContext& context) {
     return writeAndStep(context, text);
 }
 
-bool writeStartupFolder(TaskContext& context, const std::string& listCommand, StartupFolder which) {
+bool writeStartupFolder(TaskContext& context, const std::string& folder, const std::string& listCommand,
+                        StartupFolder which) {
     if (listCommand.size() > 5) {
         const char* label = which == StartupFolder::AllUsers ? "Windows Application startUP - All Users: "
                                                              : "Windows Application startUP: ";
-        context.write(std::string("\n") + label + processsections::startupFolderOfCommand(listCommand) +
-                      "\n");
+        context.write(std::string("\n") + label + folder + "\n");
         context.runner().run(listCommand, RunMode::Plain);
     }
     return writeAndStep(context, "\n");

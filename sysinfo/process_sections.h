@@ -28,10 +28,12 @@ bool writeEnvironmentStrings(TaskContext& context);
 
 enum class StartupFolder { CurrentUser, AllUsers };
 
-// The bare listing of one Startup folder under its label, from the
-// "dir \"FOLDER\" /B" command the folders section built (a command of five
-// characters or fewer names no folder: only the closing line feed then).
-bool writeStartupFolder(TaskContext& context, const std::string& listCommand, StartupFolder which);
+// The bare listing of one Startup folder under its label with the folder as
+// the system named it, from the "dir \"FOLDER\" /B" command the folders
+// section built (in the interpreter's code page, "%" doubled). A command of
+// five characters or fewer names no folder: only the closing line feed then.
+bool writeStartupFolder(TaskContext& context, const std::string& folder, const std::string& listCommand,
+                        StartupFolder which);
 
 // "Known file Types:": "assoc", three associations to a line, when it prints anything.
 bool writeFileTypes(TaskContext& context);
@@ -67,10 +69,6 @@ namespace processsections {
 // The section text for an environment block given as its strings, each
 // ending in a zero byte (the block's final extra zero left out).
 std::string environmentText(std::string_view block);
-
-// The folder a Startup listing command names: the command without "dir \""
-// in front and "\" /B" behind, leading blanks dropped.
-std::string startupFolderOfCommand(std::string_view command);
 
 struct KernelDriver {
     std::optional<std::string> baseName; // absent when the system could not name it

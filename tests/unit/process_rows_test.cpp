@@ -66,12 +66,13 @@ TEST(ProcessRows, CatalogueRowsWriteTheirSections) {
         std::string expected; // the whole text the row writes
         std::vector<FakeRunner::Call> runs;
     };
-    const std::string userList = "dir \"C:\\Users\\me\\Start Menu\\Programs\\Startup\" /B";
+    // The header shows the folder as the system named it; the batch line has its "%" doubled.
+    const std::string userFolder = "C:\\Users\\100% me\\Startup";
+    const std::string userList = "dir \"C:\\Users\\100%% me\\Startup\" /B";
     const std::string commonList = "dir \"C:\\All Users\\Startup\" /B";
     const Case cases[] = {
         {32,
-         "\nWindows Application startUP: C:\\Users\\me\\Start Menu\\Programs\\Startup\n<" + userList +
-             ">\n\n",
+         "\nWindows Application startUP: C:\\Users\\100% me\\Startup\n<" + userList + ">\n\n",
          {{userList, RunMode::Plain, false}}},
         {33,
          "\nWindows Application startUP - All Users: C:\\All Users\\Startup\n<" + commonList + ">\n\n",
@@ -88,7 +89,9 @@ TEST(ProcessRows, CatalogueRowsWriteTheirSections) {
             return FakeRunner::Answer{call.text == "driverquery.exe" ? "" : "<" + call.text + ">\n"};
         };
         CommonReport report(context);
+        report.commands.startupFolder = userFolder;
         report.commands.startupListCommand = userList;
+        report.commands.commonStartupFolder = "C:\\All Users\\Startup";
         report.commands.commonStartupListCommand = commonList;
         EXPECT_TRUE(rowWriter(c.row)(report)) << c.row;
         EXPECT_EQ(context.report, c.expected) << c.row;

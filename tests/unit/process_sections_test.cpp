@@ -298,19 +298,15 @@ TEST(ProcessSections, EnvironmentOfThisProcess) {
 }
 
 TEST(ProcessSections, StartupFolders) {
-    EXPECT_EQ(processsections::startupFolderOfCommand("dir \"C:\\Documents and Settings\\u\\Start Menu\" /B"),
-              "C:\\Documents and Settings\\u\\Start Menu");
-    EXPECT_EQ(processsections::startupFolderOfCommand("dir \"\" /B"), "");
-    EXPECT_EQ(processsections::startupFolderOfCommand("dir "), "");
-
     TestContext context;
     context.fakeRunner().answer = [](const FakeRunner::Call& call) {
         return FakeRunner::Answer{call.text.find("All Users") != std::string::npos ? "common.lnk\n"
                                                                                    : "mine.lnk\n"};
     };
     // The current user's folder could not be resolved: its command stayed "dir ".
-    EXPECT_TRUE(writeStartupFolder(context, "dir ", StartupFolder::CurrentUser));
-    EXPECT_TRUE(writeStartupFolder(context, "dir \"C:\\All Users\\Startup\" /B", StartupFolder::AllUsers));
+    EXPECT_TRUE(writeStartupFolder(context, "", "dir ", StartupFolder::CurrentUser));
+    EXPECT_TRUE(writeStartupFolder(context, "C:\\All Users\\Startup", "dir \"C:\\All Users\\Startup\" /B",
+                                   StartupFolder::AllUsers));
     EXPECT_EQ(context.report,
               "\n\nWindows Application startUP - All Users: C:\\All Users\\Startup\ncommon.lnk\n\n");
     ASSERT_EQ(context.fakeRunner().calls.size(), 1u);
