@@ -15,11 +15,11 @@ enum class Start { Collect, Policies, Hive, AppPaths, Services, InternetExplorer
 
 struct TaskCommand {
     int id;
-    const char* header;  // nullptr: the view stays until the task driver writes its heading
+    const char* header; // nullptr: the view stays until the task driver writes its heading
     const char* status;
-    int animate;  // -1: unchanged
+    int animate; // -1: unchanged
     Start start;
-    int hive;  // index into hiveRequested for Start::Hive
+    int hive; // index into hiveRequested for Start::Hive
 };
 
 constexpr TaskCommand kTaskCommands[] = {
@@ -32,10 +32,11 @@ constexpr TaskCommand kTaskCommands[] = {
     {IDC_HKCC, "Getting HKEY_CURRENT_CONFIG Registry: \r\n", "Working .. please Wait", 0, Start::Hive, 4},
     {IDC_APP_PATHS, "Getting App Paths ...........\r\n", "Working .. please Wait", 1, Start::AppPaths, 0},
     {IDC_SERVICES, "Getting Services ...........\r\n", "Working .. please Wait ", 0, Start::Services, 0},
-    {IDC_IE, "Getting IE information ...........\r\n", "Working .. please Wait ", 0, Start::InternetExplorer, 0},
+    {IDC_IE, "Getting IE information ...........\r\n", "Working .. please Wait ", 0, Start::InternetExplorer,
+     0},
 };
 
-}  // namespace
+} // namespace
 
 void MainDialog::taskCommand(int id) {
     const TaskCommand* command = nullptr;
@@ -123,6 +124,11 @@ void MainDialog::startIeWorker() {
         showMessage("EI, There is not enough memory to complete the operation", results::kNoMemoryTitle);
         setStatus(" ");
         view_.setText("");
+        return;
+    }
+    if (!createReportWorkFile(*this, block->path)) {
+        reportPath.clear();
+        tellWorkFileFailure(*this, block->path);
         return;
     }
     ieRunning = 1;

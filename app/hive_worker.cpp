@@ -4,6 +4,7 @@
 #include "main_dialog.h"
 #include "registry/hive_dump.h"
 #include "report/work_file.h"
+#include "task_results.h"
 #include "window_context.h"
 
 #include <memory>
@@ -48,7 +49,8 @@ void runDump(MainDialog& d, HKEY root, const std::string& hiveName, bool noFreeN
     std::string scratch;
     const bool newer = describeWindowsVersion(scratch);
     WindowContext context(d);
-    switch (dumpHive(context, root, d.keysListPath.get(), newer)) {
+    const HiveDumpOutcome outcome = dumpHive(context, root, d.keysListPath.get(), newer);
+    switch (outcome) {
     case HiveDumpOutcome::NoMemory:
         abandonDump(d);
         d.showMessage("There is not enough memory to complete the operation", kNoMemoryTitle);
@@ -56,10 +58,21 @@ void runDump(MainDialog& d, HKEY root, const std::string& hiveName, bool noFreeN
     case HiveDumpOutcome::Halted:
         abandonDump(d);
         return;
+    case HiveDumpOutcome::ListLost:
     case HiveDumpOutcome::Complete:
         break;
     }
     d.reportFile.close();
+    if (outcome == HiveDumpOutcome::ListLost || d.reportFile.lostWritesTo(d.reportPath.get())) {
+        // Keys or text are missing from the file: a dump with gaps must not
+        // look like the whole hive.
+        const std::string message = results::workFileFailureText(d.reportPath.get());
+        d.setStatus(" ");
+        d.reportView().setText("");
+        abandonDump(d);
+        d.showMessage(message.c_str(), results::kFileCreationTitle);
+        return;
+    }
     d.resultHeader.set(hiveName + " Registry:\r\n");
     d.setStatus("Working .. please Wait ");
     d.statusLine().repaint();
@@ -120,6 +133,13 @@ void startHiveDump(MainDialog& d, HKEY root, const char* name) {
         } catch (const std::bad_alloc&) {
             block.reset();
         }
+    }
+    if (block != nullptr && !block->noFreeName && !createReportWorkFile(d, d.reportPath.get())) {
+        // Still running while the box is up: the box's own loop runs ticks
+        // and takes commands, which must wait.
+        tellWorkFileFailure(d, d.reportPath.get());
+        d.collectorRunning = 0;
+        return;
     }
     if (block == nullptr) {
         d.showMessage("There is not Enough memory to complete the operation", kNoMemoryTitle);

@@ -4,10 +4,10 @@
 
 #include "collect/environment_collector.h"
 #include "collect/windows_version.h"
-#include "main_dialog.h"
 #include "hive_worker.h"
-#include "report/work_file.h"
+#include "main_dialog.h"
 #include "report/status_progress.h"
+#include "report/work_file.h"
 #include "task_results.h"
 #include "task_workers.h"
 #include "window_context.h"
@@ -64,7 +64,7 @@ DWORD WINAPI collectorWorker(void* parameter) {
     return 0;
 }
 
-}  // namespace
+} // namespace
 
 void MainDialog::tick() {
     // Appended text waits at most a little longer than its gathering time,
@@ -156,6 +156,13 @@ void MainDialog::startCollectorWorker() {
         showMessage(results::kNoMemory, results::kNoMemoryTitle);
         setStatus(" ");
         view_.setText("");
+        return;
+    }
+    if (!createReportWorkFile(*this, block->path)) {
+        // Lowered first: the message box's own loop runs ticks, which must
+        // not start the same request again.
+        collectRequested = 0;
+        tellWorkFileFailure(*this, block->path);
         return;
     }
     collectorActive = 1;

@@ -46,6 +46,18 @@ bool showInView(ControllerState& s, const std::string& text, const LoadEdges& ed
 
 } // namespace
 
+namespace results {
+
+std::string workFileFailureText(const std::string& workFilePath) {
+    const size_t slash = workFilePath.find_last_of('\\');
+    const std::string folder = slash == std::string::npos ? workFilePath : workFilePath.substr(0, slash + 1);
+    return "Unable to write the temporary file of this report in the folder\n\n" + folder +
+           "\n\nMake sure the folder exists, the disk is not full and not write protected "
+           "(the folder is taken from TEMP or TMP).";
+}
+
+} // namespace results
+
 ReadOutcome readReportWorkFile(const std::string& path, std::string& out) {
     if (readWholeFile(path, out)) return ReadOutcome::Read;
     // The reader answers false both for a file it cannot open and for a
@@ -69,10 +81,11 @@ namespace {
 
 // A task's failure path: the message, an empty view, the work file deleted
 // and the task state reset (the window's own state is left alone).
-void failTask(ControllerState& s, const std::string& path, const char* message) noexcept {
+void failTask(ControllerState& s, const std::string& path, const char* message,
+              const char* title = results::kNoMemoryTitle) noexcept {
     s.reportFile.close();
     try {
-        s.showMessage(message, results::kNoMemoryTitle);
+        s.showMessage(message, title);
         setStatus(s, " ");
         setView(s, "");
     } catch (...) {
@@ -85,9 +98,33 @@ void failTask(ControllerState& s, const std::string& path, const char* message) 
 
 } // namespace
 
-void failCollectorTask(ControllerState& s, const std::string& path, const char* message) noexcept {
+void failCollectorTask(ControllerState& s, const std::string& path, const char* message,
+                       const char* title) noexcept {
     s.collectorActive = 0;
-    failTask(s, path, message);
+    failTask(s, path, message, title);
+}
+
+namespace {
+
+// A report whose file lost text: never shown, the user told which folder failed.
+bool failIfWritesLost(ControllerState& s, const std::string& path) {
+    if (!s.reportFile.lostWritesTo(path)) return false;
+    const std::string message = results::workFileFailureText(path);
+    s.collectorActive = 0;
+    failTask(s, path, message.c_str(), results::kFileCreationTitle);
+    return true;
+}
+
+} // namespace
+
+bool createReportWorkFile(ControllerState& s, const std::string& path) {
+    return s.reportFile.append(path, {});
+}
+
+void tellWorkFileFailure(ControllerState& s, const std::string& path) {
+    s.showMessage(results::workFileFailureText(path).c_str(), results::kFileCreationTitle);
+    setStatus(s, " ");
+    setView(s, "");
 }
 
 void failIeTask(ControllerState& s, const std::string& path) noexcept {
@@ -106,6 +143,7 @@ void finishIeTask(ControllerState& s, const std::string& path, bool completed,
             s.resetTaskState();
             return;
         }
+        if (failIfWritesLost(s, path)) return;
         std::string text;
         const ReadOutcome outcome = edges.read(path, text);
         if (outcome != ReadOutcome::Read) {
@@ -140,6 +178,7 @@ void finishCollectorTask(ControllerState& s, const std::string& path, const Load
             s.resetTaskState();
             return;
         }
+        if (failIfWritesLost(s, path)) return;
         std::string text;
         const ReadOutcome outcome = edges.read(path, text);
         if (outcome != ReadOutcome::Read) {

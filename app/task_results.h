@@ -16,6 +16,12 @@ inline constexpr const char* kNoMemory = "There is not enough memory to complete
 inline constexpr const char* kNoMemoryCapital = "There is not Enough memory to complete the operation";
 inline constexpr const char* kNoMemoryTitle = "Dynamic Memory Allocation problem";
 inline constexpr const char* kCannotRead = "Error- > Can not read work file\n\nUnable to show result!!";
+inline constexpr const char* kFileCreationTitle = "File Creation Error!";
+
+// What the user is told when a task's work file cannot be created or lost
+// text on its way to the disk: the folder is named, since it is the user's
+// TEMP setting or disk that needs mending.
+std::string workFileFailureText(const std::string& workFilePath);
 } // namespace results
 
 enum class ReadOutcome { Read, CannotOpen, NoMemory };
@@ -46,7 +52,16 @@ void finishCollectorTask(ControllerState& state, const std::string& path, const 
 
 // The collector's failure path: the message, an empty view, the work file
 // deleted and the task state reset (the window's own state is left alone).
-void failCollectorTask(ControllerState& state, const std::string& path, const char* message) noexcept;
+void failCollectorTask(ControllerState& state, const std::string& path, const char* message,
+                       const char* title = results::kNoMemoryTitle) noexcept;
+
+// Creates a task's report work file as the task starts, so that a work
+// directory that is missing or cannot be written is told at once, not after
+// a whole report was written into nothing. False when it cannot be created.
+bool createReportWorkFile(ControllerState& state, const std::string& path);
+// Tells the user that the work file could not be written, naming its
+// folder; the status line and the view go blank.
+void tellWorkFileFailure(ControllerState& state, const std::string& path);
 
 // The Internet Explorer worker's end, once its report has returned
 // (`completed` false: it stopped at a halt). The halted report is deleted

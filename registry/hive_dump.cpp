@@ -51,6 +51,7 @@ void namePass(TaskContext& context, WalkState& walk, HKEY root) {
     walk.topLevelSeen = 0;
     walk.topLevelNames.clear();
     walk.topLevelPending.clear();
+    walk.keysListLost = false;
     RegKey key;
     if (key.open(root, "", KEY_READ)) RegistryDumper(context, walk).walk(root, key.get(), "", "");
 }
@@ -117,6 +118,11 @@ HiveDumpOutcome dumpHive(TaskContext& context, HKEY root, const std::string& key
         pause(newer);
     }
     walk.collectToKeysFile = false;
+    // The printing pass knows the keys only from the list: one it cannot
+    // read back would make an empty dump of a hive that has keys.
+    if (!context.haltRequested() &&
+        (walk.keysListLost || (walk.topLevelSeen > 0 && !fileCanBeRead(keysListPath))))
+        return HiveDumpOutcome::ListLost;
 
     if (!printingPass(context, walk, root, keysListPath, newer)) return HiveDumpOutcome::NoMemory;
 

@@ -14,6 +14,7 @@ enum class HiveDumpOutcome {
     Complete, // the report holds the whole dump
     Halted,   // Clear or Close stopped it: no result
     NoMemory, // the top-level name list could not be had
+    ListLost, // a top-level name could not be written to the keys-list file
 };
 
 // `keysListPath` is the dump's keys-list file; `newerWindows` false makes the

@@ -20,17 +20,21 @@ int lastLiveSecond = -10;
 // A default value is shown when it fits this many characters.
 constexpr DWORD kDefaultValueChars = 1024;
 
-std::string topComponent(const std::string& keyPath) { return keyPath.substr(0, keyPath.find('\\')); }
-
-bool sameName(const std::string& a, const std::string& b) { return _stricmp(a.c_str(), b.c_str()) == 0; }
-
-void appendToKeysList(const std::string& path, const std::wstring& name) {
-    // The list is ours and is read back to reopen the keys, so it keeps the
-    // names exactly, whatever the report's code page can show.
-    appendWorkFile(path, reg::toListLine(name) + "\n");
+std::string topComponent(const std::string& keyPath) {
+    return keyPath.substr(0, keyPath.find('\\'));
 }
 
-}  // namespace
+bool sameName(const std::string& a, const std::string& b) {
+    return _stricmp(a.c_str(), b.c_str()) == 0;
+}
+
+bool appendToKeysList(const std::string& path, const std::wstring& name) {
+    // The list is ours and is read back to reopen the keys, so it keeps the
+    // names exactly, whatever the report's code page can show.
+    return appendWorkFile(path, reg::toListLine(name) + "\n");
+}
+
+} // namespace
 
 void resetWalkerMemory() {
     lastKeyHeader.clear();
@@ -54,7 +58,8 @@ std::string RegistryDumper::topLevelProgress(const std::vector<std::string>& nam
     return {};
 }
 
-void RegistryDumper::progress(const std::string& keyPath, std::string& progressText, const std::string& previousPath) {
+void RegistryDumper::progress(const std::string& keyPath, std::string& progressText,
+                              const std::string& previousPath) {
     const bool collecting = s_.collectToKeysFile || s_.collectToList;
     // Only a hive dump's printing pass has a list of top-level names to place
     // the key in; every other walk shows the subkey it visited last.
@@ -150,7 +155,7 @@ void RegistryDumper::walkKey(HKEY root, HKEY key, const std::string& keyPath, co
         previousPath = joined;
 
         if (keyPath.empty() && s_.collectToKeysFile) {
-            appendToKeysList(s_.keysListPath, wideName);
+            if (!appendToKeysList(s_.keysListPath, wideName)) s_.keysListLost = true;
             if (s_.collectToList && s_.topLevelNames.size() < s_.topLevelCapacity) {
                 s_.topLevelNames.push_back(subkeyName);
                 s_.topLevelPending.push_back(1);

@@ -32,8 +32,11 @@ struct WalkState {
     bool collectToKeysFile = false;
     bool collectToList = false;
     std::string keysListPath;
+    // A name that did not reach the keys-list file: the printing pass would
+    // leave its key out without a word.
+    bool keysListLost = false;
     std::vector<std::string> topLevelNames;
-    std::vector<uint8_t> topLevelPending;  // 1 until the name's header is printed
+    std::vector<uint8_t> topLevelPending; // 1 until the name's header is printed
     size_t topLevelCapacity = 0;
     int topLevelCount = 0;
     int topLevelSeen = 0;
@@ -43,7 +46,7 @@ struct WalkState {
 // Dumps a key and everything below it into the report: subkeys (with their
 // headers) before values; or, in the silent passes, collects top-level names.
 class RegistryDumper {
-public:
+  public:
     // `clock` gives the local time's second (the status line changes at most
     // once a second); null for the real clock.
     using SecondClock = int (*)();
@@ -55,16 +58,18 @@ public:
 
     // The percentage range of the top-level list that `keyPath` lies in
     // ("0 to 1", "22 to 25"); empty when no entry matches.
-    static std::string topLevelProgress(const std::vector<std::string>& names, int count, const std::string& keyPath);
+    static std::string topLevelProgress(const std::vector<std::string>& names, int count,
+                                        const std::string& keyPath);
 
-private:
+  private:
     void progress(const std::string& keyPath, std::string& progressText, const std::string& previousPath);
     struct CachedValue {
         std::wstring name;
         reg::ValueReader::Got got = reg::ValueReader::Got::Nothing;
         reg::ValueData data;
     };
-    void walkKey(HKEY root, HKEY key, const std::string& keyPath, const char* valueSuffix, bool printOwnDefault);
+    void walkKey(HKEY root, HKEY key, const std::string& keyPath, const char* valueSuffix,
+                 bool printOwnDefault);
     void readValues(HKEY key, DWORD count, std::vector<CachedValue>& out);
     void printTopLevelHeader(const std::string& keyPath, const reg::ValueData* ownDefault);
     void printDefaultValue(const reg::ValueData* value);

@@ -2,7 +2,9 @@
 
 #include "work_file.h"
 
-ReportFile::~ReportFile() { close(); }
+ReportFile::~ReportFile() {
+    close();
+}
 
 void ReportFile::closeLocked() {
     flushLocked();
@@ -33,6 +35,9 @@ bool ReportFile::flushLocked() {
     if (handle_ == nullptr) return false;
     // Another writer (or a deletion and re-creation) may have moved the end.
     if (!appendToWorkFile(handle_, bytes)) {
+        // A later append may reopen the file and succeed: the text lost here
+        // would leave a gap nobody sees, so the loss is remembered.
+        failedPath_ = path_;
         CloseHandle(handle_);
         handle_ = nullptr;
         path_.clear();
@@ -46,7 +51,10 @@ bool ReportFile::append(const std::string& path, std::string_view bytes) {
     if (handle_ == nullptr || path_ != path) {
         closeLocked();
         HANDLE h = openWorkFileToAppend(path);
-        if (h == INVALID_HANDLE_VALUE) return false;
+        if (h == INVALID_HANDLE_VALUE) {
+            failedPath_ = path;
+            return false;
+        }
         handle_ = h;
         path_ = path;
     }
@@ -55,4 +63,9 @@ bool ReportFile::append(const std::string& path, std::string_view bytes) {
     buffer_.append(bytes);
     if (buffer_.size() >= kBufferBytes || now - bufferedSince_ >= kFlushMillis) return flushLocked();
     return true;
+}
+
+bool ReportFile::lostWritesTo(const std::string& path) const {
+    ScopedLock lock(guard_);
+    return !path.empty() && failedPath_ == path;
 }

@@ -35,14 +35,20 @@ class ReportFile {
     // Writes the buffer and lets go of the file so it can be read whole,
     // renamed or deleted.
     void close();
+    // True once an append to `path` could not open the file or a write of
+    // its bytes failed (a missing or read-only folder, a full disk): the file
+    // then lacks text and must not be shown as the task's report. Kept until
+    // the next failure, so it is asked for after close().
+    bool lostWritesTo(const std::string& path) const;
 
   private:
     bool flushLocked();
     void closeLocked();
 
-    CriticalSection guard_;
+    mutable CriticalSection guard_;
     HANDLE handle_ = nullptr;
     std::string path_;
     std::string buffer_;
     DWORD bufferedSince_ = 0;
+    std::string failedPath_;
 };

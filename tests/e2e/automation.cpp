@@ -14,31 +14,36 @@ std::string korvexerPath() {
     char self[MAX_PATH + 1] = {};
     GetModuleFileNameA(nullptr, self, MAX_PATH);
     std::string path = self;
-    path = path.substr(0, path.find_last_of('\\'));  // .../tests
-    path = path.substr(0, path.find_last_of('\\'));  // build directory
+    path = path.substr(0, path.find_last_of('\\')); // .../tests
+    path = path.substr(0, path.find_last_of('\\')); // build directory
     return path + "\\Korvexer.exe";
 }
 
 namespace {
 
-std::vector<char> environmentWith(const std::string& workDir) {
+bool sameVariable(const char* entry, const std::string& assignment) {
+    const size_t nameLength = assignment.find('=') + 1; // with the '='
+    return _strnicmp(entry, assignment.c_str(), nameLength) == 0;
+}
+
+std::vector<char> environmentWith(const std::string& workDir, const std::vector<std::string>& overrides) {
+    std::vector<std::string> added = overrides;
+    if (!workDir.empty()) {
+        added.push_back("TEMP=" + workDir);
+        added.push_back("TMP=" + workDir);
+    }
     std::vector<char> block;
     LPCH env = GetEnvironmentStringsA();
     for (LPCH p = env; *p != '\0'; p += lstrlenA(p) + 1) {
-        std::string entry = p;
-        if (!workDir.empty() && (_strnicmp(p, "TEMP=", 5) == 0 || _strnicmp(p, "TMP=", 4) == 0)) continue;
-        block.insert(block.end(), entry.begin(), entry.end());
-        block.push_back('\0');
+        bool replaced = false;
+        for (const std::string& assignment : added)
+            replaced = replaced || sameVariable(p, assignment);
+        if (replaced) continue;
+        block.insert(block.end(), p, p + lstrlenA(p) + 1);
     }
     FreeEnvironmentStringsA(env);
-    if (!workDir.empty()) {
-        for (const char* name : {"TEMP=", "TMP="}) {
-            std::string entry(name);
-            entry.append(workDir);
-            block.insert(block.end(), entry.begin(), entry.end());
-            block.push_back('\0');
-        }
-    }
+    for (const std::string& assignment : added)
+        block.insert(block.end(), assignment.c_str(), assignment.c_str() + assignment.size() + 1);
     block.push_back('\0');
     return block;
 }
@@ -60,11 +65,11 @@ BOOL CALLBACK findTop(HWND hwnd, LPARAM lParam) {
     return FALSE;
 }
 
-}  // namespace
+} // namespace
 
-App::App(const std::string& workDir) {
+App::App(const std::string& workDir, const std::vector<std::string>& overrides) {
     std::string command = "\"" + korvexerPath() + "\"";
-    std::vector<char> env = environmentWith(workDir);
+    std::vector<char> env = environmentWith(workDir, overrides);
     STARTUPINFOA si{};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
@@ -90,8 +95,8 @@ HWND App::waitForWindow(int timeoutMs) {
         [this] {
             FindContext ctx{pid_, nullptr};
             EnumWindows(findTop, reinterpret_cast<LPARAM>(&ctx));
-            if (ctx.found != nullptr && IsWindowVisible(ctx.found) && GetDlgItem(ctx.found, 1000) != nullptr &&
-                GetDlgItem(ctx.found, 1300) != nullptr) {
+            if (ctx.found != nullptr && IsWindowVisible(ctx.found) &&
+                GetDlgItem(ctx.found, 1000) != nullptr && GetDlgItem(ctx.found, 1300) != nullptr) {
                 window_ = ctx.found;
                 return true;
             }
@@ -103,8 +108,9 @@ HWND App::waitForWindow(int timeoutMs) {
 
 void App::press(int id, int timeoutMs) {
     DWORD_PTR result = 0;
-    SendMessageTimeoutA(window_, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(control(id)),
-                        SMTO_NORMAL, static_cast<UINT>(timeoutMs), &result);
+    SendMessageTimeoutA(window_, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                        reinterpret_cast<LPARAM>(control(id)), SMTO_NORMAL, static_cast<UINT>(timeoutMs),
+                        &result);
 }
 
 void App::postPress(int id) {
@@ -113,8 +119,8 @@ void App::postPress(int id) {
 
 void App::holdTicks(bool hold) {
     DWORD_PTR result = 0;
-    SendMessageTimeoutA(window_, RegisterWindowMessageA("Korvexer.HoldTicks"), hold ? 1 : 0, 0, SMTO_NORMAL, 10000,
-                        &result);
+    SendMessageTimeoutA(window_, RegisterWindowMessageA("Korvexer.HoldTicks"), hold ? 1 : 0, 0, SMTO_NORMAL,
+                        10000, &result);
 }
 
 void App::postTick() {
@@ -133,12 +139,15 @@ std::string App::text(int id) const {
     if (!SendMessageTimeoutA(c, WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, 10000, &length)) return "<no answer>";
     std::string out(length + 1, '\0');
     DWORD_PTR got = 0;
-    SendMessageTimeoutA(c, WM_GETTEXT, out.size(), reinterpret_cast<LPARAM>(out.data()), SMTO_NORMAL, 10000, &got);
+    SendMessageTimeoutA(c, WM_GETTEXT, out.size(), reinterpret_cast<LPARAM>(out.data()), SMTO_NORMAL, 10000,
+                        &got);
     out.resize(got);
     return out;
 }
 
-bool App::visible(int id) const { return IsWindowVisible(control(id)) != 0; }
+bool App::visible(int id) const {
+    return IsWindowVisible(control(id)) != 0;
+}
 
 void App::selection(DWORD& start, DWORD& end) const {
     // EM_GETSEL's pointers would point into our process; the packed result is enough.
@@ -246,7 +255,7 @@ int countWorkFiles(const std::string& dir) {
     return count;
 }
 
-}  // namespace automation
+} // namespace automation
 
 namespace automation {
 

@@ -15,9 +15,11 @@ namespace automation {
 std::string korvexerPath();
 
 class App {
-public:
-    // Starts the program with TEMP and TMP pointing at `workDir` when it is given.
-    explicit App(const std::string& workDir = {});
+  public:
+    // Starts the program with TEMP and TMP pointing at `workDir` when it is
+    // given, and with the variables of `overrides` ("NAME=value") in place of
+    // its own.
+    explicit App(const std::string& workDir = {}, const std::vector<std::string>& overrides = {});
     ~App();
     App(const App&) = delete;
     App& operator=(const App&) = delete;
@@ -59,7 +61,7 @@ public:
     bool pressChangesNothing(int id);
     DWORD processId() const { return pid_; }
 
-private:
+  private:
     HANDLE process_ = nullptr;
     DWORD pid_ = 0;
     HWND window_ = nullptr;
@@ -89,4 +91,4 @@ bool waitForHiveResult(const App& app, const std::string& hive, int timeoutMs = 
 // Running processes started by `pid`, by their children and so on.
 std::vector<DWORD> descendantProcesses(DWORD pid);
 
-}  // namespace automation
+} // namespace automation

@@ -164,6 +164,51 @@ TEST_F(TaskEnd, EachCollectorFailureShowsItsMessageEmptiesTheViewAndResets) {
     }
 }
 
+// The file took only part of the report (its folder vanished, the disk
+// filled): the collector and Internet Explorer tasks show none of it and name
+// the folder to the user.
+TEST_F(TaskEnd, ReportWhoseFileLostTextIsNeverShown) {
+    const std::string folder = dir.path() + "gone\\";
+    const std::string lost = folder + "Korvexer_work_file.0123450.txt";
+    for (const bool ie : {false, true}) {
+        SCOPED_TRACE(ie ? "Internet Explorer" : "collector");
+        FakeView view;
+        use(view);
+        view.content = "Getting IE information ...........\r\n";
+        messages.shown.clear();
+        state.reportPath.set(lost);
+        state.collectorRunning = ie ? 0 : 1;
+        state.ieRunning = ie ? 1 : 0;
+        EXPECT_FALSE(state.reportFile.append(lost, "part of the report"));
+        // A file of the same name may be readable by then; it is not shown either.
+        edges.read = [](const std::string&, std::string& out) {
+            out = "part of the report";
+            return ReadOutcome::Read;
+        };
+        if (ie)
+            finishIeTask(state, lost, true, edges);
+        else
+            finishCollectorTask(state, lost, edges);
+        ASSERT_EQ(messages.shown.size(), 1u);
+        EXPECT_EQ(messages.shown[0].title, "File Creation Error!");
+        EXPECT_NE(messages.shown[0].text.find(folder), std::string::npos) << messages.shown[0].text;
+        EXPECT_EQ(view.content, "");
+        EXPECT_EQ(status.shown.back(), " ");
+        EXPECT_EQ(state.collectorRunning, 0u);
+        EXPECT_EQ(state.ieRunning, 0);
+    }
+    // A task whose writes all arrived is not taken for one that lost some.
+    FakeView view;
+    use(view);
+    messages.shown.clear();
+    collectorRunning("");
+    ASSERT_TRUE(state.reportFile.append(report, "whole report"));
+    edges.read = readReportWorkFile;
+    finishCollectorTask(state, report, edges);
+    EXPECT_EQ(view.content, "whole report");
+    EXPECT_TRUE(messages.shown.empty());
+}
+
 TEST_F(TaskEnd, HaltedCollectorLeavesTheWindowsOwnStateAlone) {
     // Close has set `closing` while the worker was still on its way to the
     // halt check: the worker's reset must not take the exit away.
