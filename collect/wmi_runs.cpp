@@ -1,13 +1,13 @@
 #include "wmi_runs.h"
 
-#define KV_SEP "==========================================================================="
-
 const WmiRun kWmiRuns[17] = {
     {'A', 8, "operating system", nullptr, RunMode::Script, operatingSystemRunLines},
-    {'B', 10, "desktop settings", "\n" KV_SEP "\nDesktop Settings:", RunMode::Script,
-     [](bool) { return desktopRunLines(); }},
-    {'C', 11, "IRQ settings, processor, baseboard", "\n" KV_SEP "\nIRQ Settings:\n", RunMode::Script,
-     [](bool) { return processorRunLines(); }},
+    {'B', 10, "desktop settings",
+     "\n===========================================================================\nDesktop Settings:",
+     RunMode::Script, [](bool) { return desktopRunLines(); }},
+    {'C', 11, "IRQ settings, processor, baseboard",
+     "\n===========================================================================\nIRQ Settings:\n",
+     RunMode::Script, [](bool) { return processorRunLines(); }},
     {'D', 12, "bus, motherboard, SMBIOS, BIOS", nullptr, RunMode::Script,
      [](bool) { return biosRunLines(); }},
     {'E', 14, "keyboard, Plug and Play devices, modem, pointing device, sound card", nullptr, RunMode::Script,
