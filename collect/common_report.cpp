@@ -8,9 +8,7 @@
 #include "registry/registry_dumper.h"
 #include "registry/registry_read.h"
 #include "report/task_context.h"
-#include "runner/script_buffer.h"
-#include "runner/wmi_script.h"
-#include "wmi_runs.h"
+#include "wmi_run_step.h"
 
 #include <windows.h>
 
@@ -18,18 +16,9 @@ namespace {
 
 const char* const kSep = "===========================================================================";
 
-// A section that another piece of the report will fill; until then it has its
-// place and writes nothing.
-bool notYetBuilt(CommonReport&) {
-    return true;
-}
-
-bool runScript(CommonReport& r, const std::vector<std::string>& lines, RunMode mode) {
-    ScriptBuffer& script = scriptBuffer();
-    script.clear();
-    appendLines(script, lines);
-    r.context.runner().run(script.text(), mode, false, &r.holder);
-    return true;
+// A WMI run at its row of the catalogue.
+template <char Letter> bool wmiRow(CommonReport& r) {
+    return runWmi(r, wmiRun(Letter));
 }
 
 // A console tool that may be missing: its header only when a probe sees output.
@@ -73,10 +62,6 @@ bool accountsRow(CommonReport& r) {
 bool operatingSystemRow(CommonReport& r) {
     r.newerWindows = writeOperatingSystemSection(r.context);
     return !r.context.haltRequested();
-}
-
-bool operatingSystemRunRow(CommonReport& r) {
-    return runScript(r, operatingSystemRunLines(r.newerWindows), RunMode::Script);
 }
 
 bool pcSupplementRow(CommonReport& r) {
@@ -204,8 +189,7 @@ bool logicalDrivesRow(CommonReport& r) {
 
 bool instanceCountRow(CommonReport& r) {
     r.holder.ownInstanceCount = 0;
-    runScript(r, processCountRunLines(), RunMode::ScriptCountInstances);
-    if (!r.context.step()) return false;
+    if (!runWmi(r, wmiRun('Q')) || !r.context.step()) return false;
     // Another copy's work files are its own: sweep only when this copy runs alone.
     r.sweepDue = r.holder.ownInstanceCount == 1;
     r.holder.ownInstanceCount = 0;
@@ -222,43 +206,43 @@ const CatalogueRow kCommonReportRows[49] = {
     {5, "current directory", currentDirectoryRow},
     {6, "local accounts", accountsRow},
     {7, "operating system", operatingSystemRow},
-    {8, "WMI: operating system", operatingSystemRunRow},
+    {8, "WMI: operating system", wmiRow<'A'>},
     {9, "PC supplement data", pcSupplementRow},
-    {10, "WMI: desktop settings", notYetBuilt},
-    {11, "WMI: IRQ settings, processor, baseboard", notYetBuilt},
-    {12, "WMI: bus, motherboard, SMBIOS, BIOS", notYetBuilt},
+    {10, "WMI: desktop settings", wmiRow<'B'>},
+    {11, "WMI: IRQ settings, processor, baseboard", wmiRow<'C'>},
+    {12, "WMI: bus, motherboard, SMBIOS, BIOS", wmiRow<'D'>},
     {13, "keyboard type", keyboardRow},
-    {14, "WMI: keyboard and Plug and Play devices", notYetBuilt},
-    {15, "WMI: video", notYetBuilt},
+    {14, "WMI: keyboard and Plug and Play devices", wmiRow<'E'>},
+    {15, "WMI: video", wmiRow<'F'>},
     {16, "video BIOS", videoBiosRow},
-    {17, "WMI: memory devices", notYetBuilt},
+    {17, "WMI: memory devices", wmiRow<'G'>},
     {18, "memory status", memoryRow},
     {19, "mem /c", memRow},
-    {20, "WMI: ports", notYetBuilt},
+    {20, "WMI: ports", wmiRow<'H'>},
     {21, "mode", modeRow},
-    {22, "WMI: serial ports, slots, batteries, printers", notYetBuilt},
-    {23, "WMI: controllers, NTFS", notYetBuilt},
+    {22, "WMI: serial ports, slots, batteries, printers", wmiRow<'I'>},
+    {23, "WMI: controllers, NTFS", wmiRow<'J'>},
     {24, "IDE drives (administrators)", ideDrivesRow},
-    {25, "WMI: physical disks", notYetBuilt},
+    {25, "WMI: physical disks", wmiRow<'K'>},
     {26, "environment strings", processrows::environmentStrings},
-    {27, "WMI: environment variables", notYetBuilt},
+    {27, "WMI: environment variables", wmiRow<'L'>},
     {28, "registry: password hints", hintsRow},
     {29, "registry: reinstall", reinstallRow},
     {30, "registry: machine Run", machineRunRow},
     {31, "registry: user Run", userRunRow},
     {32, "Startup folder", processrows::startupFolder},
     {33, "Startup folder of all users", processrows::commonStartupFolder},
-    {34, "WMI: startup commands", notYetBuilt},
+    {34, "WMI: startup commands", wmiRow<'M'>},
     {35, "file types (assoc)", processrows::fileTypes},
     {36, "drivers (driverquery)", processrows::installedDrivers},
-    {37, "WMI: task list, captured", notYetBuilt},
+    {37, "WMI: task list, captured", wmiRow<'N'>},
     {38, "kernel drivers", processrows::kernelDrivers},
     {39, "processes, windows, modules", processrows::processes},
     {40, "systeminfo", systeminfoRow},
     {41, "boot loader", bootLoaderRow},
-    {42, "WMI: computer startup options", notYetBuilt},
+    {42, "WMI: computer startup options", wmiRow<'O'>},
     {43, "network adapters", adaptersRow},
-    {44, "WMI: network adapter properties", notYetBuilt},
+    {44, "WMI: network adapter properties", wmiRow<'P'>},
     {45, "hosts file", hostsRow},
     {46, "console network tools", networkToolsRow},
     {47, "computer-name formats", computerNamesRow},

@@ -1,109 +1,36 @@
 #include "wmi_runs.h"
 
-#include "runner/wmi_script.h"
+const WmiRun kWmiRuns[17] = {
+    {'A', 8, "operating system", nullptr, RunMode::Script, operatingSystemRunLines},
+    {'B', 10, "desktop settings",
+     "\n===========================================================================\nDesktop Settings:",
+     RunMode::Script, [](bool) { return desktopRunLines(); }},
+    {'C', 11, "IRQ settings, processor, baseboard",
+     "\n===========================================================================\nIRQ Settings:\n",
+     RunMode::Script, [](bool) { return processorRunLines(); }},
+    {'D', 12, "bus, motherboard, SMBIOS, BIOS", nullptr, RunMode::Script,
+     [](bool) { return biosRunLines(); }},
+    {'E', 14, "keyboard, Plug and Play devices, modem, pointing device, sound card", nullptr, RunMode::Script,
+     devicesRunLines},
+    {'F', 15, "video", nullptr, RunMode::Script, [](bool) { return videoRunLines(); }},
+    {'G', 17, "memory devices", nullptr, RunMode::Script, [](bool) { return memoryRunLines(); }},
+    {'H', 20, "ports", nullptr, RunMode::Script, [](bool) { return portsRunLines(); }},
+    {'I', 22, "serial ports, system slots, batteries, printers", nullptr, RunMode::Script, slotsRunLines},
+    {'J', 23, "controllers, NTFS", nullptr, RunMode::Script, [](bool) { return controllersRunLines(); }},
+    {'K', 25, "physical disks", nullptr, RunMode::Script, [](bool) { return diskDrivesRunLines(); }},
+    {'L', 27, "environment variables", nullptr, RunMode::Script, [](bool) { return environmentRunLines(); }},
+    {'M', 34, "startup commands", nullptr, RunMode::Script, [](bool) { return startupCommandsRunLines(); }},
+    {'N', 37, "task list", nullptr, RunMode::ScriptCapture, [](bool) { return taskListRunLines(); }},
+    {'O', 42, "computer startup options", nullptr, RunMode::Script,
+     [](bool) { return startupOptionsRunLines(); }},
+    {'P', 44, "network adapter properties", nullptr, RunMode::Script,
+     [](bool) { return networkAdaptersRunLines(); }},
+    {'Q', 49, "instance count", nullptr, RunMode::ScriptCountInstances,
+     [](bool) { return processCountRunLines(); }},
+};
 
-namespace {
-
-WmiItem withComment(const char* label, const char* comment) {
-    WmiItem item;
-    item.label = label;
-    item.comment = comment;
-    return item;
-}
-
-const char* const kLongOperatingSystemLabels[] = {"BootDevice",
-                                                  "BuildNumber",
-                                                  "BuildType",
-                                                  "Caption",
-                                                  "CodeSet",
-                                                  "CountryCode",
-                                                  "CreationClassName",
-                                                  "CSCreationClassName",
-                                                  "CSDVersion",
-                                                  "CSName",
-                                                  "CurrentTimeZone",
-                                                  "DataExecutionPrevention_32BitApplications",
-                                                  "DataExecutionPrevention_Available",
-                                                  "DataExecutionPrevention_Drivers",
-                                                  "DataExecutionPrevention_SupportPolicy",
-                                                  "Debug",
-                                                  "Description",
-                                                  "Distributed",
-                                                  "EncryptionLevel",
-                                                  "ForegroundApplicationBoost",
-                                                  "FreePhysicalMemory",
-                                                  "FreeSpaceInPagingFiles",
-                                                  "InstallDate",
-                                                  "LargeSystemCache",
-                                                  "Locale",
-                                                  "Manufacturer",
-                                                  "MaxNumberOfProcesses",
-                                                  "MaxProcessMemorySize",
-                                                  "Name",
-                                                  "NumberOfLicensedUsers",
-                                                  "NumberOfProcesses",
-                                                  "NumberOfUsers",
-                                                  "Organization",
-                                                  "OSLanguage",
-                                                  "OSProductSuite",
-                                                  "OSType",
-                                                  "OtherTypeDescription",
-                                                  "PlusProductID",
-                                                  "PlusVersionNumber",
-                                                  "Primary",
-                                                  "ProductType",
-                                                  "QuantumLength",
-                                                  "QuantumType",
-                                                  "RegisteredUser",
-                                                  "ServicePackMajorVersion",
-                                                  "ServicePackMinorVersion",
-                                                  "Status",
-                                                  "SuiteMask",
-                                                  "SystemDevice",
-                                                  "TotalSwapSpaceSize",
-                                                  "TotalVirtualMemorySize",
-                                                  "TotalVisibleMemorySize",
-                                                  "Version"};
-
-} // namespace
-
-std::vector<std::string> operatingSystemRunLines(bool newerWindows) {
-    if (newerWindows) {
-        std::vector<WmiItem> items;
-        for (const char* label : kLongOperatingSystemLabels) {
-            WmiItem item;
-            item.label = label;
-            if (item.label == "InstallDate") item.kind = WmiItem::DateInline;
-            items.push_back(item);
-        }
-        std::vector<std::string> lines = secondConnectionLines("Win32_OperatingSystem", items);
-        for (const std::string& line : dateFunctionLines(DateVariant::A))
-            lines.push_back(line);
-        return lines;
-    }
-    WmiBlock block;
-    block.className = "Win32_OperatingSystem";
-    block.collection = "colOSes";
-    block.item = "objOS";
-    block.items = {withComment("Caption", "'Name"), withComment("Version", "'Version & build"),
-                   withComment("Build Number", "'Build")};
-    for (const WmiItem& item : labels({"Build Type", "OS Type", "Other Type Description"}))
-        block.items.push_back(item);
-    std::vector<std::string> lines = blockLines(block);
-    // The service pack joins two properties in one echo line.
-    lines.insert(lines.end() - 1,
-                 "    Wscript.Echo \"Service Pack: \" & objOS.ServicePackMajorVersion & \".\" & "
-                 "objOS.ServicePackMinorVersion");
-    return lines;
-}
-
-std::vector<std::string> processCountRunLines() {
-    WmiBlock block;
-    block.title = "Tasklist - Processes and Threads:";
-    block.className = "Win32_Process";
-    WmiItem process;
-    process.label = "Process";
-    process.property = "Name";
-    block.items = {process};
-    return blockLines(block);
+const WmiRun& wmiRun(char letter) {
+    for (const WmiRun& run : kWmiRuns)
+        if (run.letter == letter) return run;
+    return kWmiRuns[0];
 }

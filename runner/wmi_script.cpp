@@ -71,27 +71,42 @@ void addLabelled(std::vector<std::string>& out, const OutputForm& form, const st
 }
 
 void addItem(std::vector<std::string>& out, const OutputForm& form, const std::string& itemVariable,
-             const WmiItem& item) {
+             const WmiItem& item, bool tabBeforeValue) {
     const std::string value = itemVariable + "." + propertyOf(item);
+    // The disk block writes "vbTab" between label and value (two blanks after its "&").
+    const std::string lead = tabBeforeValue ? "vbTab &  " : "";
     switch (item.kind) {
     case WmiItem::Label:
-        addLabelled(out, form, item.label, value, item.comment);
+        addLabelled(out, form, item.label, lead + value, item.comment);
         break;
     case WmiItem::Blank:
         out.push_back(std::string("    ") + form.itemEnd);
         break;
-    case WmiItem::Each: {
+    case WmiItem::Each:
+    case WmiItem::EachWithBlank: {
         const std::string element = item.element.empty() ? "strElement" : item.element;
         out.push_back("    For Each " + element + " in " + value);
-        out.push_back("        " + labelled(form, item.label, element));
+        if (item.kind == WmiItem::EachWithBlank) out.push_back(std::string("        ") + form.itemEnd);
+        out.push_back("        " + labelled(form, item.label, lead + element));
         out.push_back("    Next");
         break;
     }
     case WmiItem::Indexed:
-        out.push_back("    For i = 0 to Ubound(" + value + ")");
-        out.push_back("        " + labelled(form, item.label, value + "(i)"));
-        out.push_back("    Next");
+    case WmiItem::Bounded: {
+        // A loop bound that fails (the property is Null or missing) makes
+        // the script host spin on the loop for ever under "On Error Resume
+        // Next", and a failing If condition runs its branch: the test is
+        // made in an assignment first, which a failure simply skips.
+        const std::string from = item.kind == WmiItem::Bounded ? "Lbound(" + value + ")" : "0";
+        out.push_back("    blnIsArray = False");
+        out.push_back("    blnIsArray = IsArray(" + value + ")");
+        out.push_back("    If blnIsArray Then");
+        out.push_back("        For i = " + from + " to Ubound(" + value + ")");
+        out.push_back("            " + labelled(form, item.label, lead + value + "(i)"));
+        out.push_back("        Next");
+        out.push_back("    End If");
         break;
+    }
     case WmiItem::TabList:
         out.push_back("    " + std::string(form.statement) + "\"" + item.label + ": \"" + form.close);
         out.push_back("    For Each strElement in " + value);
@@ -99,12 +114,12 @@ void addItem(std::vector<std::string>& out, const OutputForm& form, const std::s
         out.push_back("    Next");
         break;
     case WmiItem::DateInline:
-        addLabelled(out, form, item.label, "WMIDateStringToDate(" + value + ")", item.comment);
+        addLabelled(out, form, item.label, lead + "WMIDateStringToDate(" + value + ")", item.comment);
         break;
     case WmiItem::DateVariable:
         out.push_back("    dtmWMIDate = " + value);
         out.push_back("    strReturn = WMIDateStringToDate(dtmWMIDate)");
-        out.push_back("    " + labelled(form, item.label, "strReturn"));
+        out.push_back("    " + labelled(form, item.label, lead + "strReturn"));
         break;
     }
 }
@@ -129,12 +144,66 @@ void addQuery(std::vector<std::string>& out, const WmiBlock& block) {
     if (!block.where.empty()) wql += " Where " + block.where;
     const std::string query = "(\"" + vbsStringContent(wql) + "\")";
     if (block.twoLineQuery) {
-        out.push_back("Set " + block.collection + " = objWMIService.ExecQuery _");
+        out.push_back("Set " + block.collection + " = objWMIService.ExecQuery _" + block.queryTail);
         out.push_back(block.queryIndent + query);
     } else {
         out.push_back("Set " + block.collection + " = objWMIService.ExecQuery" + query);
     }
     out.push_back(block.loop + " " + block.item + " in " + block.collection);
+}
+
+bool startsWith(const std::string& text, const char* prefix) {
+    return text.rfind(prefix, 0) == 0;
+}
+
+bool endsWith(const std::string& text, const std::string& suffix) {
+    return text.size() >= suffix.size() &&
+           text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
+}
+
+// The forms "KEYWORD X SEPARATOR Label" of an array or date property.
+struct ItemForm {
+    const char* keyword;
+    const char* separator;
+    WmiItem::Kind kind;
+};
+
+const ItemForm kItemForms[] = {
+    {"each ", " as ", WmiItem::Each},         {"indexed ", " as ", WmiItem::Indexed},
+    {"bounded ", " as ", WmiItem::Bounded},   {"tab list ", " after ", WmiItem::TabList},
+    {"date ", " as ", WmiItem::DateVariable},
+};
+
+WmiItem catalogueItem(std::string entry) {
+    WmiItem item;
+    if (entry == "[blank]") {
+        item.kind = WmiItem::Blank;
+        return item;
+    }
+    for (const ItemForm& form : kItemForms) {
+        const size_t separator = entry.find(form.separator);
+        if (!startsWith(entry, form.keyword) || separator == std::string::npos) continue;
+        item.kind = form.kind;
+        const size_t keyword = std::string(form.keyword).size();
+        item.property = entry.substr(keyword, separator - keyword);
+        entry = entry.substr(separator + std::string(form.separator).size());
+        if (const size_t at = entry.find(" using "); item.kind == WmiItem::Each && at != std::string::npos) {
+            item.element = entry.substr(at + 7);
+            entry.resize(at);
+        }
+        if (item.kind == WmiItem::Each && endsWith(entry, " with blank")) {
+            item.kind = WmiItem::EachWithBlank;
+            entry.resize(entry.size() - 11);
+        }
+        item.label = entry;
+        return item;
+    }
+    if (const size_t arrow = entry.find(" -> "); arrow != std::string::npos) {
+        item.property = entry.substr(arrow + 4);
+        entry.resize(arrow);
+    }
+    item.label = entry;
+    return item;
 }
 
 } // namespace
@@ -148,12 +217,30 @@ std::string propertyOf(const WmiItem& item) {
 }
 
 std::vector<std::string> blockLines(const WmiBlock& block) {
-    std::vector<std::string> out;
-    addHeader(out, block);
+    std::vector<std::string> out = headerLines(block);
     addQuery(out, block);
     for (const WmiItem& item : block.items)
-        addItem(out, kEcho, block.item, item);
+        addItem(out, kEcho, block.item, item, block.tabBeforeValue);
     out.push_back("Next");
+    return out;
+}
+
+std::vector<std::string> headerLines(const WmiBlock& block) {
+    std::vector<std::string> out;
+    addHeader(out, block);
+    return out;
+}
+
+std::vector<std::string> queryLines(const WmiBlock& block) {
+    std::vector<std::string> out;
+    addQuery(out, block);
+    return out;
+}
+
+std::vector<std::string> itemLines(const WmiBlock& block, const std::vector<WmiItem>& items) {
+    std::vector<std::string> out;
+    for (const WmiItem& item : items)
+        addItem(out, kEcho, block.item, item, block.tabBeforeValue);
     return out;
 }
 
@@ -168,7 +255,7 @@ std::vector<std::string> passThroughWriteLines(const PassThroughFile& file, cons
                                                const std::vector<WmiItem>& items) {
     std::vector<std::string> out;
     for (const WmiItem& entry : items)
-        addItem(out, *fileForm(file.kind).output, item, entry);
+        addItem(out, *fileForm(file.kind).output, item, entry, false);
     return out;
 }
 
@@ -252,8 +339,11 @@ std::vector<std::string> dateFunctionLines(DateVariant variant) {
     return {};
 }
 
-std::vector<std::string> secondConnectionLines(const std::string& className, const std::vector<WmiItem>& items) {
+std::vector<std::string> secondConnectionLines(const std::string& className,
+                                               const std::vector<WmiItem>& items) {
     std::vector<std::string> out = {
+        // Without it the first property this Windows lacks ends the whole script.
+        "On Error Resume Next",
         "Const wbemFlagReturnImmediately = &h10",
         "Const wbemFlagForwardOnly = &h20",
         "arrComputers = Array(\".\")",
@@ -283,11 +373,7 @@ bool appendLines(ScriptBuffer& buffer, const std::vector<std::string>& lines) {
 
 std::vector<WmiItem> labels(const std::vector<std::string>& names) {
     std::vector<WmiItem> out;
-    for (const std::string& name : names) {
-        WmiItem item;
-        if (name == "[blank]") item.kind = WmiItem::Blank;
-        else item.label = name;
-        out.push_back(item);
-    }
+    for (const std::string& name : names)
+        out.push_back(catalogueItem(name));
     return out;
 }

@@ -17,9 +17,7 @@ using automation::waitUntil;
 struct CommonReport : ::testing::Test {
     TempDir work;
     App app{work.path()};
-    void SetUp() override {
-        ASSERT_TRUE(automation::readyForCommands(app));
-    }
+    void SetUp() override { ASSERT_TRUE(automation::readyForCommands(app)); }
     // The finished report as the view shows it, carriage returns left out.
     std::string runReport() {
         app.press(IDC_COMMON_ENV);
@@ -53,6 +51,11 @@ struct CommonReport : ::testing::Test {
 
 const std::string kSep(75, '=');
 
+// The header lines a WMI block echoes before its items.
+std::string title(const std::string& text) {
+    return " \n" + kSep + "\n" + text + "\n \n";
+}
+
 TEST_F(CommonReport, SectionHeadersInCatalogueOrder) {
     const std::string report = runReport();
     ASSERT_NE(report.find("Korvexer.exe -> "), std::string::npos) << report.substr(0, 500);
@@ -68,27 +71,83 @@ TEST_F(CommonReport, SectionHeadersInCatalogueOrder) {
         {"Current directory: ", Always},
         {"All active users:\n", Always},
         {"\n" + kSep + "\nOperatingSystem:\n\n", Always},
+        // The operating system's WMI run reaches its last properties.
+        {"\nTotalVisibleMemorySize: ", Always},
+        {"\nVersion: ", Always},
         {"\n" + kSep + "\nPC Supplement data:\n\n", Always},
+        {"\n" + kSep + "\nDesktop Settings:", Always},
+        {"\n" + kSep + "\nIRQ Settings:\n", Always},
+        {title("CPU :"), Always},
+        {title("Baseboard:"), Always},
+        {title("BUS:"), Always},
+        {title("MotherboardDevice:"), Always},
+        {title("SMBIOS:"), Always},
+        {title("BIOS:"), Always},
         {kSep + "\nKeyboardType OS:\n\n", Always},
+        {title("Keyboard data:"), Always},
+        {title("Plug and Play Devices:"), Always},
+        {title("Modem:"), Always},
+        // Wine claims a Windows from XP on by default.
+        {title("Plug and Play Signed Drivers:"), Always},
+        {title("Pointing Device:"), Always},
+        {title("Sound Card:"), Always},
+        {title("All Possible Video Controller Resolutions:"), Always},
+        {title("Current Display Configuration:"), Always},
+        {title("Monitor Properties:"), Always},
+        {title("Video Adapter:"), Always},
+        {title("Video Controller:"), Always},
         {"Registry Video Bios Date:        ", Always},
+        {title("Cache Memory:"), Always},
+        {title("Device Memory Addresses:"), Always},
+        {title("DMA:"), Always},
+        {title("Memory Array:"), Always},
+        {title("Memory Devices:"), Always},
+        {title("Physical Memory:"), Always},
+        {title("Physical Memory Configuration:"), Always},
         {kSep + "\nMemoryStatus:\n\n", Always},
+        {title("Parallel Port:"), Always},
+        {title("PCMCIA Controller:"), Always},
+        {title("Port Connector:"), Always},
+        {title("Port Resource:"), Always},
+        {title("Serial Port Configuration:"), Always},
+        {title("Serial Port:"), Always},
+        {title("System Slot:"), Always},
+        {title("Battery:"), Always},
+        {title("Portable Battery:"), Always},
+        {title("Printer Connections:"), Always},
+        {title("Printer Drivers:"), Always},
+        {title("Floppy Controller:"), Always},
+        {title("IDE Controller:"), Always},
+        {title("SCSI Controller:"), Always},
+        {title("USB Controller:"), Always},
+        {title("NTFS:"), Always},
         // Only administrators may send drive commands.
         {"\n" + kSep + "\nIDE drives installed:\n", administrator ? Always : NeverUnderWine},
+        {title("Physical Disk Description :"), Always},
         {kSep + "\nAll environment strings:\n\n", Always},
+        {title("All Environment Variables -> user details :"), Always},
         // The registry dumps appear where their keys exist.
         {"Microsoft Windows Password Hints - keys and values:\n", Maybe},
         {"Microsoft Windows Reinstall - keys and values:\n", Maybe},
         {"Microsoft Windows local machine Application Run at startup - keys and values:\n", Maybe},
         {"Microsoft Windows current user Application Run at startup - keys and values:\n", Maybe},
+        // Where the system resolves the Startup folders.
+        {"\nWindows Application startUP: ", Maybe},
+        {"\nWindows Application startUP - All Users: ", Maybe},
+        {title("Computer Startup Commands  - User dependence:"), Always},
         // Wine's command interpreter has "assoc"; it has no "driverquery.exe".
         {kSep + "\nKnown file Types:\n\n", Always},
         {kSep + "\nDrivers:\n", NeverUnderWine},
         {kSep + "\nDrivers Filename (Kernel):\n\n", Maybe},
+        // The task list's title reaches the report through the process blocks.
+        {"Tasklist - Processes and Threads:", Always},
         // Wine's systeminfo prints nothing and it has no bootcfg.exe: their
         // probes see no output and the headers stay out.
         {kSep + "\nWindows Local systeminfo:\n", NeverUnderWine},
         {kSep + "\nBoot Loader:\n", NeverUnderWine},
+        {title("Computer Startup Options:"), Always},
         {"\n" + kSep + "\nNetwork:\n\n", Always},
+        {title("Network Adapter Properties:"), Always},
         {kSep + "\n\nLocal host file: ", Always},
         {"NetBIOS: ", Always},
         {kSep + "\nLogical Drives:\n", Always},
@@ -115,6 +174,9 @@ TEST_F(CommonReport, SectionHeadersInCatalogueOrder) {
     for (const auto& entry : found)
         order.push_back(entry.second);
     EXPECT_EQ(order, expected);
+    // The scripts ran whole: the script host reported no error.
+    EXPECT_EQ(report.find("Microsoft VBScript"), std::string::npos);
+    EXPECT_EQ(report.find("WMI run left out"), std::string::npos);
     // The report ends with its trailer: the instance count and the sweep write nothing.
     EXPECT_EQ(report.substr(report.rfind(kSep)).find("\nKorvexer.exe -> "), kSep.size());
 }

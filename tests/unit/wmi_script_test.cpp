@@ -10,7 +10,8 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-const std::string kSep = "Wscript.Echo \"===========================================================================\"";
+const std::string kSep =
+    "Wscript.Echo \"===========================================================================\"";
 
 TEST(WmiScript, StandardBlockWithHeaderAndEveryItemForm) {
     WmiBlock block;
@@ -22,7 +23,8 @@ TEST(WmiScript, StandardBlockWithHeaderAndEveryItemForm) {
     WmiItem arrow{WmiItem::Label, "External Clock", "ExtClock", "", ""};
     WmiItem longLine{WmiItem::Label, "Other Identifying Information", "OtherIdentifyingInfo", "", ""};
     block.items = {each, indexed, tabs, arrow, longLine};
-    for (const WmiItem& item : labels({"Bus Number", "[blank]"})) block.items.push_back(item);
+    for (const WmiItem& item : labels({"Bus Number", "[blank]"}))
+        block.items.push_back(item);
     const Lines expected = {
         "On Error Resume Next",
         "Wscript.Echo \" \"",
@@ -37,9 +39,13 @@ TEST(WmiScript, StandardBlockWithHeaderAndEveryItemForm) {
         "    For Each strOption in objItem.ConfigOptions",
         "        Wscript.Echo \"Configuration Option: \" & strOption",
         "    Next",
-        "    For i = 0 to Ubound(objItem.BiosCharacteristics)",
-        "        Wscript.Echo \"BIOS Characteristics: \" & objItem.BiosCharacteristics(i)",
-        "    Next",
+        "    blnIsArray = False",
+        "    blnIsArray = IsArray(objItem.BiosCharacteristics)",
+        "    If blnIsArray Then",
+        "        For i = 0 to Ubound(objItem.BiosCharacteristics)",
+        "            Wscript.Echo \"BIOS Characteristics: \" & objItem.BiosCharacteristics(i)",
+        "        Next",
+        "    End If",
         "    Wscript.Echo \"DCB: \"",
         "    For Each strElement in objItem.DCB",
         "        WScript.Echo vbTab & strElement",
@@ -52,6 +58,40 @@ TEST(WmiScript, StandardBlockWithHeaderAndEveryItemForm) {
         "Next",
     };
     EXPECT_EQ(blockLines(block), expected);
+}
+
+TEST(WmiScript, CatalogueNotationToItems) {
+    const struct {
+        std::string entry;
+        WmiItem::Kind kind;
+        std::string label, property, element;
+    } cases[] = {
+        {"Border Width", WmiItem::Label, "Border Width", "BorderWidth", ""},
+        {"External Clock -> ExtClock", WmiItem::Label, "External Clock", "ExtClock", ""},
+        {"Install Date", WmiItem::Label, "Install Date", "InstallDate", ""},
+        {"Default", WmiItem::Label, "Default", "Default", ""},
+        {"[blank]", WmiItem::Blank, "", "", ""},
+        {"each Capabilities as Capability", WmiItem::Each, "Capability", "Capabilities", ""},
+        {"each ConfigOptions as Configuration Option using strOption", WmiItem::Each, "Configuration Option",
+         "ConfigOptions", "strOption"},
+        {"each ConnectorPinout as Connector Pinout with blank", WmiItem::EachWithBlank, "Connector Pinout",
+         "ConnectorPinout", ""},
+        {"indexed BiosCharacteristics as BIOS Characteristics", WmiItem::Indexed, "BIOS Characteristics",
+         "BiosCharacteristics", ""},
+        {"bounded Capabilities as Capabilities", WmiItem::Bounded, "Capabilities", "Capabilities", ""},
+        {"tab list DCB after DCB", WmiItem::TabList, "DCB", "DCB", ""},
+        {"date DriverDate as Driver Date", WmiItem::DateVariable, "Driver Date", "DriverDate", ""},
+    };
+    for (const auto& c : cases) {
+        const std::vector<WmiItem> items = labels({c.entry});
+        ASSERT_EQ(items.size(), 1u);
+        EXPECT_EQ(items[0].kind, c.kind) << c.entry;
+        EXPECT_EQ(items[0].label, c.label) << c.entry;
+        if (c.kind != WmiItem::Blank) {
+            EXPECT_EQ(propertyOf(items[0]), c.property) << c.entry;
+        }
+        EXPECT_EQ(items[0].element, c.element) << c.entry;
+    }
 }
 
 TEST(WmiScript, NoHeaderOneSpaceConnectionTwoLineQueryNamedVariables) {
@@ -235,12 +275,13 @@ TEST(WmiScript, WorkFilePathCannotBreakTheStringLiteral) {
 }
 
 TEST(WmiScript, DateVariantsLineForLine) {
-    EXPECT_EQ(dateFunctionLines(DateVariant::A),
-              (Lines{"Function WMIDateStringToDate(dtmDate)", "WScript.Echo dtm: ",
-                     "\tWMIDateStringToDate = CDate(Mid(dtmDate, 5, 2) & \"/\" & _",
-                     "\tMid(dtmDate, 7, 2) & \"/\" & Left(dtmDate, 4) _",
-                     "\t& \" \" & Mid (dtmDate, 9, 2) & \":\" & Mid(dtmDate, 11, 2) & \":\" & Mid(dtmDate,13, 2))",
-                     "End Function"}));
+    EXPECT_EQ(
+        dateFunctionLines(DateVariant::A),
+        (Lines{"Function WMIDateStringToDate(dtmDate)",
+               "WScript.Echo dtm: ", "\tWMIDateStringToDate = CDate(Mid(dtmDate, 5, 2) & \"/\" & _",
+               "\tMid(dtmDate, 7, 2) & \"/\" & Left(dtmDate, 4) _",
+               "\t& \" \" & Mid (dtmDate, 9, 2) & \":\" & Mid(dtmDate, 11, 2) & \":\" & Mid(dtmDate,13, 2))",
+               "End Function"}));
     EXPECT_EQ(dateFunctionLines(DateVariant::B),
               (Lines{"Function WMIDateStringToDate(dtmWMIDate)", "    If Not IsNull(dtmWMIDate) Then",
                      "    WMIDateStringToDate = CDate(Mid(dtmWMIDate, 5, 2) & \"/\" & _",
@@ -253,20 +294,23 @@ TEST(WmiScript, DateVariantsLineForLine) {
     const size_t indents[] = {8, 12, 16, 20};
     for (size_t i = 0; i < 4; ++i) {
         EXPECT_EQ(c[2 + i].find_first_not_of(' '), indents[i]) << c[2 + i];
-        EXPECT_EQ(c[2 + i].substr(indents[i]), dateFunctionLines(DateVariant::B)[2 + i].substr(
-                                                   dateFunctionLines(DateVariant::B)[2 + i].find_first_not_of(' ')));
+        EXPECT_EQ(c[2 + i].substr(indents[i]),
+                  dateFunctionLines(DateVariant::B)[2 + i].substr(
+                      dateFunctionLines(DateVariant::B)[2 + i].find_first_not_of(' ')));
     }
     EXPECT_EQ(dateFunctionLines(DateVariant::D),
-              (Lines{"Function WMIDateStringToDate(dtmDate)", "    WMIDateStringToDate = CDate(Mid(dtmDate, 5, 2) & \"/\" & _",
+              (Lines{"Function WMIDateStringToDate(dtmDate)",
+                     "    WMIDateStringToDate = CDate(Mid(dtmDate, 5, 2) & \"/\" & _",
                      "        Mid(dtmDate, 7, 2) & \"/\" & Left(dtmDate, 4) _",
                      "            & \" \" & Mid (dtmDate, 9, 2) & \":\" & _",
-                     "                Mid(dtmDate, 11, 2) & \":\" & Mid(dtmDate, _", "                    13, 2))",
-                     "End Function"}));
+                     "                Mid(dtmDate, 11, 2) & \":\" & Mid(dtmDate, _",
+                     "                    13, 2))", "End Function"}));
 }
 
 TEST(WmiScript, SecondConnectionForm) {
     WmiItem boot{WmiItem::Label, "BootDevice", "", "", ""};
     const Lines expected = {
+        "On Error Resume Next",
         "Const wbemFlagReturnImmediately = &h10",
         "Const wbemFlagForwardOnly = &h20",
         "arrComputers = Array(\".\")",
@@ -285,8 +329,9 @@ TEST(WmiScript, SecondConnectionForm) {
 TEST(WmiScript, OperatingSystemRunBothForms) {
     const Lines shortRun = operatingSystemRunLines(false);
     EXPECT_NE(std::find(shortRun.begin(), shortRun.end(), "For Each objOS in colOSes"), shortRun.end());
-    EXPECT_NE(std::find(shortRun.begin(), shortRun.end(), "    Wscript.Echo \"Caption: \" & objOS.Caption 'Name"),
-              shortRun.end());
+    EXPECT_NE(
+        std::find(shortRun.begin(), shortRun.end(), "    Wscript.Echo \"Caption: \" & objOS.Caption 'Name"),
+        shortRun.end());
     EXPECT_EQ(shortRun[shortRun.size() - 2],
               "    Wscript.Echo \"Service Pack: \" & objOS.ServicePackMajorVersion & \".\" & "
               "objOS.ServicePackMinorVersion");
@@ -301,7 +346,8 @@ TEST(ScriptBuffer, NeverOverflows) {
     ScriptBuffer buffer;
     const std::string line(1000, 'x');
     int appended = 0;
-    while (buffer.appendLine(line)) ++appended;
+    while (buffer.appendLine(line))
+        ++appended;
     EXPECT_EQ(appended, 32);
     EXPECT_LT(buffer.size(), ScriptBuffer::kBytes);
     EXPECT_TRUE(buffer.appendLine(std::string(ScriptBuffer::kBytes - buffer.size() - 2, 'y')));
@@ -320,7 +366,8 @@ TEST(WmiScript, BlockForAMissingClassYieldsOnlyItsHeader) {
     ASSERT_TRUE(appendLines(script, blockLines(block)));
     TestContext context;
     EXPECT_EQ(ProcessRunner(context).run(script.text(), RunMode::Script), 1);
-    EXPECT_EQ(context.report, " \n===========================================================================\nNOPE:\n \n");
+    EXPECT_EQ(context.report,
+              " \n===========================================================================\nNOPE:\n \n");
 }
 
 TEST(WmiScript, OperatingSystemRunProducesItsLines) {
@@ -333,4 +380,4 @@ TEST(WmiScript, OperatingSystemRunProducesItsLines) {
     EXPECT_NE(context.report.find("BuildNumber: "), std::string::npos) << context.report;
 }
 
-}  // namespace
+} // namespace
