@@ -1,6 +1,6 @@
 // "Get common Windows Environment" to its end under Wine: the sections in the
 // order of the catalogue, the closing sweep of stale work files, and no sweep
-// after a halt.
+// (nor anything else) after a halt.
 #include "automation.h"
 #include "resources/resource.h"
 #include "support/temp_dir.h"
@@ -43,6 +43,19 @@ struct CommonReport : ::testing::Test {
             paths.push_back(path);
         }
         return paths;
+    }
+    // The text of a script the runner has written for a run, when one holds `marker`.
+    std::string runnerScriptHolding(const std::string& marker) const {
+        WIN32_FIND_DATAA found;
+        HANDLE find = FindFirstFileA((work.path() + "korvexDlg32_work_file.*.vbs").c_str(), &found);
+        if (find == INVALID_HANDLE_VALUE) return {};
+        std::string text;
+        do {
+            const std::string script = readFileBytes(work.path() + found.cFileName);
+            if (script.find(marker) != std::string::npos) text = script;
+        } while (text.empty() && FindNextFileA(find, &found));
+        FindClose(find);
+        return text;
     }
     static bool exists(const std::string& path) {
         return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
@@ -241,6 +254,26 @@ TEST_F(CommonReport, HaltedReportSweepsNothing) {
     ASSERT_TRUE(waitUntil([&] { return app.text(IDC_STATUS_LINE).empty(); }, 15000));
     ASSERT_TRUE(waitUntil([&] { return automation::descendantProcesses(app.processId()).empty(); }, 15000));
     Sleep(2000);
+    for (const std::string& path : stale)
+        EXPECT_TRUE(exists(path)) << path;
+}
+
+TEST_F(CommonReport, HaltDuringThePortRunStartsNothingMoreAndSweepsNothing) {
+    const std::vector<std::string> stale = plantStaleFiles();
+    app.press(IDC_COMMON_ENV);
+    // Row 20 is the WMI run of the ports: its script names the parallel ports.
+    ASSERT_TRUE(waitUntil([&] { return !runnerScriptHolding("Win32_ParallelPort").empty(); }, 150000));
+    app.press(IDC_CLEAR);
+    ASSERT_TRUE(waitUntil([&] { return app.text(IDC_STATUS_LINE).empty(); }, 15000));
+    ASSERT_TRUE(waitUntil([&] { return automation::descendantProcesses(app.processId()).empty(); }, 15000));
+    // The rows after 20 run console tools and scripts of their own (mode,
+    // ipconfig, netstat, the instance count): none of them may start now.
+    const bool somethingStarted =
+        waitUntil([&] { return !automation::descendantProcesses(app.processId()).empty(); }, 4000);
+    EXPECT_FALSE(somethingStarted);
+    EXPECT_EQ(app.text(IDC_REPORT_VIEW), "\r\n\r\n ") << "nothing of the halted report arrives later";
+    EXPECT_TRUE(waitUntil([&] { return automation::countWorkFiles(work.path()) == 3; }, 15000))
+        << "the report's own work files go, the stale ones stay";
     for (const std::string& path : stale)
         EXPECT_TRUE(exists(path)) << path;
 }
