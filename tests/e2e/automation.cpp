@@ -14,8 +14,8 @@ std::string korvexerPath() {
     char self[MAX_PATH + 1] = {};
     GetModuleFileNameA(nullptr, self, MAX_PATH);
     std::string path = self;
-    path = path.substr(0, path.find_last_of('\\'));  // .../tests
-    path = path.substr(0, path.find_last_of('\\'));  // build directory
+    path = path.substr(0, path.find_last_of('\\')); // .../tests
+    path = path.substr(0, path.find_last_of('\\')); // build directory
     return path + "\\Korvexer.exe";
 }
 
@@ -60,7 +60,65 @@ BOOL CALLBACK findTop(HWND hwnd, LPARAM lParam) {
     return FALSE;
 }
 
-}  // namespace
+} // namespace
+
+namespace {
+
+HANDLE inheritableFile(const std::string& path) {
+    SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+    return CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                       &inherit, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+std::string readShared(const std::string& path) {
+    HANDLE file =
+        CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return {};
+    std::string out;
+    char buffer[4096];
+    DWORD got = 0;
+    while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0)
+        out.append(buffer, got);
+    CloseHandle(file);
+    return out;
+}
+
+} // namespace
+
+CommandRun runCommandLine(const std::string& arguments, const std::string& workDir,
+                          const std::string& outputDir, int timeoutMs) {
+    CommandRun run;
+    const std::string outPath = outputDir + "korvexer-stdout.txt";
+    const std::string errPath = outputDir + "korvexer-stderr.txt";
+    HANDLE out = inheritableFile(outPath);
+    HANDLE err = inheritableFile(errPath);
+    std::string command = "\"" + korvexerPath() + "\" " + arguments;
+    std::vector<char> env = environmentWith(workDir);
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdInput = nullptr;
+    si.hStdOutput = out;
+    si.hStdError = err;
+    PROCESS_INFORMATION pi{};
+    const BOOL started =
+        CreateProcessA(nullptr, command.data(), nullptr, nullptr, TRUE, 0, env.data(), nullptr, &si, &pi);
+    CloseHandle(out);
+    CloseHandle(err);
+    if (!started) return run;
+    CloseHandle(pi.hThread);
+    if (WaitForSingleObject(pi.hProcess, static_cast<DWORD>(timeoutMs)) == WAIT_OBJECT_0) {
+        GetExitCodeProcess(pi.hProcess, &run.exitCode);
+    } else {
+        TerminateProcess(pi.hProcess, 99);
+        WaitForSingleObject(pi.hProcess, 5000);
+    }
+    CloseHandle(pi.hProcess);
+    run.out = readShared(outPath);
+    run.err = readShared(errPath);
+    return run;
+}
 
 App::App(const std::string& workDir) {
     std::string command = "\"" + korvexerPath() + "\"";
@@ -90,8 +148,8 @@ HWND App::waitForWindow(int timeoutMs) {
         [this] {
             FindContext ctx{pid_, nullptr};
             EnumWindows(findTop, reinterpret_cast<LPARAM>(&ctx));
-            if (ctx.found != nullptr && IsWindowVisible(ctx.found) && GetDlgItem(ctx.found, 1000) != nullptr &&
-                GetDlgItem(ctx.found, 1300) != nullptr) {
+            if (ctx.found != nullptr && IsWindowVisible(ctx.found) &&
+                GetDlgItem(ctx.found, 1000) != nullptr && GetDlgItem(ctx.found, 1300) != nullptr) {
                 window_ = ctx.found;
                 return true;
             }
@@ -103,8 +161,9 @@ HWND App::waitForWindow(int timeoutMs) {
 
 void App::press(int id, int timeoutMs) {
     DWORD_PTR result = 0;
-    SendMessageTimeoutA(window_, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(control(id)),
-                        SMTO_NORMAL, static_cast<UINT>(timeoutMs), &result);
+    SendMessageTimeoutA(window_, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                        reinterpret_cast<LPARAM>(control(id)), SMTO_NORMAL, static_cast<UINT>(timeoutMs),
+                        &result);
 }
 
 void App::postPress(int id) {
@@ -113,8 +172,8 @@ void App::postPress(int id) {
 
 void App::holdTicks(bool hold) {
     DWORD_PTR result = 0;
-    SendMessageTimeoutA(window_, RegisterWindowMessageA("Korvexer.HoldTicks"), hold ? 1 : 0, 0, SMTO_NORMAL, 10000,
-                        &result);
+    SendMessageTimeoutA(window_, RegisterWindowMessageA("Korvexer.HoldTicks"), hold ? 1 : 0, 0, SMTO_NORMAL,
+                        10000, &result);
 }
 
 void App::postTick() {
@@ -133,12 +192,15 @@ std::string App::text(int id) const {
     if (!SendMessageTimeoutA(c, WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, 10000, &length)) return "<no answer>";
     std::string out(length + 1, '\0');
     DWORD_PTR got = 0;
-    SendMessageTimeoutA(c, WM_GETTEXT, out.size(), reinterpret_cast<LPARAM>(out.data()), SMTO_NORMAL, 10000, &got);
+    SendMessageTimeoutA(c, WM_GETTEXT, out.size(), reinterpret_cast<LPARAM>(out.data()), SMTO_NORMAL, 10000,
+                        &got);
     out.resize(got);
     return out;
 }
 
-bool App::visible(int id) const { return IsWindowVisible(control(id)) != 0; }
+bool App::visible(int id) const {
+    return IsWindowVisible(control(id)) != 0;
+}
 
 void App::selection(DWORD& start, DWORD& end) const {
     // EM_GETSEL's pointers would point into our process; the packed result is enough.
@@ -246,7 +308,7 @@ int countWorkFiles(const std::string& dir) {
     return count;
 }
 
-}  // namespace automation
+} // namespace automation
 
 namespace automation {
 

@@ -15,7 +15,7 @@ namespace automation {
 std::string korvexerPath();
 
 class App {
-public:
+  public:
     // Starts the program with TEMP and TMP pointing at `workDir` when it is given.
     explicit App(const std::string& workDir = {});
     ~App();
@@ -59,11 +59,23 @@ public:
     bool pressChangesNothing(int id);
     DWORD processId() const { return pid_; }
 
-private:
+  private:
     HANDLE process_ = nullptr;
     DWORD pid_ = 0;
     HWND window_ = nullptr;
 };
+
+// One run of the program from a command line: `arguments` after its name,
+// TEMP and TMP at `workDir` when given. Standard output and error go to files
+// in `outputDir` (helpers a report starts may outlive it and would hold a
+// pipe open), read back once the program has ended.
+struct CommandRun {
+    DWORD exitCode = STILL_ACTIVE; // STILL_ACTIVE: it did not end within the time
+    std::string out;
+    std::string err;
+};
+CommandRun runCommandLine(const std::string& arguments, const std::string& workDir,
+                          const std::string& outputDir, int timeoutMs = 240000);
 
 // The program started, its window is up and its first tick has shown the
 // welcome text: commands pressed from now on are taken up by the task driver.
@@ -89,4 +101,4 @@ bool waitForHiveResult(const App& app, const std::string& hive, int timeoutMs = 
 // Running processes started by `pid`, by their children and so on.
 std::vector<DWORD> descendantProcesses(DWORD pid);
 
-}  // namespace automation
+} // namespace automation
