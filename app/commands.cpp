@@ -4,44 +4,14 @@
 
 #include "report/work_file.h"
 #include "resources/resource.h"
+#include "task_commands.h"
 #include "task_workers.h"
 
 #include <memory>
 #include <new>
 
-namespace {
-
-enum class Start { Collect, Policies, Hive, AppPaths, Services, InternetExplorer };
-
-struct TaskCommand {
-    int id;
-    const char* header; // nullptr: the view stays until the task driver writes its heading
-    const char* status;
-    int animate; // -1: unchanged
-    Start start;
-    int hive; // index into hiveRequested for Start::Hive
-};
-
-constexpr TaskCommand kTaskCommands[] = {
-    {IDC_COMMON_ENV, nullptr, "Working .. please Wait", -1, Start::Collect, 0},
-    {IDC_POLICIES, "Getting policies ...........\r\n", "Working .. please Wait", 1, Start::Policies, 0},
-    {IDC_HKCR, "Getting HKEY_CLASSES_ROOT Registry:\r\n", "Working .. please Wait", 0, Start::Hive, 0},
-    {IDC_HKCU, "Getting HKEY_CURRENT_USER Registry:\r\n", "Working .. please Wait", 0, Start::Hive, 1},
-    {IDC_HKLM, "Getting HKEY_LOCAL_MACHINE Registry:\r\n", "Working .. please Wait", 0, Start::Hive, 2},
-    {IDC_HKU, "Getting HKEY_USERS Registry: \r\n", "Working .. please Wait", 0, Start::Hive, 3},
-    {IDC_HKCC, "Getting HKEY_CURRENT_CONFIG Registry: \r\n", "Working .. please Wait", 0, Start::Hive, 4},
-    {IDC_APP_PATHS, "Getting App Paths ...........\r\n", "Working .. please Wait", 1, Start::AppPaths, 0},
-    {IDC_SERVICES, "Getting Services ...........\r\n", "Working .. please Wait ", 0, Start::Services, 0},
-    {IDC_IE, "Getting IE information ...........\r\n", "Working .. please Wait ", 0, Start::InternetExplorer,
-     0},
-};
-
-} // namespace
-
 void MainDialog::taskCommand(int id) {
-    const TaskCommand* command = nullptr;
-    for (const auto& c : kTaskCommands)
-        if (c.id == id) command = &c;
+    const TaskCommand* command = findTaskCommand(id);
     if (command == nullptr) return;
 
     if (isBusy()) {
@@ -60,27 +30,28 @@ void MainDialog::taskCommand(int id) {
     setStatus(command->status);
 
     switch (command->start) {
-    case Start::Collect:
-    case Start::Policies:
-        policiesMode = command->start == Start::Policies ? 1 : 0;
+    case TaskStart::Collect:
+    case TaskStart::Policies:
+        policiesMode = command->start == TaskStart::Policies ? 1 : 0;
         collectRequested = 1;
         break;
-    case Start::Hive:
+    case TaskStart::Hive:
         hiveRequested[static_cast<size_t>(command->hive)] = 1;
         break;
-    case Start::AppPaths:
+    case TaskStart::AppPaths:
         // Each walk of a task counts in a walk state of its own: nothing of an
         // earlier walk is left to reset.
         appPathsRequested = 1;
         break;
-    case Start::Services:
+    case TaskStart::Services:
         startServicesWorker();
         break;
-    case Start::InternetExplorer:
+    case TaskStart::InternetExplorer:
         startIeWorker();
         break;
     }
-    if (command->start != Start::AppPaths && command->start != Start::InternetExplorer) resultReady = 0;
+    if (command->start != TaskStart::AppPaths && command->start != TaskStart::InternetExplorer)
+        resultReady = 0;
 }
 
 void MainDialog::startServicesWorker() {

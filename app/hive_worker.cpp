@@ -21,7 +21,11 @@ struct HiveBlock {
     bool noFreeName; // all 1,000 candidate work-file names were in use
 };
 
-void deleteDumpFiles(MainDialog& d) {
+void setStatus(TaskHost& d, const char* text) {
+    if (d.status != nullptr) d.status->setStatus(text);
+}
+
+void deleteDumpFiles(ControllerState& d) {
     d.reportFile.close();
     DeleteFileA(d.reportPath.get().c_str());
     DeleteFileA(d.keysListPath.get().c_str());
@@ -29,20 +33,20 @@ void deleteDumpFiles(MainDialog& d) {
 
 // A dump that ends without a result: both files gone, the halt answered.
 // The running flag goes last: the next task may start as soon as it is down.
-void abandonDump(MainDialog& d) {
+void abandonDump(ControllerState& d) {
     d.resultReady = 0;
     deleteDumpFiles(d);
     d.haltRequested = 0;
     d.collectorRunning = 0;
 }
 
-void runDump(MainDialog& d, HKEY root, const std::string& hiveName, bool noFreeName) {
+void runDump(TaskHost& d, HKEY root, const std::string& hiveName, bool noFreeName) {
     d.collectorRunning = 1;
     if (noFreeName) {
         d.showMessage("Unable to create temporary file. Make sure the disk is not full or write protected.",
                       "File Creation Error!");
-        d.setStatus(" ");
-        d.reportView().setText("");
+        setStatus(d, " ");
+        d.view->setText("");
         d.collectorRunning = 0;
         return;
     }
@@ -74,12 +78,12 @@ void runDump(MainDialog& d, HKEY root, const std::string& hiveName, bool noFreeN
         return;
     }
     d.resultHeader.set(hiveName + " Registry:\r\n");
-    d.setStatus("Working .. please Wait ");
-    d.statusLine().repaint();
+    setStatus(d, "Working .. please Wait ");
+    if (d.status != nullptr) d.status->repaint();
     // The status text waits for the window's thread, so a Clear may have run
     // in between as well.
     if (d.haltRequested) {
-        d.setStatus(" ");
+        setStatus(d, " ");
         abandonDump(d);
         return;
     }
@@ -92,14 +96,21 @@ DWORD WINAPI hiveWorker(void* parameter) {
     MainDialog& d = *block->dialog;
     const HKEY root = block->root;
     const bool noFreeName = block->noFreeName;
+    const char* name = block->name;
+    block.reset();
+    runHiveDump(d, root, name, noFreeName);
+    return 0;
+}
+
+} // namespace
+
+void runHiveDump(TaskHost& d, HKEY root, const char* name, bool noFreeName) {
     try {
-        const std::string name = block->name;
-        block.reset();
         runDump(d, root, name, noFreeName);
     } catch (...) {
         try {
             deleteDumpFiles(d);
-            d.setStatus(" ");
+            setStatus(d, " ");
         } catch (...) {
             // The flags below come down all the same.
         }
@@ -111,10 +122,17 @@ DWORD WINAPI hiveWorker(void* parameter) {
         d.showMessage("There is not enough memory to complete the operation", kNoMemoryTitle);
     }
     d.animateStatus = 0;
-    return 0;
 }
 
-} // namespace
+bool nameHiveDumpFiles(ControllerState& d) {
+    deleteDumpFiles(d);
+    const std::string path = makeWorkFileName(workfile::kReport);
+    // Decided now: once the dump runs, a Clear may have created the file.
+    const bool noFreeName = workFileNameTaken(path);
+    d.reportPath.set(path);
+    d.keysListPath.set(path + "keys");
+    return noFreeName;
+}
 
 void startHiveDump(MainDialog& d, HKEY root, const char* name) {
     std::unique_ptr<HiveBlock> block(new (std::nothrow) HiveBlock{&d, root, name, false});
@@ -124,12 +142,7 @@ void startHiveDump(MainDialog& d, HKEY root, const char* name) {
         // writes its halt line into this dump's file, never into the previous
         // task's.
         try {
-            deleteDumpFiles(d);
-            const std::string path = makeWorkFileName(workfile::kReport);
-            // Decided now: once the dump runs, a Clear may have created the file.
-            block->noFreeName = workFileNameTaken(path);
-            d.reportPath.set(path);
-            d.keysListPath.set(path + "keys");
+            block->noFreeName = nameHiveDumpFiles(d);
         } catch (const std::bad_alloc&) {
             block.reset();
         }

@@ -1,9 +1,44 @@
-// The application object: runs the main window modally; the process ends when it returns.
+// The application object: without switches it runs the main window modally
+// and the process ends when it returns; "/report KIND FILE" writes one report
+// without the window; "/?" prints the usage.
+#include "command_line.h"
+#include "console_streams.h"
+#include "headless_run.h"
 #include "main_dialog.h"
 
 #include <windows.h>
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+namespace {
+
+int runFromCommandLine(const CommandLine& line) {
+    ConsoleStreams console;
+    switch (line.action) {
+    case CommandLine::Action::Usage:
+        console.out(usageText());
+        return exitcode::kUsage;
+    case CommandLine::Action::Error:
+        console.errorLine(line.error);
+        return exitcode::kFailed;
+    case CommandLine::Action::Report:
+        return runReportFromCommandLine(line, console);
+    case CommandLine::Action::Window:
+        break;
+    }
+    return exitcode::kFailed;
+}
+
+} // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR arguments, int) {
+    CommandLine line;
+    try {
+        line = parseCommandLine(arguments != nullptr ? arguments : "");
+        if (line.action != CommandLine::Action::Window)
+            ExitProcess(static_cast<UINT>(runFromCommandLine(line)));
+    } catch (...) {
+        // Memory ran out before anything was written: the run fails.
+        ExitProcess(exitcode::kFailed);
+    }
     // The program keeps no settings, so there is no settings key to name.
     // Never destroyed: a worker still running when the dialog ends may touch
     // it until the process is gone.

@@ -1,12 +1,12 @@
 #include "main_dialog.h"
 
+#include "report/status_progress.h"
 #include "report/text_search.h"
 #include "resources/resource.h"
-#include "report/status_progress.h"
 
-const std::array<int, 13> kAnchoredButtons = {IDC_FIND, IDC_COMMON_ENV, IDC_POLICIES, IDC_CLEAR, IDC_APP_PATHS,
-                                              IDC_CLOSE, IDC_IE,   IDC_SERVICES,   IDC_HKCR,     IDC_HKCU,
-                                              IDC_HKLM,  IDC_HKU,  IDC_HKCC};
+const std::array<int, 13> kAnchoredButtons = {
+    IDC_FIND,     IDC_COMMON_ENV, IDC_POLICIES, IDC_CLEAR, IDC_APP_PATHS, IDC_CLOSE, IDC_IE,
+    IDC_SERVICES, IDC_HKCR,       IDC_HKCU,     IDC_HKLM,  IDC_HKU,       IDC_HKCC};
 
 MainDialog::MainDialog() : DialogBase(IDD_MAIN_DIALOG) {
     icon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_KORVEXER));
@@ -95,6 +95,24 @@ bool showUnlessHalted(MainDialog& dialog, const std::string& text) {
     return SendMessageA(dialog.hwnd(), showResultMessage(), 0, reinterpret_cast<LPARAM>(&text)) == TRUE;
 }
 
+void MainDialog::progressStep() {
+    statusProgressFor(*this);
+}
+
+bool MainDialog::showWholeUnlessHalted(const std::string& text) {
+    return showUnlessHalted(*this, text);
+}
+
+void MainDialog::showBusyCursor(bool on) {
+    SetCursor(LoadCursor(nullptr, on ? IDC_APPSTARTING : IDC_ARROW));
+}
+
+void MainDialog::clearDefaultButton() {
+    // The view first, then an id no control has: Enter then presses nothing.
+    SendMessageA(hwnd(), DM_SETDEFID, 1000, 0);
+    SendMessageA(hwnd(), DM_SETDEFID, 12321, 0);
+}
+
 bool MainDialog::onMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) {
     if (message == showResultMessage()) {
         const auto* text = reinterpret_cast<const std::string*>(lParam);
@@ -146,14 +164,14 @@ bool MainDialog::onMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& 
         result = TRUE;
         return true;
     case WM_COMMAND:
-        if (HIWORD(wParam) == BN_CLICKED || HIWORD(wParam) == 1) {  // a button, or an accelerator
+        if (HIWORD(wParam) == BN_CLICKED || HIWORD(wParam) == 1) { // a button, or an accelerator
             const int id = LOWORD(wParam);
-            if (id == IDCANCEL) return false;  // the framework's cancel path
+            if (id == IDCANCEL) return false; // the framework's cancel path
             onCommand(id);
             result = TRUE;
             return true;
         }
-        return true;  // EN_CHANGE of the view or the search field, notifications: nothing
+        return true; // EN_CHANGE of the view or the search field, notifications: nothing
     default:
         return false;
     }
@@ -200,7 +218,8 @@ void MainDialog::onPaint(WPARAM) {
         GetClientRect(hwnd(), &client);
         const int cx = GetSystemMetrics(SM_CXICON);
         const int cy = GetSystemMetrics(SM_CYICON);
-        DrawIcon(dc, (client.right - client.left - cx + 1) / 2, (client.bottom - client.top - cy + 1) / 2, icon);
+        DrawIcon(dc, (client.right - client.left - cx + 1) / 2, (client.bottom - client.top - cy + 1) / 2,
+                 icon);
         EndPaint(hwnd(), &ps);
     } else if (layoutPending) {
         layoutPending = 0;
@@ -251,8 +270,8 @@ bool MainDialog::preTranslateMessage(MSG& msg) {
     }
     if (keyDown && msg.wParam == VK_RETURN && IsWindowVisible(item(IDC_SEARCH))) {
         startSearch();
-    } else if (msg.message >= WM_KEYFIRST && msg.message <= WM_KEYLAST && (msg.wParam == 'F' || msg.wParam == 'B') &&
-               GetKeyState(VK_CONTROL) < 0) {
+    } else if (msg.message >= WM_KEYFIRST && msg.message <= WM_KEYLAST &&
+               (msg.wParam == 'F' || msg.wParam == 'B') && GetKeyState(VK_CONTROL) < 0) {
         showSearchBar();
         return true;
     }

@@ -2,10 +2,10 @@
 // buttons, the keyboard handling and the timer that drives the tasks.
 #pragma once
 
-#include "controller_state.h"
 #include "dialog_base.h"
 #include "edit_view.h"
 #include "message_sink.h"
+#include "task_host.h"
 #include "task_results.h"
 
 #include <array>
@@ -34,8 +34,8 @@ struct ControlAnchor {
     int32_t right = 0;
 };
 
-class MainDialog : public DialogBase, public ControllerState {
-public:
+class MainDialog : public DialogBase, public TaskHost {
+  public:
     MainDialog();
     ~MainDialog() override;
 
@@ -64,7 +64,15 @@ public:
 
     // The edges the result loads use in the program: files, Sleep and the
     // exit that hands the report to the viewer.
-    LoadEdges loadEdges();
+    LoadEdges loadEdges() override;
+
+    // The window as the host of its tasks.
+    void progressStep() override;
+    bool showWholeUnlessHalted(const std::string& text) override;
+    void showBusyCursor(bool on) override;
+    void clearDefaultButton() override;
+    HWND measuredView() override { return view_.handle(); }
+    HWND fontOwner() override { return hwnd(); }
 
     // After the modal loop: a task still running is halted and its files removed.
     void afterDialogEnded();
@@ -75,13 +83,13 @@ public:
     HBRUSH faceBrush = nullptr;
     HICON icon = nullptr;
 
-protected:
+  protected:
     BOOL onInitDialog() override;
     bool onMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
     bool preTranslateMessage(MSG& msg) override;
     void onCancel() override;
 
-private:
+  private:
     void onCommand(int id);
     void taskCommand(int id);
     void startServicesWorker();

@@ -8,6 +8,7 @@
 #include "main_dialog.h"
 #include "report/status_progress.h"
 #include "report/work_file.h"
+#include "task_commands.h"
 #include "task_results.h"
 #include "task_workers.h"
 #include "window_context.h"
@@ -28,17 +29,6 @@ struct CollectorBlock {
     std::string path;
 };
 
-struct HiveEntry {
-    HKEY root;
-    const char* name;
-};
-
-const HiveEntry kHives[5] = {{HKEY_CLASSES_ROOT, "HKEY_CLASSES_ROOT"},
-                             {HKEY_CURRENT_USER, "HKEY_CURRENT_USER"},
-                             {HKEY_LOCAL_MACHINE, "HKEY_LOCAL_MACHINE"},
-                             {HKEY_USERS, "HKEY_USERS"},
-                             {HKEY_CURRENT_CONFIG, "HKEY_CURRENT_CONFIG"}};
-
 DWORD WINAPI collectorWorker(void* parameter) {
     std::unique_ptr<CollectorBlock> block(static_cast<CollectorBlock*>(parameter));
     MainDialog& d = *block->dialog;
@@ -46,25 +36,30 @@ DWORD WINAPI collectorWorker(void* parameter) {
     const std::string path = std::move(block->path);
     const bool run = std::string_view(block->text) == "run()";
     block.reset();
-    try {
-        bool sweep = false;
-        if (run) {
-            WindowContext context(d);
-            const bool policies = d.policiesMode != 0;
-            EnvironmentCollector collector(context, policies);
-            collector.run();
-            sweep = collector.sweepDue();
-            if (policies) d.policiesMode = 0;
-        }
-        finishCollectorTask(d, path, d.loadEdges(), sweep);
-    } catch (...) {
-        // Memory ran out while the report was written.
-        failCollectorTask(d, path, results::kNoMemoryCapital);
+    if (run) {
+        runCollectorTask(d, path);
+    } else {
+        finishCollectorTask(d, path, d.loadEdges());
     }
     return 0;
 }
 
 } // namespace
+
+void runCollectorTask(TaskHost& host, const std::string& path) {
+    try {
+        WindowContext context(host);
+        const bool policies = host.policiesMode != 0;
+        EnvironmentCollector collector(context, policies);
+        collector.run();
+        const bool sweep = collector.sweepDue();
+        if (policies) host.policiesMode = 0;
+        finishCollectorTask(host, path, host.loadEdges(), sweep);
+    } catch (...) {
+        // Memory ran out while the report was written.
+        failCollectorTask(host, path, results::kNoMemoryCapital);
+    }
+}
 
 void MainDialog::tick() {
     // Appended text waits at most a little longer than its gathering time,
@@ -106,7 +101,7 @@ void MainDialog::tick() {
         // there is no moment in which a second command could be accepted.
         collectorRunning = 1;
         hiveRequested[i] = 0;
-        startHiveDump(*this, kHives[i].root, kHives[i].name);
+        startHiveDump(*this, hiveEntry(static_cast<int>(i)).root, hiveEntry(static_cast<int>(i)).name);
         setStatus(" ");
     }
 

@@ -19,7 +19,7 @@ namespace {
 // report work file while servicesRunning is up, then shown whole.
 class ServicesContext : public WindowContext {
   public:
-    explicit ServicesContext(MainDialog& dialog) : WindowContext(dialog), d_(dialog) {}
+    explicit ServicesContext(TaskHost& host) : WindowContext(host), d_(host) {}
     ~ServicesContext() override { removeFile(); }
 
     void beginReportFile() override {
@@ -42,7 +42,7 @@ class ServicesContext : public WindowContext {
                 std::string text(lead);
                 text += contents;
                 std::string().swap(contents);
-                if (showUnlessHalted(d_, text)) d_.reportLength = static_cast<int32_t>(text.size());
+                if (d_.showWholeUnlessHalted(text)) d_.reportLength = static_cast<int32_t>(text.size());
                 shown = FileShown::Shown;
             }
         } catch (const std::bad_alloc&) {
@@ -65,29 +65,48 @@ class ServicesContext : public WindowContext {
         path_.clear();
     }
 
-    MainDialog& d_;
+    TaskHost& d_;
     std::string path_;
 };
 
 } // namespace
 
-DWORD WINAPI servicesWorker(void* parameter) {
-    std::unique_ptr<ServicesWorkerBlock> block(static_cast<ServicesWorkerBlock*>(parameter));
-    MainDialog& dialog = *block->dialog;
+void runServicesTask(TaskHost& host, HKEY servicesKey) {
     try {
         // Destroyed before the flags come down: its work file never outlives the task.
-        ServicesContext context(dialog);
-        writeServicesReport(context, block->servicesKey);
+        ServicesContext context(host);
+        writeServicesReport(context, servicesKey);
     } catch (...) {
         // Memory ran out on the way: what was written is lost, the task ends.
     }
-    dialog.servicesRunning = 0;
-    RegCloseKey(block->servicesKey);
-    dialog.setStatus(" ");
-    dialog.animateStatus = 0;
-    dialog.haltRequested = 0;
+    host.servicesRunning = 0;
+    RegCloseKey(servicesKey);
+    if (host.status != nullptr) host.status->setStatus(" ");
+    host.animateStatus = 0;
+    host.haltRequested = 0;
     // Last: from here on the window accepts the next command.
-    dialog.servicesActive = 0;
+    host.servicesActive = 0;
+}
+
+void runIeTask(TaskHost& host, const std::string& path) {
+    bool completed = false;
+    try {
+        WindowContext context(host);
+        completed = writeInternetExplorerReport(context);
+    } catch (...) {
+        // Memory ran out while the report was written.
+        failIeTask(host, path);
+        return;
+    }
+    finishIeTask(host, path, completed, host.loadEdges());
+}
+
+DWORD WINAPI servicesWorker(void* parameter) {
+    std::unique_ptr<ServicesWorkerBlock> block(static_cast<ServicesWorkerBlock*>(parameter));
+    MainDialog& dialog = *block->dialog;
+    const HKEY key = block->servicesKey;
+    block.reset();
+    runServicesTask(dialog, key);
     return 0;
 }
 
@@ -96,31 +115,22 @@ DWORD WINAPI ieWorker(void* parameter) {
     MainDialog& dialog = *block->dialog;
     const std::string path = std::move(block->path);
     block.reset();
-    bool completed = false;
-    try {
-        WindowContext context(dialog);
-        completed = writeInternetExplorerReport(context);
-    } catch (...) {
-        // Memory ran out while the report was written.
-        failIeTask(dialog, path);
-        return 0;
-    }
-    finishIeTask(dialog, path, completed, dialog.loadEdges());
+    runIeTask(dialog, path);
     return 0;
 }
 
-void runAppPathsTask(MainDialog& dialog) {
+void runAppPathsTask(TaskHost& host) {
     // No worker flag goes up: the report is written straight into the view,
     // which starts from a single blank in place of the command's header.
-    dialog.reportView().setText(" ");
-    dialog.reportLength = 1;
-    dialog.searchCopyLength = 0;
+    host.view->setText(" ");
+    host.reportLength = 1;
+    host.searchCopyLength = 0;
     try {
-        WindowContext context(dialog);
+        WindowContext context(host);
         writeAppPathsReport(context);
     } catch (...) {
         // Memory ran out on the way: the view keeps what was written so far.
     }
-    dialog.setStatus(" ");
-    dialog.animateStatus = 0;
+    if (host.status != nullptr) host.status->setStatus(" ");
+    host.animateStatus = 0;
 }

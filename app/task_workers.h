@@ -1,6 +1,7 @@
-// The worker threads of the Services and Internet Explorer tasks, and the
-// App Paths task on the window's thread: each runs its report through a
-// window context and then lowers the window's flags.
+// The bodies of the tasks that are not hive dumps, the worker threads of the
+// window that run them, and the App Paths task (on the window's thread there).
+// Each body runs its report through a context over its host and then lowers
+// the host's flags; a run from the command line calls the bodies directly.
 #pragma once
 
 #include <windows.h>
@@ -8,6 +9,7 @@
 #include <string>
 
 class MainDialog;
+class TaskHost;
 
 struct ServicesWorkerBlock {
     MainDialog* dialog;
@@ -23,4 +25,11 @@ struct IeWorkerBlock {
 DWORD WINAPI servicesWorker(void* block);
 DWORD WINAPI ieWorker(void* block);
 
-void runAppPathsTask(MainDialog& dialog);
+// The collector (common environment or policies, by the host's policiesMode)
+// into the report work file `path`, then its result into the view.
+void runCollectorTask(TaskHost& host, const std::string& path);
+// The services report; closes `servicesKey`.
+void runServicesTask(TaskHost& host, HKEY servicesKey);
+// The Internet Explorer report into the report work file `path`, then into the view.
+void runIeTask(TaskHost& host, const std::string& path);
+void runAppPathsTask(TaskHost& host);

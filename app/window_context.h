@@ -1,6 +1,7 @@
-// The task context the window hands its tasks: report text goes through the
-// report writer (the task's work file or the view), the halt test reads the
-// window's flag, progress goes to its status line, messages are its boxes.
+// The task context a host (the window, or a run from the command line) hands
+// its tasks: report text goes through the report writer (the task's work file
+// or the view), the halt test reads the host's flag, progress goes to its
+// status line, messages to its message sink.
 #pragma once
 
 #include "disk/view_text_width.h"
@@ -9,11 +10,11 @@
 
 #include <memory>
 
-class MainDialog;
+class TaskHost;
 
 class WindowContext : public TaskContext {
   public:
-    explicit WindowContext(MainDialog& dialog) : dialog_(dialog), runner_(*this) {}
+    explicit WindowContext(TaskHost& host) : host_(host), runner_(*this) {}
 
     void write(std::string_view text) override;
     bool haltRequested() const override;
@@ -30,7 +31,7 @@ class WindowContext : public TaskContext {
     std::function<int(std::string_view)> viewTextWidth() override;
 
   private:
-    MainDialog& dialog_;
+    TaskHost& host_;
     ProcessRunner runner_;
     // Made on first use and held for the rest of the task (it keeps a device
     // context of the view).

@@ -96,15 +96,28 @@ std::string staleCleanupCommand(int which, const std::string& directory) {
 }
 
 void startStaleWorkFileCleanup(const std::string& directory) {
+    // "del" tells of every pattern that matched nothing; that goes nowhere,
+    // not to the program's own standard error or console (a report run from
+    // a command line has one line there, its reason, or nothing).
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    HANDLE nul = CreateFileA("NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                             &inherit, OPEN_EXISTING, 0, nullptr);
     for (int i = 0; i < 3; ++i) {
         std::string command = staleCleanupCommand(i, directory);
-        if (command.empty()) return;
+        if (command.empty()) break;
         STARTUPINFOA si{};
         si.cb = sizeof si;
         si.dwFlags = STARTF_USESHOWWINDOW;
         si.wShowWindow = SW_HIDE;
+        if (nul != INVALID_HANDLE_VALUE) {
+            si.dwFlags |= STARTF_USESTDHANDLES;
+            si.hStdInput = nul;
+            si.hStdOutput = nul;
+            si.hStdError = nul;
+        }
         PROCESS_INFORMATION pi{};
-        if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+        if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, nul != INVALID_HANDLE_VALUE, 0,
+                            nullptr, nullptr, &si, &pi))
             continue;
         // Waited for (a while): a "del" still running when the next task
         // names its report file would take that file with it.
@@ -112,4 +125,5 @@ void startStaleWorkFileCleanup(const std::string& directory) {
         CloseHandle(pi.hThread);
         CloseHandle(pi.hProcess);
     }
+    if (nul != INVALID_HANDLE_VALUE) CloseHandle(nul);
 }

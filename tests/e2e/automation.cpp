@@ -67,6 +67,64 @@ BOOL CALLBACK findTop(HWND hwnd, LPARAM lParam) {
 
 } // namespace
 
+namespace {
+
+HANDLE inheritableFile(const std::string& path) {
+    SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+    return CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                       &inherit, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+std::string readShared(const std::string& path) {
+    HANDLE file =
+        CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return {};
+    std::string out;
+    char buffer[4096];
+    DWORD got = 0;
+    while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0)
+        out.append(buffer, got);
+    CloseHandle(file);
+    return out;
+}
+
+} // namespace
+
+CommandRun runCommandLine(const std::string& arguments, const std::string& workDir,
+                          const std::string& outputDir, int timeoutMs) {
+    CommandRun run;
+    const std::string outPath = outputDir + "korvexer-stdout.txt";
+    const std::string errPath = outputDir + "korvexer-stderr.txt";
+    HANDLE out = inheritableFile(outPath);
+    HANDLE err = inheritableFile(errPath);
+    std::string command = "\"" + korvexerPath() + "\" " + arguments;
+    std::vector<char> env = environmentWith(workDir, {});
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdInput = nullptr;
+    si.hStdOutput = out;
+    si.hStdError = err;
+    PROCESS_INFORMATION pi{};
+    const BOOL started =
+        CreateProcessA(nullptr, command.data(), nullptr, nullptr, TRUE, 0, env.data(), nullptr, &si, &pi);
+    CloseHandle(out);
+    CloseHandle(err);
+    if (!started) return run;
+    CloseHandle(pi.hThread);
+    if (WaitForSingleObject(pi.hProcess, static_cast<DWORD>(timeoutMs)) == WAIT_OBJECT_0) {
+        GetExitCodeProcess(pi.hProcess, &run.exitCode);
+    } else {
+        TerminateProcess(pi.hProcess, 99);
+        WaitForSingleObject(pi.hProcess, 5000);
+    }
+    CloseHandle(pi.hProcess);
+    run.out = readShared(outPath);
+    run.err = readShared(errPath);
+    return run;
+}
+
 App::App(const std::string& workDir, const std::vector<std::string>& overrides) {
     std::string command = "\"" + korvexerPath() + "\"";
     std::vector<char> env = environmentWith(workDir, overrides);

@@ -67,6 +67,18 @@ class App {
     HWND window_ = nullptr;
 };
 
+// One run of the program from a command line: `arguments` after its name,
+// TEMP and TMP at `workDir` when given. Standard output and error go to files
+// in `outputDir` (helpers a report starts may outlive it and would hold a
+// pipe open), read back once the program has ended.
+struct CommandRun {
+    DWORD exitCode = STILL_ACTIVE; // STILL_ACTIVE: it did not end within the time
+    std::string out;
+    std::string err;
+};
+CommandRun runCommandLine(const std::string& arguments, const std::string& workDir,
+                          const std::string& outputDir, int timeoutMs = 240000);
+
 // The program started, its window is up and its first tick has shown the
 // welcome text: commands pressed from now on are taken up by the task driver.
 bool readyForCommands(App& app);

@@ -1,0 +1,105 @@
+#include "command_line.h"
+
+#include "task_commands.h"
+
+#include <cctype>
+
+namespace {
+
+bool isBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+
+bool sameIgnoringCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
+            return false;
+    return true;
+}
+
+// "/name" or "-name", in any letter case.
+bool isSwitch(std::string_view argument, std::string_view name) {
+    return argument.size() == name.size() + 1 && (argument[0] == '/' || argument[0] == '-') &&
+           sameIgnoringCase(argument.substr(1), name);
+}
+
+CommandLine failure(std::string message) {
+    CommandLine line;
+    line.action = CommandLine::Action::Error;
+    line.error = std::move(message);
+    return line;
+}
+
+// An argument quoted into an error line, cut so that the line stays one line
+// of reasonable length whatever was typed.
+std::string quoted(std::string_view argument) {
+    constexpr size_t kShown = 60;
+    std::string out = "\"";
+    out.append(argument.substr(0, kShown));
+    if (argument.size() > kShown) out += "...";
+    out += "\"";
+    return out;
+}
+
+} // namespace
+
+std::vector<std::string> splitArguments(std::string_view text) {
+    std::vector<std::string> arguments;
+    std::string current;
+    bool inArgument = false;
+    bool inQuotes = false;
+    for (char c : text) {
+        if (c == '"') {
+            inQuotes = !inQuotes;
+            inArgument = true; // "" is an argument of its own, empty
+        } else if (isBlank(c) && !inQuotes) {
+            if (inArgument) arguments.push_back(std::move(current));
+            current.clear();
+            inArgument = false;
+        } else {
+            current.push_back(c);
+            inArgument = true;
+        }
+    }
+    if (inArgument) arguments.push_back(std::move(current));
+    return arguments;
+}
+
+CommandLine parseCommandLine(std::string_view text) {
+    const std::vector<std::string> args = splitArguments(text);
+    CommandLine line;
+    if (args.empty()) return line;
+    if (isSwitch(args[0], "?")) {
+        line.action = CommandLine::Action::Usage;
+        return line;
+    }
+    if (!isSwitch(args[0], "report"))
+        return failure("unknown switch " + quoted(args[0]) + " (/? shows the usage)");
+    if (args.size() < 2) return failure("/report needs a report kind and a file");
+    const TaskCommand* command = findTaskCommandByKind(args[1]);
+    if (command == nullptr)
+        return failure("unknown report kind " + quoted(args[1]) + ": one of " + taskKindList());
+    if (args.size() < 3 || args[2].empty())
+        return failure("/report " + std::string(command->kind) + " needs a file");
+    if (args.size() > 3) return failure("unexpected argument " + quoted(args[3]) + " after the file");
+    line.action = CommandLine::Action::Report;
+    line.command = command;
+    line.file = args[2];
+    return line;
+}
+
+std::string usageText() {
+    return "Usage: Korvexer.exe [/report KIND FILE]\r\n"
+           "\r\n"
+           "Without switches the window opens. With /report one report runs without\r\n"
+           "the window and is written to FILE exactly as the window would show it.\r\n"
+           "\r\n"
+           "  KIND  " +
+           taskKindList() +
+           "\r\n"
+           "  FILE  the report file; quote it when it contains blanks\r\n"
+           "\r\n"
+           "Exit code 0: the report is complete. 1: it is not, the reason is on\r\n"
+           "standard error (FILE is then left as it was). 2: this text.\r\n";
+}

@@ -1,0 +1,37 @@
+// What the program's command line asks for: the window (no switches), one
+// report written to a file without the window, or the usage text. Pure: it
+// takes the arguments as one text and returns the decision.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+struct TaskCommand;
+
+struct CommandLine {
+    enum class Action { Window, Report, Usage, Error };
+    Action action = Action::Window;
+    const TaskCommand* command = nullptr; // the report's row, for Action::Report
+    std::string file;                     // where the report goes, for Action::Report
+    std::string error;                    // one line, for Action::Error
+};
+
+// Exit codes of a run from the command line.
+namespace exitcode {
+inline constexpr int kComplete = 0;
+inline constexpr int kFailed = 1;
+inline constexpr int kUsage = 2;
+} // namespace exitcode
+
+// Splits the arguments at blanks and tabs; a quotation mark starts or ends a
+// quoted part, in which blanks belong to the argument ("C:\My Reports\a.txt").
+// The marks themselves are dropped, and backslashes are taken as they stand,
+// since they are what paths are made of.
+std::vector<std::string> splitArguments(std::string_view text);
+
+// `text`: the command line after the program's name.
+CommandLine parseCommandLine(std::string_view text);
+
+// The text "/?" prints, with "\r\n" line ends.
+std::string usageText();

@@ -1,0 +1,289 @@
+#include "headless_run.h"
+
+#include "command_line.h"
+#include "console_streams.h"
+#include "hive_worker.h"
+#include "report/work_file.h"
+#include "report_target.h"
+#include "resources/resource.h"
+#include "task_commands.h"
+#include "task_driver.h"
+#include "task_workers.h"
+
+#include <new>
+
+std::string MemoryReportView::text() const {
+    ScopedLock lock(guard_);
+    return text_;
+}
+
+void MemoryReportView::setText(std::string_view text) {
+    ScopedLock lock(guard_);
+    text_.assign(text);
+}
+
+size_t MemoryReportView::length() const {
+    ScopedLock lock(guard_);
+    return text_.size();
+}
+
+size_t MemoryReportView::append(std::string_view text) {
+    ScopedLock lock(guard_);
+    text_.append(text);
+    return text_.size();
+}
+
+void MemoryReportView::insertAtEnd(std::string_view text) {
+    append(text);
+}
+
+void HeadlessHost::Messages::show(const char* text, const char* title) {
+    ScopedLock lock(guard_);
+    if (first_.empty()) first_ = std::string(title) + ": " + text;
+}
+
+std::string HeadlessHost::Messages::first() const {
+    ScopedLock lock(guard_);
+    return first_;
+}
+
+HeadlessHost::HeadlessHost() {
+    view = &view_;
+    status = &status_;
+    messages = &messages_;
+}
+
+HeadlessHost::~HeadlessHost() {
+    if (dialog_ != nullptr) DestroyWindow(dialog_);
+}
+
+bool HeadlessHost::showWholeUnlessHalted(const std::string& text) {
+    if (haltRequested) return false;
+    view_.setWholeText(text);
+    return true;
+}
+
+namespace {
+
+INT_PTR CALLBACK quietDialog(HWND, UINT, WPARAM, LPARAM) {
+    return FALSE;
+}
+
+} // namespace
+
+HWND HeadlessHost::measuringDialog() {
+    // Text that is aligned by its drawn width (the drive attribute tables) is
+    // measured in the window's own view with the window's own font, so the
+    // window's dialog is made once, never shown, just for that.
+    if (!dialogTried_) {
+        dialogTried_ = true;
+        dialog_ = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_MAIN_DIALOG), nullptr,
+                                     quietDialog, 0);
+    }
+    return dialog_;
+}
+
+HWND HeadlessHost::measuredView() {
+    HWND dialog = measuringDialog();
+    return dialog != nullptr ? GetDlgItem(dialog, IDC_REPORT_VIEW) : nullptr;
+}
+
+HWND HeadlessHost::fontOwner() {
+    return measuringDialog();
+}
+
+LoadEdges HeadlessHost::loadEdges() {
+    LoadEdges edges;
+    edges.sleep = [](unsigned milliseconds) { Sleep(milliseconds); };
+    // The window hands a report it cannot show to the text viewer and ends;
+    // here there is no view to refuse it, so this only follows a shortage of
+    // memory, which fails the run.
+    edges.failureExit = [this](const std::string& reportFile, const std::string& keysFile) {
+        DeleteFileA(reportFile.c_str());
+        DeleteFileA(keysFile.c_str());
+        showMessage("There is not enough memory to complete the operation",
+                    "Dynamic Memory Allocation problem");
+    };
+    return edges;
+}
+
+void HeadlessHost::halt() {
+    halted_ = 1;
+    animateStatus = 0;
+    haltRequested = 1;
+}
+
+std::string HeadlessHost::failure() const {
+    return messages_.first();
+}
+
+namespace {
+
+// The start a button gives its task, before the task driver takes it up.
+void beginAsTheCommand(HeadlessHost& host, const TaskCommand& command) {
+    host.noReportYet = 0;
+    host.reportLength = 0;
+    host.searchCopyLength = 0;
+    if (command.animate >= 0) host.animateStatus = static_cast<uint8_t>(command.animate);
+    if (command.header != nullptr) {
+        host.taskHeader.set(command.header);
+        host.view->setText(command.header);
+    }
+}
+
+// A report work file named for a worker task, as the task driver and the
+// Internet Explorer command name theirs.
+std::string nameReportFile(HeadlessHost& host) {
+    const std::string path = makeWorkFileName(workfile::kReport);
+    host.reportPath.set(path);
+    return path;
+}
+
+std::string runCollector(HeadlessHost& host, bool policies) {
+    host.view->setText(policies ? driver::kPoliciesHeading : driver::kCollectHeading);
+    host.policiesMode = policies ? 1 : 0;
+    const std::string path = nameReportFile(host);
+    host.collectorReportPath.set(path);
+    host.collectorActive = 1;
+    host.collectorRunning = 1;
+    runCollectorTask(host, path);
+    host.reportFile.close();
+    DeleteFileA(path.c_str());
+    return {};
+}
+
+std::string runHive(HeadlessHost& host, int index) {
+    const HiveEntry& hive = hiveEntry(index);
+    const bool noFreeName = nameHiveDumpFiles(host);
+    const std::string report = host.reportPath.get();
+    const std::string keys = host.keysListPath.get();
+    host.resultReady = 0;
+    host.collectorRunning = 1;
+    runHiveDump(host, hive.root, hive.name, noFreeName);
+    std::string outcome;
+    if (host.resultReady) {
+        loadHiveResult(host, host.loadEdges());
+    } else if (!host.halted()) {
+        outcome = "the dump of " + std::string(hive.name) + " ended without a result";
+    }
+    host.reportFile.close();
+    DeleteFileA(report.c_str());
+    DeleteFileA(keys.c_str());
+    return outcome;
+}
+
+std::string runServices(HeadlessHost& host) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Services", 0, KEY_READ, &key) !=
+        ERROR_SUCCESS)
+        return "the services key cannot be opened";
+    host.servicesActive = 1;
+    runServicesTask(host, key);
+    return {};
+}
+
+std::string runInternetExplorer(HeadlessHost& host) {
+    const std::string path = nameReportFile(host);
+    host.ieRunning = 1;
+    runIeTask(host, path);
+    host.reportFile.close();
+    DeleteFileA(path.c_str());
+    return {};
+}
+
+// The host whose task a console event halts; null between runs.
+std::atomic<HeadlessHost*> haltableHost{nullptr};
+// Set once the halted task has removed its files.
+HANDLE runEnded = nullptr;
+
+BOOL WINAPI onConsoleEvent(DWORD event) {
+    HeadlessHost* host = haltableHost.load();
+    if (host == nullptr) return FALSE;
+    host->halt();
+    if (event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT) return TRUE;
+    // The console is closing (or the session ending): the process ends as
+    // soon as this returns, so it waits, a little less than the system
+    // grants, for the halted task to take its work files away.
+    if (runEnded != nullptr) WaitForSingleObject(runEnded, 4500);
+    return TRUE;
+}
+
+// Halts the task on Ctrl+C, Ctrl+Break and the end of the console, for the
+// lifetime of the run.
+class ConsoleHalt {
+  public:
+    explicit ConsoleHalt(HeadlessHost& host) {
+        runEnded = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+        haltableHost = &host;
+        SetConsoleCtrlHandler(onConsoleEvent, TRUE);
+    }
+    ~ConsoleHalt() {
+        SetConsoleCtrlHandler(onConsoleEvent, FALSE);
+        haltableHost = nullptr;
+    }
+    // The files are gone: a waiting console-close event may let the process end.
+    void ended() {
+        if (runEnded != nullptr) SetEvent(runEnded);
+    }
+    ConsoleHalt(const ConsoleHalt&) = delete;
+    ConsoleHalt& operator=(const ConsoleHalt&) = delete;
+};
+
+} // namespace
+
+std::string runHeadlessTask(HeadlessHost& host, const TaskCommand& command) {
+    beginAsTheCommand(host, command);
+    std::string outcome;
+    try {
+        switch (command.start) {
+        case TaskStart::Collect:
+        case TaskStart::Policies:
+            outcome = runCollector(host, command.start == TaskStart::Policies);
+            break;
+        case TaskStart::Hive:
+            outcome = runHive(host, command.hive);
+            break;
+        case TaskStart::AppPaths:
+            runAppPathsTask(host);
+            break;
+        case TaskStart::Services:
+            outcome = runServices(host);
+            break;
+        case TaskStart::InternetExplorer:
+            outcome = runInternetExplorer(host);
+            break;
+        }
+    } catch (const std::bad_alloc&) {
+        outcome = "there is not enough memory to complete the report";
+    }
+    if (host.halted()) return "the report was halted (Ctrl+C, or its console closed)";
+    const std::string told = host.failure();
+    if (!told.empty()) return told;
+    return outcome;
+}
+
+int runReportFromCommandLine(const CommandLine& line, ConsoleStreams& console) {
+    ReportTarget target(line.file);
+    if (!target.ready()) {
+        console.errorLine(target.reason());
+        return exitcode::kFailed;
+    }
+    // Lives until the process ends: a console event may still be looking at it.
+    static HeadlessHost host;
+    std::string failure;
+    {
+        ConsoleHalt halt(host);
+        failure = runHeadlessTask(host, *line.command);
+        halt.ended();
+    }
+    if (!failure.empty()) {
+        target.discard();
+        console.errorLine(failure);
+        return exitcode::kFailed;
+    }
+    if (!target.commit(host.viewText())) {
+        console.errorLine(target.reason());
+        return exitcode::kFailed;
+    }
+    return exitcode::kComplete;
+}

@@ -1,0 +1,99 @@
+#include "report_target.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace {
+
+std::string withError(const std::string& text, DWORD error) {
+    char number[32];
+    std::snprintf(number, sizeof number, " (error %lu)", static_cast<unsigned long>(error));
+    return text + number;
+}
+
+} // namespace
+
+std::string temporaryNameBeside(const std::string& file, DWORD processId) {
+    char suffix[32];
+    std::snprintf(suffix, sizeof suffix, ".%lu.partial", static_cast<unsigned long>(processId));
+    return file + suffix;
+}
+
+MoveFileExFunction systemMoveFileEx() {
+    HMODULE kernel = GetModuleHandleA("kernel32.dll");
+    if (kernel == nullptr) return nullptr;
+    return reinterpret_cast<MoveFileExFunction>(
+        reinterpret_cast<void*>(GetProcAddress(kernel, "MoveFileExA")));
+}
+
+bool replaceFile(const std::string& from, const std::string& to, MoveFileExFunction moveFileEx) {
+    if (moveFileEx != nullptr) {
+        if (moveFileEx(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+            return true;
+        // Windows 95, 98 and ME export a MoveFileExA that does nothing.
+        if (GetLastError() != ERROR_CALL_NOT_IMPLEMENTED) return false;
+    }
+    // Not a step further without the new file: the old one would be lost for nothing.
+    if (GetFileAttributesA(from.c_str()) == INVALID_FILE_ATTRIBUTES) return false;
+    if (!DeleteFileA(to.c_str()) && GetLastError() != ERROR_FILE_NOT_FOUND) return false;
+    return MoveFileA(from.c_str(), to.c_str()) != 0;
+}
+
+ReportTarget::ReportTarget(std::string file) : file_(std::move(file)) {
+    const DWORD attributes = GetFileAttributesA(file_.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES) {
+        if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
+            reason_ = "cannot write " + file_ + ": it is a folder";
+            return;
+        }
+        if (attributes & FILE_ATTRIBUTE_READONLY) {
+            reason_ = "cannot write " + file_ + ": it is read-only";
+            return;
+        }
+    }
+    temporary_ = temporaryNameBeside(file_, GetCurrentProcessId());
+    handle_ = CreateFileA(temporary_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                          nullptr);
+    if (handle_ == INVALID_HANDLE_VALUE) reason_ = withError("cannot write " + file_, GetLastError());
+}
+
+ReportTarget::~ReportTarget() {
+    discard();
+}
+
+void ReportTarget::discard() {
+    if (handle_ == INVALID_HANDLE_VALUE) return;
+    CloseHandle(handle_);
+    handle_ = INVALID_HANDLE_VALUE;
+    DeleteFileA(temporary_.c_str());
+}
+
+bool ReportTarget::commit(std::string_view bytes) {
+    if (handle_ == INVALID_HANDLE_VALUE) return false;
+    size_t done = 0;
+    while (done < bytes.size()) {
+        const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 20));
+        DWORD written = 0;
+        if (!WriteFile(handle_, bytes.data() + done, chunk, &written, nullptr) || written == 0) {
+            reason_ = withError("cannot write " + file_, GetLastError());
+            discard();
+            return false;
+        }
+        done += written;
+    }
+    const bool flushed = FlushFileBuffers(handle_) != 0;
+    const DWORD flushError = GetLastError();
+    CloseHandle(handle_);
+    handle_ = INVALID_HANDLE_VALUE;
+    if (!flushed) {
+        reason_ = withError("cannot write " + file_, flushError);
+        DeleteFileA(temporary_.c_str());
+        return false;
+    }
+    if (!replaceFile(temporary_, file_, systemMoveFileEx())) {
+        reason_ = withError("cannot replace " + file_, GetLastError());
+        DeleteFileA(temporary_.c_str());
+        return false;
+    }
+    return true;
+}

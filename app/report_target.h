@@ -1,0 +1,52 @@
+// The file a report from the command line goes to. The report is written to
+// a temporary file beside it and put in its place only once it is complete,
+// so a reader never sees half a report and a failed run leaves an earlier
+// file as it was.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <string_view>
+
+// The temporary name beside `file` (same folder, so that the final rename
+// stays within one volume).
+std::string temporaryNameBeside(const std::string& file, DWORD processId);
+
+// MoveFileExA as the system offers it: null where it does not (Windows 95,
+// 98 and ME have no working one).
+using MoveFileExFunction = BOOL(WINAPI*)(LPCSTR from, LPCSTR to, DWORD flags);
+MoveFileExFunction systemMoveFileEx();
+
+// Puts `from` in the place of `to`, replacing it. With `moveFileEx` in one
+// step; without it, or where it is not implemented, by deleting `to` and
+// renaming (the only way those systems have). False when `from` could not
+// take its place; `to` is then untouched unless the fallback had deleted it
+// and the rename failed after that.
+bool replaceFile(const std::string& from, const std::string& to, MoveFileExFunction moveFileEx);
+
+class ReportTarget {
+  public:
+    // Checks that `file` can be written and makes the temporary file beside it.
+    explicit ReportTarget(std::string file);
+    ~ReportTarget();
+    ReportTarget(const ReportTarget&) = delete;
+    ReportTarget& operator=(const ReportTarget&) = delete;
+
+    // False when the file cannot be written; reason() says why.
+    bool ready() const { return handle_ != INVALID_HANDLE_VALUE; }
+    const std::string& reason() const { return reason_; }
+    const std::string& temporaryPath() const { return temporary_; }
+
+    // Writes the report and puts it in the file's place; false (with a
+    // reason) when that failed, the temporary file is then gone.
+    bool commit(std::string_view bytes);
+    // Removes the temporary file; the file stays as it was.
+    void discard();
+
+  private:
+    std::string file_;
+    std::string temporary_;
+    std::string reason_;
+    HANDLE handle_ = INVALID_HANDLE_VALUE;
+};

@@ -1,0 +1,152 @@
+// The command line: which run it asks for, and the one-line reason of every
+// line it refuses. Paths with blanks arrive whole when quoted.
+#include "app/command_line.h"
+#include "app/task_commands.h"
+#include "resources/resource.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+namespace {
+
+using Action = CommandLine::Action;
+
+struct SplitCase {
+    const char* text;
+    std::vector<std::string> arguments;
+};
+
+class SplitArguments : public ::testing::TestWithParam<SplitCase> {};
+
+TEST_P(SplitArguments, GivesTheArgumentsAsTyped) {
+    EXPECT_EQ(splitArguments(GetParam().text), GetParam().arguments);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, SplitArguments,
+    ::testing::Values(SplitCase{"", {}}, SplitCase{"  \t ", {}},
+                      SplitCase{"/report hkcc out.txt", {"/report", "hkcc", "out.txt"}},
+                      SplitCase{"  /report\thkcc   out.txt  ", {"/report", "hkcc", "out.txt"}},
+                      SplitCase{"/report common \"C:\\My Reports\\day 1.txt\"",
+                                {"/report", "common", "C:\\My Reports\\day 1.txt"}},
+                      // A quoted part may sit inside an argument; the marks go.
+                      SplitCase{"C:\\\"My Reports\"\\a.txt", {"C:\\My Reports\\a.txt"}},
+                      // Backslashes stay as they are, also before a closing mark.
+                      SplitCase{"\"C:\\dir\\\" next", {"C:\\dir\\", "next"}},
+                      SplitCase{"a \"\" b", {"a", "", "b"}},
+                      // An unclosed quotation runs to the end of the line.
+                      SplitCase{"/report hkcc \"C:\\a b", {"/report", "hkcc", "C:\\a b"}}));
+
+struct ParseCase {
+    const char* text;
+    Action action;
+    const char* kind;  // for Action::Report
+    const char* file;  // for Action::Report
+    const char* error; // a part of the reason, for Action::Error
+};
+
+class ParseCommandLine : public ::testing::TestWithParam<ParseCase> {};
+
+TEST_P(ParseCommandLine, DecidesTheRun) {
+    const ParseCase& c = GetParam();
+    const CommandLine line = parseCommandLine(c.text);
+    ASSERT_EQ(line.action, c.action) << c.text << " -> " << line.error;
+    if (c.action == Action::Report) {
+        ASSERT_NE(line.command, nullptr);
+        EXPECT_STREQ(line.command->kind, c.kind);
+        EXPECT_EQ(line.file, c.file);
+    }
+    if (c.action == Action::Error) {
+        EXPECT_NE(line.error.find(c.error), std::string::npos) << line.error;
+        EXPECT_EQ(line.error.find_first_of("\r\n"), std::string::npos) << "one line: " << line.error;
+        EXPECT_EQ(line.command, nullptr);
+    } else {
+        EXPECT_TRUE(line.error.empty()) << line.error;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ParseCommandLine,
+    ::testing::Values(
+        ParseCase{"", Action::Window, nullptr, nullptr, nullptr},
+        ParseCase{"   ", Action::Window, nullptr, nullptr, nullptr},
+        ParseCase{"/?", Action::Usage, nullptr, nullptr, nullptr},
+        ParseCase{"-?", Action::Usage, nullptr, nullptr, nullptr},
+        ParseCase{"/? /report hkcc x", Action::Usage, nullptr, nullptr, nullptr},
+        ParseCase{"/report hkcc C:\\out.txt", Action::Report, "hkcc", "C:\\out.txt", nullptr},
+        ParseCase{"/REPORT Common \"C:\\My Reports\\a b.txt\"", Action::Report, "common",
+                  "C:\\My Reports\\a b.txt", nullptr},
+        ParseCase{"-report POLICIES out.txt", Action::Report, "policies", "out.txt", nullptr},
+        ParseCase{"/report apppaths \\\\server\\share\\x.txt", Action::Report, "apppaths",
+                  "\\\\server\\share\\x.txt", nullptr},
+        ParseCase{"/reprot hkcc x.txt", Action::Error, nullptr, nullptr, "unknown switch \"/reprot\""},
+        ParseCase{"hkcc x.txt", Action::Error, nullptr, nullptr, "unknown switch \"hkcc\""},
+        ParseCase{"//report hkcc x.txt", Action::Error, nullptr, nullptr, "unknown switch"},
+        ParseCase{"/report", Action::Error, nullptr, nullptr, "needs a report kind and a file"},
+        ParseCase{"/report hkxx x.txt", Action::Error, nullptr, nullptr,
+                  "unknown report kind \"hkxx\": one of common, policies, services, apppaths, ie, hkcr, "
+                  "hkcu, hklm, "
+                  "hku, hkcc"},
+        ParseCase{"/report hkcc", Action::Error, nullptr, nullptr, "/report hkcc needs a file"},
+        ParseCase{"/report hkcc \"\"", Action::Error, nullptr, nullptr, "/report hkcc needs a file"},
+        ParseCase{"/report hkcc a b", Action::Error, nullptr, nullptr,
+                  "unexpected argument \"b\" after the file"},
+        ParseCase{"/report hkcc \"a\r\nb\" c", Action::Error, nullptr, nullptr, "unexpected argument"}));
+
+TEST(ParseCommandLine, ARefusedArgumentIsQuotedShortEnoughForOneLine) {
+    const CommandLine line = parseCommandLine("/report " + std::string(5000, 'k') + " x.txt");
+    ASSERT_EQ(line.action, Action::Error);
+    EXPECT_LT(line.error.size(), 300u);
+}
+
+TEST(ParseCommandLine, EveryKindRunsTheTaskOfItsButton) {
+    const std::pair<const char*, int> kinds[] = {{"common", IDC_COMMON_ENV},
+                                                 {"policies", IDC_POLICIES},
+                                                 {"services", IDC_SERVICES},
+                                                 {"apppaths", IDC_APP_PATHS},
+                                                 {"ie", IDC_IE},
+                                                 {"hkcr", IDC_HKCR},
+                                                 {"hkcu", IDC_HKCU},
+                                                 {"hklm", IDC_HKLM},
+                                                 {"hku", IDC_HKU},
+                                                 {"hkcc", IDC_HKCC}};
+    std::set<const TaskCommand*> seen;
+    for (const auto& [kind, id] : kinds) {
+        const CommandLine line = parseCommandLine(std::string("/report ") + kind + " out.txt");
+        ASSERT_EQ(line.action, Action::Report) << kind;
+        EXPECT_EQ(line.command, findTaskCommand(id)) << kind;
+        seen.insert(line.command);
+    }
+    EXPECT_EQ(seen.size(), 10u);
+}
+
+TEST(ParseCommandLine, HiveKindsNameTheirHives) {
+    const std::pair<const char*, const char*> hives[] = {{"hkcr", "HKEY_CLASSES_ROOT"},
+                                                         {"hkcu", "HKEY_CURRENT_USER"},
+                                                         {"hklm", "HKEY_LOCAL_MACHINE"},
+                                                         {"hku", "HKEY_USERS"},
+                                                         {"hkcc", "HKEY_CURRENT_CONFIG"}};
+    for (const auto& [kind, hive] : hives) {
+        const TaskCommand* command = findTaskCommandByKind(kind);
+        ASSERT_NE(command, nullptr);
+        ASSERT_EQ(command->start, TaskStart::Hive);
+        EXPECT_STREQ(hiveEntry(command->hive).name, hive);
+        EXPECT_NE(std::string(command->header).find(hive), std::string::npos) << command->header;
+    }
+}
+
+TEST(UsageText, ShowsTheSwitchEveryKindAndTheExitCodes) {
+    const std::string usage = usageText();
+    EXPECT_NE(usage.find("Korvexer.exe [/report KIND FILE]"), std::string::npos);
+    EXPECT_NE(usage.find(taskKindList()), std::string::npos);
+    for (const char* code : {"0:", "1:", "2:"})
+        EXPECT_NE(usage.find(code), std::string::npos) << code;
+    // Every line end is CR LF, as a console shows it.
+    for (size_t i = usage.find('\n'); i != std::string::npos; i = usage.find('\n', i + 1)) {
+        ASSERT_GT(i, 0u);
+        EXPECT_EQ(usage[i - 1], '\r') << i;
+    }
+}
+
+} // namespace

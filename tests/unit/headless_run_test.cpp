@@ -1,0 +1,89 @@
+// A report run without the window: its result is the text the window's view
+// would hold, and a halted run leaves neither a result nor a work file.
+#include "app/headless_run.h"
+#include "app/task_commands.h"
+#include "report/report_writer.h"
+#include "support/temp_dir.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// Work files go to a folder of the test's own, so that what is left can be counted.
+struct HeadlessRun : ::testing::Test {
+    TempDir work;
+    std::string savedTemp = variable("TEMP");
+    std::string savedTmp = variable("TMP");
+
+    void SetUp() override {
+        SetEnvironmentVariableA("TEMP", work.path().c_str());
+        SetEnvironmentVariableA("TMP", work.path().c_str());
+    }
+    void TearDown() override {
+        SetEnvironmentVariableA("TEMP", savedTemp.c_str());
+        SetEnvironmentVariableA("TMP", savedTmp.c_str());
+    }
+    static std::string variable(const char* name) {
+        char value[MAX_PATH + 1] = {};
+        GetEnvironmentVariableA(name, value, sizeof value);
+        return value;
+    }
+    int filesLeft() const {
+        int count = 0;
+        WIN32_FIND_DATAA data;
+        HANDLE find = FindFirstFileA((work.path() + "*").c_str(), &data);
+        if (find == INVALID_HANDLE_VALUE) return 0;
+        do {
+            if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) ++count;
+        } while (FindNextFileA(find, &data));
+        FindClose(find);
+        return count;
+    }
+};
+
+TEST_F(HeadlessRun, HiveDumpEndsAsTheWindowShowsIt) {
+    HeadlessHost host;
+    const std::string outcome = runHeadlessTask(host, *findTaskCommandByKind("hkcc"));
+    EXPECT_EQ(outcome, "");
+    const std::string text = host.viewText();
+    EXPECT_EQ(text.rfind("HKEY_CURRENT_CONFIG Registry:\r\n\r\n", 0), 0u) << text.substr(0, 200);
+    const std::string trailer = reportTrailer();
+    ASSERT_GT(text.size(), trailer.size());
+    EXPECT_EQ(text.substr(text.size() - trailer.size()), trailer);
+    EXPECT_EQ(filesLeft(), 0) << "report and keys-list files are gone";
+    // The host's state is back at rest, as after a load in the window.
+    EXPECT_EQ(host.collectorRunning.load(), 0u);
+    EXPECT_EQ(host.resultReady.load(), 0);
+}
+
+TEST_F(HeadlessRun, HaltedRunHasAReasonAndLeavesNoWorkFile) {
+    for (const char* kind : {"hkcc", "hkcu", "policies"}) {
+        HeadlessHost host;
+        host.halt();
+        const std::string outcome = runHeadlessTask(host, *findTaskCommandByKind(kind));
+        EXPECT_NE(outcome.find("halted"), std::string::npos) << kind << ": " << outcome;
+        EXPECT_EQ(filesLeft(), 0) << kind;
+        EXPECT_TRUE(host.halted());
+    }
+}
+
+TEST_F(HeadlessRun, MessageOfTheTaskBecomesTheReasonAndQuestionsAreAnsweredNo) {
+    HeadlessHost host;
+    host.showMessage("first text", "First title");
+    host.showMessage("second text", "Second title");
+    EXPECT_EQ(host.failure(), "First title: first text");
+    EXPECT_FALSE(host.askQuestion("Go on?", "Question"));
+}
+
+TEST(MemoryReportView, HoldsExactlyWhatItWasGiven) {
+    MemoryReportView view;
+    view.setText("head\r\n");
+    EXPECT_EQ(view.append("a\r\r\nb"), 11u);
+    view.insertAtEnd("\r\n");
+    EXPECT_EQ(view.text(), "head\r\na\r\r\nb\r\n");
+    EXPECT_EQ(view.length(), 13u);
+    view.setWholeText(std::string("x\0y", 3));
+    EXPECT_EQ(view.text(), std::string("x\0y", 3));
+}
+
+} // namespace
