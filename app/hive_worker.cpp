@@ -71,8 +71,8 @@ void runDump(TaskHost& d, HKEY root, const std::string& hiveName, bool noFreeNam
         // Keys or text are missing from the file: a dump with gaps must not
         // look like the whole hive.
         const std::string message = results::workFileFailureText(d.reportPath.get());
-        d.setStatus(" ");
-        d.reportView().setText("");
+        setStatus(d, " ");
+        d.view->setText("");
         abandonDump(d);
         d.showMessage(message.c_str(), results::kFileCreationTitle);
         return;

@@ -117,56 +117,83 @@ TEST_F(Faults, ReportFileDeletedWhileADumpWritesIt) {
     expectUsable(app, work.path());
 }
 
-// Thousands of keys of our own below HKEY_CURRENT_USER\Software, deleted
-// while the user's hive is dumped through them.
+// The last `bytes` of a file another process is writing.
+std::string tailOf(const std::string& path, LONG bytes) {
+    HANDLE file =
+        CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return {};
+    const DWORD size = GetFileSize(file, nullptr);
+    if (size != INVALID_FILE_SIZE && size > static_cast<DWORD>(bytes))
+        SetFilePointer(file, -bytes, nullptr, FILE_END);
+    std::string text(static_cast<size_t>(bytes), '\0');
+    DWORD got = 0;
+    if (!ReadFile(file, text.data(), static_cast<DWORD>(bytes), &got, nullptr)) got = 0;
+    CloseHandle(file);
+    text.resize(got);
+    return text;
+}
+
+// Thousands of keys of our own below HKEY_CURRENT_USER\Software, deleted from
+// the far end as soon as the report file shows the walker among the first
+// of them. Walker and deletion meet somewhere in between; where depends on
+// the machine's pace, so a run in which they did not meet (the walk through
+// before the deletion began, or the deletion through before the walk came)
+// proves nothing and is repeated with a fresh tree.
 TEST_F(Faults, KeyDeletedWhileTheWalkerIsInside) {
-    TestKey planted;
     const int kBranches = 150;
     const int kLeaves = 100;
-    for (int b = 0; b < kBranches; ++b) {
-        HKEY branch = planted.create("Branch" + std::to_string(1000 + b));
-        ASSERT_NE(branch, nullptr);
-        for (int l = 0; l < kLeaves; ++l) {
-            HKEY leaf = nullptr;
-            const std::string name = "Leaf" + std::to_string(1000 + l);
-            ASSERT_EQ(
-                RegCreateKeyExA(branch, name.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &leaf, nullptr),
-                ERROR_SUCCESS);
-            const char value[] = "planted";
-            RegSetValueExA(leaf, "Value", 0, REG_SZ, reinterpret_cast<const BYTE*>(value), sizeof value);
-            RegCloseKey(leaf);
+    bool met = false;
+    for (int attempt = 0; attempt < 3 && !met; ++attempt) {
+        SCOPED_TRACE("attempt " + std::to_string(attempt));
+        TestKey planted;
+        for (int b = 0; b < kBranches; ++b) {
+            HKEY branch = planted.create("Branch" + std::to_string(1000 + b));
+            ASSERT_NE(branch, nullptr);
+            for (int l = 0; l < kLeaves; ++l) {
+                HKEY leaf = nullptr;
+                const std::string name = "Leaf" + std::to_string(1000 + l);
+                ASSERT_EQ(RegCreateKeyExA(branch, name.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &leaf,
+                                          nullptr),
+                          ERROR_SUCCESS);
+                const char value[] = "planted";
+                RegSetValueExA(leaf, "Value", 0, REG_SZ, reinterpret_cast<const BYTE*>(value), sizeof value);
+                RegCloseKey(leaf);
+            }
+            RegCloseKey(branch);
         }
-        RegCloseKey(branch);
-    }
-    App app{work.path()};
-    ASSERT_TRUE(automation::readyForCommands(app));
-    app.press(IDC_HKCU);
-    // The live view names the key being walked about every two seconds.
-    ASSERT_TRUE(
-        waitUntil([&] { return viewOf(app).find(planted.path() + "\\Branch") != std::string::npos; }, 120000))
-        << viewOf(app).substr(0, 300);
-    // From the far end: the walker runs into keys that are gone.
-    for (int b = kBranches - 1; b >= 0; --b) {
-        const std::string branch = planted.path() + "\\Branch" + std::to_string(1000 + b);
-        // Wine's RegDeleteTree takes the key itself too; Windows leaves it.
-        ASSERT_EQ(RegDeleteTreeA(HKEY_CURRENT_USER, branch.c_str()), ERROR_SUCCESS);
-        RegDeleteKeyA(HKEY_CURRENT_USER, branch.c_str());
-    }
+        App app{work.path()};
+        ASSERT_TRUE(automation::readyForCommands(app));
+        app.press(IDC_HKCU);
+        // The report file reaches the disk 64 KB at a time: some hundred keys.
+        const std::string firstBranch = planted.path() + "\\Branch1000\\";
+        ASSERT_TRUE(waitUntil(
+            [&] {
+                const std::string file = automation::reportWorkFile(work.path());
+                return !file.empty() && tailOf(file, 256 * 1024).find(firstBranch) != std::string::npos;
+            },
+            120000));
+        for (int b = kBranches - 1; b >= 0; --b) {
+            const std::string branch = planted.path() + "\\Branch" + std::to_string(1000 + b);
+            // Wine's RegDeleteTree takes the key itself too; Windows leaves it.
+            ASSERT_EQ(RegDeleteTreeA(HKEY_CURRENT_USER, branch.c_str()), ERROR_SUCCESS);
+            RegDeleteKeyA(HKEY_CURRENT_USER, branch.c_str());
+        }
 
-    // The dump goes on past the deleted keys and ends as a whole report.
-    ASSERT_TRUE(automation::waitForHiveResult(app, "HKEY_CURRENT_USER", 180000))
-        << viewOf(app).substr(0, 300);
-    const std::string view = viewOf(app);
-    EXPECT_NE(view.find("   Key: " + planted.path() + "\\Branch1000"), std::string::npos)
-        << "the keys walked before the deletion are in the report";
-    EXPECT_EQ(view.find("   Key: " + planted.path() + "\\Branch" + std::to_string(1000 + kBranches - 1) +
-                        "\\Leaf" + std::to_string(1000 + kLeaves - 1)),
-              std::string::npos)
-        << "the walk was not over before the deletion";
-    // What comes after the planted key in the hive is there.
-    EXPECT_NE(view.find("   Key: Software\\Wine"), std::string::npos);
-    EXPECT_EQ(app.waitForMessageBox(0).box, nullptr);
-    expectUsable(app, work.path());
+        // The dump goes on past the deleted keys and ends as a whole report.
+        ASSERT_TRUE(automation::waitForHiveResult(app, "HKEY_CURRENT_USER", 180000))
+            << viewOf(app).substr(0, 300);
+        const std::string view = viewOf(app);
+        EXPECT_NE(view.find("   Key: " + planted.path() + "\\Branch1000"), std::string::npos)
+            << "the keys walked before the deletion are in the report";
+        // What comes after the planted key in the hive is there.
+        EXPECT_NE(view.find("   Key: Software\\Wine"), std::string::npos);
+        EXPECT_EQ(app.waitForMessageBox(0).box, nullptr);
+        expectUsable(app, work.path());
+        met = view.find("   Key: " + planted.path() + "\\Branch" + std::to_string(1000 + kBranches - 1) +
+                        "\\Leaf" + std::to_string(1000 + kLeaves - 1)) == std::string::npos;
+    }
+    EXPECT_TRUE(met) << "in no attempt did the deletion reach keys the walker had yet to walk";
 }
 
 // The command interpreter finds neither the script host nor any console
