@@ -31,6 +31,13 @@ class ServicesContext : public WindowContext {
     FileShown showReportFile(std::string_view lead) override {
         d_.servicesRunning = 0;
         d_.reportFile.close();
+        if (d_.reportFile.lostWritesTo(path_)) {
+            // Shown, the dump would look whole with keys missing from it.
+            const std::string message = results::workFileFailureText(path_);
+            removeFile();
+            d_.showMessage(message.c_str(), results::kFileCreationTitle);
+            return FileShown::WritesLost;
+        }
         FileShown shown = FileShown::NoMemory;
         try {
             std::string contents;

@@ -49,6 +49,7 @@ class TaskContext {
         Shown,      // in the view (or dropped for a halt)
         CannotOpen, // the file could not be opened for reading
         NoMemory,   // no memory to read it or to compose the view's text
+        WritesLost, // text never reached the file (folder gone, disk full): the user has been told
     };
     virtual void beginReportFile() {}
     virtual FileShown showReportFile(std::string_view lead) {

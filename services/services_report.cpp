@@ -58,10 +58,10 @@ void addConnection(std::vector<std::string>& out) {
     out.insert(out.end(), std::begin(kConnection), std::end(kConnection));
 }
 
-// The end of a task that cannot show its registry part: the user is told,
-// and the window is left as if nothing had run.
+// The end of a task that cannot show its registry part: the user is told
+// (unless that has been done), and the window is left as if nothing had run.
 void giveUp(TaskContext& context, const char* message) {
-    context.tell(message, kNoMemoryTitle);
+    if (message != nullptr) context.tell(message, kNoMemoryTitle);
     context.status().setStatus(" ");
     context.showLive("");
     context.animate(false);
@@ -214,6 +214,9 @@ void writeServicesReport(TaskContext& context, HKEY servicesKey, const std::stri
         return;
     case TaskContext::FileShown::NoMemory:
         giveUp(context, kNoBuffers);
+        return;
+    case TaskContext::FileShown::WritesLost:
+        giveUp(context, nullptr);
         return;
     }
     {

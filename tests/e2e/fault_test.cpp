@@ -54,7 +54,7 @@ TEST_P(UnwritableWorkDirectory, EveryFileTaskSaysSoNamingTheFolder) {
     App app{workDir};
     ASSERT_TRUE(automation::readyForCommands(app));
 
-    for (int command : {IDC_HKCC, IDC_COMMON_ENV, IDC_IE, IDC_HKCU}) {
+    for (int command : {IDC_HKCC, IDC_COMMON_ENV, IDC_IE, IDC_SERVICES, IDC_HKCU}) {
         SCOPED_TRACE(command);
         app.postPress(command);
         const App::ShownMessage box = app.waitForMessageBox(20000);
