@@ -5,6 +5,7 @@
 #include "console_streams.h"
 #include "headless_run.h"
 #include "main_dialog.h"
+#include "report/running_copies.h"
 
 #include <windows.h>
 
@@ -30,13 +31,18 @@ int runFromCommandLine(const CommandLine& line) {
 } // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR arguments, int) {
+    runningcopies::countThisCopyIn();
     CommandLine line;
     try {
         line = parseCommandLine(arguments != nullptr ? arguments : "");
-        if (line.action != CommandLine::Action::Window)
-            ExitProcess(static_cast<UINT>(runFromCommandLine(line)));
+        if (line.action != CommandLine::Action::Window) {
+            const int code = runFromCommandLine(line);
+            runningcopies::countThisCopyOut();
+            ExitProcess(static_cast<UINT>(code));
+        }
     } catch (...) {
         // Memory ran out before anything was written: the run fails.
+        runningcopies::countThisCopyOut();
         ExitProcess(exitcode::kFailed);
     }
     // The program keeps no settings, so there is no settings key to name.
@@ -45,5 +51,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR arguments, int) {
     auto* dialog = new MainDialog();
     dialog->runModal(instance);
     dialog->afterDialogEnded();
+    runningcopies::countThisCopyOut();
     ExitProcess(0);
 }

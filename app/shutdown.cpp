@@ -1,6 +1,7 @@
 // Clear, Close and the exit steps that end the process.
 #include "main_dialog.h"
 
+#include "report/running_copies.h"
 #include "report/system_api.h"
 #include "report/work_file.h"
 #include "resources/resource.h"
@@ -21,7 +22,7 @@ void deleteIfNamed(const std::string& path) {
     if (!path.empty()) DeleteFileA(path.c_str());
 }
 
-}  // namespace
+} // namespace
 
 void MainDialog::withdrawPendingWork() {
     collectRequested = 0;
@@ -100,12 +101,14 @@ void MainDialog::exitStep() {
     if (h == INVALID_HANDLE_VALUE) {
         reportFile.close();
         deleteIfNamed(reportPath.get());
+        runningcopies::countThisCopyOut();
         ExitProcess(0);
     }
     CloseHandle(h);
     if (closingTicks_ > 10) {
         reportFile.close();
         deleteIfNamed(reportPath.get());
+        runningcopies::countThisCopyOut();
         ExitProcess(0);
     }
     ++closingTicks_;

@@ -6,6 +6,7 @@
 #include "collect/windows_version.h"
 #include "hive_worker.h"
 #include "main_dialog.h"
+#include "report/running_copies.h"
 #include "report/status_progress.h"
 #include "report/work_file.h"
 #include "task_commands.h"
@@ -207,5 +208,6 @@ void MainDialog::failureExit(const std::string& reportFile, const std::string& k
     DeleteFileA(reportFile.c_str());
     DeleteFileA(keysFile.c_str());
     InvalidateRect(nullptr, nullptr, TRUE);
+    runningcopies::countThisCopyOut();
     ExitProcess(static_cast<UINT>(-1));
 }

@@ -1,6 +1,7 @@
 #include "task_results.h"
 
 #include "report/report_writer.h"
+#include "report/running_copies.h"
 #include "report/work_directory.h"
 #include "report/work_file.h"
 #include "task_driver.h"
@@ -190,7 +191,9 @@ void finishCollectorTask(ControllerState& s, const std::string& path, const Load
         s.reportLength = static_cast<int32_t>(text.size());
         std::string().swap(text);
         DeleteFileA(path.c_str());
-        if (sweepStaleFiles) startStaleWorkFileCleanup(workDirectory());
+        // The process count was taken a while ago: a copy started since has
+        // work files of its own there too.
+        if (sweepStaleFiles && !runningcopies::othersRunning()) startStaleWorkFileCleanup(workDirectory());
         setStatus(s, " ");
         s.animateStatus = 0;
         s.collectorActive = 0;
