@@ -10,8 +10,7 @@ using wmidata::block;
 
 namespace {
 
-// Index: the AdapterTypeID. An id outside the table leaves strAdapterType as
-// the previous adapter set it.
+// Index: the AdapterTypeID. An id outside the table leaves the type empty.
 const char* const kAdapterTypes[] = {"Ethernet 802.3",
                                      "Token Ring 802.5",
                                      "Fiber Distributed Data Interface (FDDI)",
@@ -28,7 +27,9 @@ const char* const kAdapterTypes[] = {"Ethernet 802.3",
                                      "1394"};
 
 ScriptLines adapterTypeLines() {
-    ScriptLines lines = {"    Select Case objItem.AdapterTypeID"};
+    // Emptied first: an id outside the table (often none at all) would
+    // otherwise show the type of the adapter before.
+    ScriptLines lines = {"    strAdapterType = \"\"", "    Select Case objItem.AdapterTypeID"};
     for (size_t id = 0; id < std::size(kAdapterTypes); ++id) {
         lines.push_back("        Case " + std::to_string(id));
         lines.push_back("            strAdapterType = \"" + std::string(kAdapterTypes[id]) + "\"");

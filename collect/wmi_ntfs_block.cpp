@@ -57,6 +57,9 @@ ScriptLines ntfsBlockLines() {
     header.title = "NTFS:";
     ScriptLines lines = headerLines(header);
     lines.push_back("Set objShell = WScript.CreateObject(\"WScript.Shell\")");
+    // Empty, a first value that cannot be read would count as 0 and be
+    // reported as set.
+    lines.push_back("strRegKey = Null");
     const std::string key = kKeyPath;
     for (const Decision& decision : kDecisions) {
         const bool last = &decision == &kDecisions[std::size(kDecisions) - 1];

@@ -39,6 +39,9 @@ ScriptLines taskListLines(TaskListForm form) {
         lines.push_back("    Wscript.Echo \"Full Path:  \" & objProcess.ExecutablePath");
         add(lines, itemLines(block, labels({"KernelModeTime"})));
     }
+    // A process whose owner cannot be read must not show the owner of the one before.
+    lines.push_back("    strNameOfUser = \"\"");
+    lines.push_back("    strUserDomain = \"\"");
     lines.push_back("    colProperties = objProcess.GetOwner(strNameOfUser,strUserDomain)");
     lines.push_back("    Wscript.Echo \"Process \" & objProcess.Name & \" is owned by \" _");
     lines.push_back("        & strUserDomain & \"\\\" & strNameOfUser & \".\"");

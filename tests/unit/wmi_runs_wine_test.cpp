@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <windows.h>
+
 #include <algorithm>
 #include <sstream>
 
@@ -160,11 +162,27 @@ TEST(WmiRunsUnderTheScriptHost, NtfsBlockPrintsExactlyFiveTexts) {
          "Long file names and extended timestamps are used.",
          "Long file names and extended timestamps are not used."},
     };
+    // The text each decision must print for the value this machine has: the
+    // first when there is none, else the one the value picks.
+    const char* const names[] = {"NtfsDisable8dot3NameCreation", "NtfsAllowExtendedCharacterIn8Dot3Name",
+                                 "NtfsMftZoneReservation", "NtfsDisableLastAccessUpdate", "Win31FileSystem"};
     const Lines printed = reportLines(runThroughScriptHost(ntfsBlockLines()));
     ASSERT_EQ(printed.size(), 4u + 5u + 1u);
     for (size_t i = 0; i < 5; ++i) {
-        const std::string& line = printed[4 + i];
-        EXPECT_NE(std::find(texts[i].begin(), texts[i].end(), line), texts[i].end()) << i << ": " << line;
+        DWORD value = 0, size = sizeof value, type = 0;
+        HKEY key = nullptr;
+        bool set = RegOpenKeyExA(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Control\\FileSystem", 0,
+                                 KEY_READ, &key) == ERROR_SUCCESS;
+        if (set) {
+            set = RegQueryValueExA(key, names[i], nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) ==
+                      ERROR_SUCCESS &&
+                  type == REG_DWORD;
+            RegCloseKey(key);
+        }
+        size_t expected = 0;
+        if (set) expected = i == 2 ? value : (value == 1 ? 1 : 2);
+        ASSERT_LT(expected, texts[i].size()) << names[i] << " = " << value;
+        EXPECT_EQ(printed[4 + i], texts[i][expected]) << names[i];
     }
 }
 
