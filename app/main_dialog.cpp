@@ -84,6 +84,12 @@ UINT holdTicksMessage() {
 
 namespace {
 
+// Posted by showBusyCursor: the window's thread sets the cursor.
+UINT applyCursorMessage() {
+    static const UINT message = RegisterWindowMessageA("Korvexer.ApplyCursor");
+    return message;
+}
+
 UINT showResultMessage() {
     static const UINT message = RegisterWindowMessageA("Korvexer.ShowResult");
     return message;
@@ -104,8 +110,24 @@ bool MainDialog::showWholeUnlessHalted(const std::string& text) {
 }
 
 void MainDialog::showBusyCursor(bool on) {
-    SetCursor(LoadCursor(nullptr, on ? IDC_APPSTARTING : IDC_ARROW));
+    // The cursor belongs to the thread that owns the window: a worker's own
+    // SetCursor changes nothing on the screen. The window's thread shows it
+    // now and whenever the pointer moves over the window (WM_SETCURSOR).
+    busyCursor_ = on;
+    PostMessageA(hwnd(), applyCursorMessage(), 0, 0);
 }
+
+namespace {
+
+// Over the window and its controls: the busy shape instead of each control's own.
+void setBusyCursorIfOver(HWND window) {
+    POINT at;
+    RECT area;
+    if (GetCursorPos(&at) && GetWindowRect(window, &area) && PtInRect(&area, at))
+        SetCursor(LoadCursor(nullptr, IDC_APPSTARTING));
+}
+
+} // namespace
 
 void MainDialog::clearDefaultButton() {
     // The view first, then an id no control has: Enter then presses nothing.
@@ -121,6 +143,24 @@ bool MainDialog::onMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& 
             view_.setWholeText(*text);
             result = TRUE;
         }
+        return true;
+    }
+    if (message == applyCursorMessage()) {
+        if (busyCursor_ && collectorActive) {
+            setBusyCursorIfOver(hwnd());
+        } else {
+            SetCursor(LoadCursor(nullptr, IDC_ARROW));
+        }
+        result = TRUE;
+        return true;
+    }
+    // Only while the report runs: a halted one never gets to put the arrow back.
+    if (message == WM_SETCURSOR && busyCursor_ && collectorActive) {
+        SetCursor(LoadCursor(nullptr, IDC_APPSTARTING));
+        // A dialog answers through its message result: TRUE stops the
+        // control under the pointer from setting its own shape.
+        SetWindowLongPtrA(hwnd(), DWLP_MSGRESULT, TRUE);
+        result = TRUE;
         return true;
     }
     if (message == holdTicksMessage()) {

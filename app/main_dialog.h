@@ -9,6 +9,7 @@
 #include "task_results.h"
 
 #include <array>
+#include <atomic>
 #include <string>
 #include <vector>
 
@@ -115,6 +116,8 @@ class MainDialog : public DialogBase, public TaskHost {
     WindowMessages messages_{*this};
     int closingTicks_ = 0;
     bool ticksHeld_ = false;
+    // Set by a worker, read by the window's thread.
+    std::atomic<bool> busyCursor_{false};
 };
 
 // Advances the general progress indicator of the window's status line.
