@@ -5,6 +5,8 @@
 // delivery), and what remains for Korvexer itself, in all and per row.
 #include "collect/common_report.h"
 #include "collect/environment_collector.h"
+#include "report/report_writer.h"
+#include "report/work_directory.h"
 #include "runner/command_runner.h"
 #include "support/test_context.h"
 
@@ -49,11 +51,29 @@ class TimedRunner : public CommandRunner {
     unsigned long long childMicrosSeen_ = 0;
 };
 
+// Writes as the window does while a report runs: through the report writer
+// into a work file (line ends expanded, buffered), not into memory.
+class FileContext : public TestContext {
+  public:
+    explicit FileContext(const std::string& path) {
+        state.collectorRunning = 1;
+        state.reportPath.set(path);
+    }
+    void write(std::string_view text) override {
+        reportWrite(state, text);
+        written += text.size();
+    }
+    ReportState state;
+    size_t written = 0;
+};
+
 } // namespace
 
 // An argument names a file that receives the report itself.
 int main(int argc, char** argv) {
-    TestContext context;
+    const std::string workFile = workDirectory() + "korvexer_bench_report.txt";
+    DeleteFileA(workFile.c_str());
+    FileContext context(workFile);
     auto timed = std::make_unique<TimedRunner>(context);
     TimedRunner& runner = *timed;
     context.commandRunner = std::move(timed);
@@ -67,21 +87,20 @@ int main(int argc, char** argv) {
     };
     const Clock::time_point start = Clock::now();
     collector.run();
+    context.state.reportFile.close();
     const double wall = since(start);
     rowWall[runner.row] = since(rowStart);
-    std::printf("common report: %.2f s wall, %zu bytes, %d runner calls\n", wall, context.report.size(),
-                runner.calls);
+    std::printf("common report: %.2f s wall, %zu characters written to the work file, %d runner calls\n",
+                wall, context.written, runner.calls);
     const double own = wall - runner.childTotal;
     std::printf(
         "waiting on child processes: %.2f s; runner around them: %.2f s; Korvexer's own share: %.2f s "
         "(%.1f %% of the wall time)\n",
         runner.childTotal, runner.total - runner.childTotal, own, 100.0 * own / wall);
     if (argc > 1) {
-        if (FILE* out = std::fopen(argv[1], "wb")) {
-            std::fwrite(context.report.data(), 1, context.report.size(), out);
-            std::fclose(out);
-        }
+        CopyFileA(workFile.c_str(), argv[1], FALSE);
     }
+    DeleteFileA(workFile.c_str());
     std::printf("row  wall s  child s  runner s  own s\n");
     for (const auto& [row, seconds] : rowWall) {
         const double inRunner = runner.byRow.count(row) ? runner.byRow[row] : 0.0;
