@@ -76,7 +76,9 @@ constexpr int kCsidlSystem = 37;
 std::optional<std::string> batchQuotedPath(const std::string& path) {
     std::string quoted = "\"";
     for (const char c : path) {
-        if (c == '"' || static_cast<unsigned char>(c) < 0x20) return std::nullopt;
+        // "?" and "*" are wildcards to the commands (and a "?" is what a
+        // letter the ANSI code page lacks became): another file or none.
+        if (c == '"' || c == '?' || c == '*' || static_cast<unsigned char>(c) < 0x20) return std::nullopt;
         // A batch line expands "%" even between quotation marks.
         if (c == '%') quoted += '%';
         quoted += c;

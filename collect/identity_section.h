@@ -39,7 +39,7 @@ extern const SpecialFolder kSpecialFolders[49];
 
 // `path` quoted for a batch line: in quotation marks, with "%" doubled so the
 // command interpreter expands nothing. Nothing when the path holds a quotation
-// mark or a control character, which no quoting makes safe.
+// mark, a wildcard or a control character, which no quoting makes safe.
 std::optional<std::string> batchQuotedPath(const std::string& path);
 
 // How a batch line reaches the command interpreter's code page.
