@@ -1,8 +1,6 @@
 #include "text_search.h"
 
-#include <windows.h>
-
-#include <mbstring.h>
+#include "win32_types.h"
 
 void lowerInPlace(std::string& text) {
     if (!text.empty()) _mbslwr(reinterpret_cast<unsigned char*>(text.data()));

@@ -61,6 +61,10 @@ std::string quoted(const std::string& path) { return "\"" + path + "\""; }
 
 }  // namespace
 
+void oemToAnsiInPlace(std::string& text) {
+    if (!text.empty()) OemToCharBuffA(text.data(), text.data(), static_cast<DWORD>(text.size()));
+}
+
 RunnerModes ProcessRunner::modesOf(RunMode mode) {
     RunnerModes modes;
     modes.scriptMode = mode == RunMode::Script || mode == RunMode::ScriptCountInstances || mode == RunMode::ScriptCapture;
