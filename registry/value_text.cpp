@@ -8,6 +8,8 @@ namespace {
 
 // The text up to its first zero byte, never past `size`.
 std::string boundedText(const BYTE* data, DWORD size) {
+    // No data may come as no buffer at all (an empty vector's).
+    if (size == 0) return {};
     const char* p = reinterpret_cast<const char*>(data);
     return std::string(p, strnlen(p, size));
 }
@@ -20,7 +22,7 @@ std::string hexDword(DWORD value) {
 
 DWORD dwordAt(const BYTE* data, DWORD size, bool bigEndian) {
     BYTE b[4] = {0, 0, 0, 0};
-    std::memcpy(b, data, size < 4 ? size : 4);
+    if (size > 0) std::memcpy(b, data, size < 4 ? size : 4);
     if (bigEndian) return (DWORD(b[0]) << 24) | (DWORD(b[1]) << 16) | (DWORD(b[2]) << 8) | DWORD(b[3]);
     return DWORD(b[0]) | (DWORD(b[1]) << 8) | (DWORD(b[2]) << 16) | (DWORD(b[3]) << 24);
 }
