@@ -1,5 +1,6 @@
-#include "report/report_writer.h"
 #include "task_driver.h"
+
+#include "report/report_trailer.h"
 
 std::string composeHiveResult(std::string_view header, std::string_view bytes) {
     std::string out(header);

@@ -2,21 +2,13 @@
 #pragma once
 
 #include "registry_access.h"
+#include "value_text.h"
 
 #include <windows.h>
 
 #include <string>
 
 class TaskContext;
-
-namespace regfmt {
-inline constexpr DWORD kHugeValue = 16383;      // data of this size or more is not read
-inline constexpr size_t kHugeText = 19383;      // rendered text of this length or more is replaced
-inline constexpr size_t kDumpStop = 18383;      // a binary dump stops growing here
-}  // namespace regfmt
-
-// The text printval prints (before its closing "%s\n" line feed).
-std::string renderValue(const BYTE* data, DWORD type, DWORD size);
 
 // Appends the rendered value and a line feed to the report.
 void printval(TaskContext& report, const BYTE* data, DWORD type, DWORD size);

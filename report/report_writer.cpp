@@ -70,14 +70,6 @@ void viewPrintf(ReportState& d, const char* format, ...) {
     }
 }
 
-const char* reportTrailer() {
-    return "\r\n"
-           "==========================================================================="
-           "\r\n"
-           "Korvexer.exe -> everything about this Windows machine in one searchable report."
-           " Homepage: the Korvexer project page \r\n";
-}
-
 void writeReportTrailer(ReportState& d) {
     reportPrintf(d, "%s", reportTrailer());
 }

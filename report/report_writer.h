@@ -3,6 +3,7 @@
 #pragma once
 
 #include "report_file.h"
+#include "report_trailer.h"
 #include "report_view.h"
 #include "shared_text.h"
 
@@ -49,8 +50,7 @@ int reportWrite(ReportState& dialog, std::string_view text);
 // Appends at the view's caret, or to the collector's report file while the collector runs.
 void viewPrintf(ReportState& dialog, const char* format, ...) __attribute__((format(printf, 2, 3)));
 
-// The closing block of every report.
-const char* reportTrailer();
+// Writes the closing block of every report (reportTrailer()).
 void writeReportTrailer(ReportState& dialog);
 
 // The three hidden commands that sweep work files of earlier runs out of

@@ -1,8 +1,8 @@
 #include "text_search.h"
 
-#include <windows.h>
+#include "win32_types.h"
 
-#include <mbstring.h>
+#include <limits>
 
 void lowerInPlace(std::string& text) {
     if (!text.empty()) _mbslwr(reinterpret_cast<unsigned char*>(text.data()));
@@ -24,7 +24,9 @@ long findText(SearchCopy& copy, std::string_view pattern, long from) {
 }
 
 long nextMatch(SearchCopy& copy, std::string_view pattern, long selectionStart) {
-    long p = findText(copy, pattern, selectionStart + 1);
+    // A selection that starts at the last offset a long can hold has nothing after it.
+    long p =
+        selectionStart < std::numeric_limits<long>::max() ? findText(copy, pattern, selectionStart + 1) : -1;
     if (p == -1) p = findText(copy, pattern, 1);
     return p;
 }

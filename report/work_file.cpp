@@ -1,5 +1,6 @@
 #include "work_file.h"
 
+#include "read_to_end.h"
 #include "system_api.h"
 #include "work_directory.h"
 
@@ -80,26 +81,14 @@ bool fileCanBeRead(const std::string& path) {
 bool readWholeFile(const std::string& path, std::string& out) {
     HANDLE h = openWorkFileToRead(path);
     if (h == INVALID_HANDLE_VALUE) return false;
-    out.clear();
-    bool ok = true;
-    try {
-        char buffer[65536];
-        while (true) {
-            DWORD got = 0;
-            // A read that fails before the end is not the end: half a report
-            // must not be shown as the whole.
-            if (!ReadFile(h, buffer, sizeof buffer, &got, nullptr)) {
-                out = std::string();
-                ok = false;
-                break;
-            }
-            if (got == 0) break;
-            out.append(buffer, got);
-        }
-    } catch (const std::bad_alloc&) {
-        out = std::string();
-        ok = false;
-    }
+    const bool ok = readToEnd(
+        [h](char* buffer, std::size_t capacity, std::size_t& got) {
+            DWORD n = 0;
+            const bool read = ReadFile(h, buffer, static_cast<DWORD>(capacity), &n, nullptr) != 0;
+            got = n;
+            return read;
+        },
+        out);
     CloseHandle(h);
     return ok;
 }

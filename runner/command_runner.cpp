@@ -87,6 +87,10 @@ class ChildClock {
 
 } // namespace
 
+void oemToAnsiInPlace(std::string& text) {
+    if (!text.empty()) OemToCharBuffA(text.data(), text.data(), static_cast<DWORD>(text.size()));
+}
+
 RunnerModes ProcessRunner::modesOf(RunMode mode) {
     RunnerModes modes;
     modes.scriptMode =

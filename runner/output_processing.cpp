@@ -2,8 +2,6 @@
 
 #include "report/text_format.h"
 
-#include <windows.h>
-
 namespace {
 
 // The script host opens with two banner lines (product and copyright); its
@@ -44,10 +42,6 @@ int countOwnInstanceLines(std::string_view listing) {
         start = end;
     }
     return count;
-}
-
-void oemToAnsiInPlace(std::string& text) {
-    if (!text.empty()) OemToCharBuffA(text.data(), text.data(), static_cast<DWORD>(text.size()));
 }
 
 RunnerOutput processRunnerOutput(std::string_view bytes, const RunnerModes& modes, bool probeOnly,

@@ -34,4 +34,6 @@ std::string removeControlBytes(std::string_view chunk);
 // Lines naming this program's own process in a process listing.
 int countOwnInstanceLines(std::string_view listing);
 
+// The system's conversion, for the runner (defined with it: the processing
+// above makes no system calls).
 void oemToAnsiInPlace(std::string& text);

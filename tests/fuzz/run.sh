@@ -4,6 +4,7 @@
 #
 #   tests/fuzz/run.sh SECONDS    run each target for SECONDS
 #   tests/fuzz/run.sh --runs N   run each target for N inputs (the smoke test)
+#   ... TARGET...                 only the targets named (after the limit)
 #
 # Builds and writes new corpus entries and findings under build/fuzz (or
 # $KORVEXER_FUZZ_DIR), never into the source tree; the committed seeds in
@@ -14,26 +15,39 @@ repo=$(cd "$here/../.." && pwd)
 out=${KORVEXER_FUZZ_DIR:-$repo/build/fuzz}
 
 case "${1:-}" in
-    --runs) limit=(-runs="${2:?--runs needs a count}") ;;
-    ''|-*) echo "usage: $0 SECONDS | --runs N" >&2; exit 2 ;;
-    *) limit=(-max_total_time="$1") ;;
+    --runs) limit=(-runs="${2:?--runs needs a count}"); shift 2 ;;
+    ''|-*) echo "usage: $0 SECONDS | --runs N [TARGET...]" >&2; exit 2 ;;
+    *) limit=(-max_total_time="$1"); shift ;;
 esac
+only=" $* "
 
 # target name and its sources (the parsing cores build without Windows headers)
 targets=(
     "history_index tests/fuzz/history_index_fuzz.cpp ie/history_index.cpp"
     "cookie_records tests/fuzz/cookie_records_fuzz.cpp ie/cookie_records.cpp"
     "version_block tests/fuzz/version_block_fuzz.cpp sysinfo/version_block.cpp"
+    "value_format tests/fuzz/value_format_fuzz.cpp registry/value_text.cpp"
+    "output_processing tests/fuzz/output_processing_fuzz.cpp runner/output_processing.cpp report/text_format.cpp"
+    "text_search tests/fuzz/text_search_fuzz.cpp report/text_search.cpp"
+    "work_file_load tests/fuzz/work_file_load_fuzz.cpp report/read_to_end.cpp report/report_trailer.cpp app/result_text.cpp"
+    "inf_lines tests/fuzz/inf_lines_fuzz.cpp collect/inf_lines.cpp"
+    "identify_block tests/fuzz/identify_block_fuzz.cpp disk/identify_block.cpp disk/drive_listing.cpp"
+    "smart_attributes tests/fuzz/smart_attributes_fuzz.cpp disk/smart_attributes.cpp disk/identify_block.cpp"
 )
 
 mkdir -p "$out"
 failed=0
 for entry in "${targets[@]}"; do
     read -r name sources <<<"$entry"
+    if [ "$only" != "  " ] && [[ "$only" != *" $name "* ]]; then continue; fi
     bin="$out/$name"
     paths=()
-    for s in $sources; do paths+=("$repo/$s"); done
-    if [ ! -x "$bin" ] || [ -n "$(find "$repo/ie" "$repo/sysinfo" "$here" -newer "$bin" \( -name '*.h' -o -name '*.cpp' \) | head -1)" ]; then
+    dirs=("$here" "$repo/report")
+    for s in $sources; do
+        paths+=("$repo/$s")
+        dirs+=("$(dirname "$repo/$s")")
+    done
+    if [ ! -x "$bin" ] || [ -n "$(find "${dirs[@]}" -maxdepth 1 -newer "$bin" \( -name '*.h' -o -name '*.cpp' \) | head -1)" ]; then
         echo "building $name"
         clang++ -std=c++20 -g -O1 -Wall -Wextra -Werror -fsanitize=fuzzer,address,undefined \
             -fno-sanitize-recover=all -I"$repo" "${paths[@]}" -o "$bin"

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <limits>
+
 namespace {
 
 SearchCopy copyOf(const char* text) { return SearchCopy{text, false}; }
@@ -47,6 +49,14 @@ TEST(FindNext, StepsThroughOverlappingMatchesAndWraps) {
 TEST(FindNext, EmptyPatternSelectsOneAfterTheSelection) {
     SearchCopy copy = copyOf("some text");
     EXPECT_EQ(nextMatch(copy, "", 3), 4);
+}
+
+TEST(FindNext, SelectionAtTheLargestOffsetWrapsToTheStart) {
+    // Nothing can follow the last offset a long holds: the search starts over
+    // from offset 1 instead of stepping past the largest value.
+    SearchCopy copy = copyOf("a key and a KEY");
+    EXPECT_EQ(nextMatch(copy, "key", std::numeric_limits<long>::max()), 2);
+    EXPECT_EQ(nextMatch(copy, "key", std::numeric_limits<long>::max() - 1), 2);
 }
 
 TEST(SearchCopyRule, RefreshedOnlyOnLengthChangeOrKeyPress) {

@@ -64,6 +64,23 @@ TEST(PrintVal, RendersEveryType) {
     for (const auto& c : cases) EXPECT_EQ(render(c.type, c.data), c.expected) << c.name;
 }
 
+TEST(PrintVal, ValueWithoutDataNeedsNoBuffer) {
+    // An empty value may come without any buffer (an empty vector's data()).
+    const struct {
+        DWORD type;
+        const char* expected;
+    } cases[] = {
+        {REG_SZ, ""},
+        {REG_EXPAND_SZ, ""},
+        {REG_BINARY, ""},
+        {REG_DWORD, "00000000"},
+        {REG_DWORD_BIG_ENDIAN, "00000000"},
+        {REG_MULTI_SZ, "\n"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(renderValue(nullptr, c.type, 0), c.expected) << c.type;
+}
+
 TEST(PrintVal, BinaryDumpStopsGrowingAt18383Characters) {
     const std::string dump = render(REG_BINARY, counting(6000));
     std::string expected;
