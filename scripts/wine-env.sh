@@ -22,7 +22,8 @@ korvexer_display() {
     local num=${KORVEXER_XVFB_DISPLAY:-87}
     if ! pgrep -f "Xvfb :$num " >/dev/null 2>&1; then
         rm -f "/tmp/.X$num-lock" "/tmp/.X11-unix/X$num"
-        Xvfb ":$num" -screen 0 1280x1024x24 -nolisten tcp </dev/null >/dev/null 2>&1 9>&- &
+        # More clients than the default 256: every Wine process is one.
+        Xvfb ":$num" -screen 0 1280x1024x24 -nolisten tcp -maxclients 1024 </dev/null >/dev/null 2>&1 9>&- &
         for _ in $(seq 1 50); do
             [ -S "/tmp/.X11-unix/X$num" ] && break
             sleep 0.1
@@ -54,6 +55,19 @@ korvexer_wine_session() {
         fi
         [ -f "$WINEPREFIX/system.reg" ]
     ) 9>"$WINEPREFIX.lock"
+}
+
+# Wine starts a dllhost.exe surrogate for some WMI queries and never ends it:
+# over a whole suite they pile up by the hundreds, each a client of the X
+# server, until it refuses new windows. Ended after every test program (the
+# next query starts one of its own).
+korvexer_end_wmi_surrogates() {
+    local pid
+    for pid in $(pgrep -f 'dllhost\.exe' 2>/dev/null); do
+        if tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX"; then
+            kill "$pid" 2>/dev/null || true
+        fi
+    done
 }
 
 korvexer_wine_end() {

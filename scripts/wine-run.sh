@@ -5,9 +5,9 @@
 # processes never hold ctest's pipes.
 #
 # The program writes into a file, not into ctest's pipe: whatever it starts
-# inherits that file (Wine starts dllhost.exe for the first WMI query of a
-# session, and it lives on), so nothing that outlives the program can keep
-# ctest waiting. The file is copied to our output once the program has ended.
+# inherits that file (Wine starts dllhost.exe for WMI queries, and it lives
+# on until ended here), so nothing that outlives the program can keep ctest
+# waiting. The file is copied to our output once the program has ended.
 # KORVEXER_TEST_TIMEOUT (seconds) stays below the test's ctest timeout, so a
 # hung program is ended here and its output still shown.
 set -u
@@ -20,6 +20,7 @@ korvexer_wine_session || exit 125
 log=$(mktemp "${TMPDIR:-/tmp}/korvexer-run.XXXXXX")
 timeout -k 5 "${KORVEXER_TEST_TIMEOUT:-240}" "$KORVEXER_WINE" "$@" </dev/null >"$log" 2>&1
 status=$?
+korvexer_end_wmi_surrogates
 cat "$log"
 rm -f "$log"
 exit $status

@@ -57,6 +57,18 @@ struct CommonReport : ::testing::Test {
         FindClose(find);
         return text;
     }
+    // The names in a folder, for a failure's message.
+    static std::string filesIn(const std::string& dir) {
+        std::string names;
+        WIN32_FIND_DATAA found;
+        HANDLE find = FindFirstFileA((dir + "*").c_str(), &found);
+        if (find == INVALID_HANDLE_VALUE) return names;
+        do {
+            names += std::string(" ") + found.cFileName;
+        } while (FindNextFileA(find, &found));
+        FindClose(find);
+        return names;
+    }
     static bool exists(const std::string& path) {
         return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
     }
@@ -272,7 +284,7 @@ TEST_F(CommonReport, HaltDuringThePortRunStartsNothingMoreAndSweepsNothing) {
     EXPECT_FALSE(somethingStarted);
     EXPECT_EQ(app.text(IDC_REPORT_VIEW), "\r\n\r\n ") << "nothing of the halted report arrives later";
     EXPECT_TRUE(waitUntil([&] { return automation::countWorkFiles(work.path()) == 3; }, 15000))
-        << "the report's own work files go, the stale ones stay";
+        << "the report's own work files go, the stale ones stay:" << filesIn(work.path());
     for (const std::string& path : stale)
         EXPECT_TRUE(exists(path)) << path;
 }
