@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <vector>
 
 namespace {
 
@@ -39,7 +40,27 @@ bool replaceFile(const std::string& from, const std::string& to, MoveFileExFunct
     return MoveFileA(from.c_str(), to.c_str()) != 0;
 }
 
-ReportTarget::ReportTarget(std::string file) : file_(std::move(file)) {
+namespace {
+
+// The whole path of `file`, taken now: a relative one would otherwise be
+// looked up again at the end, in whatever folder is current by then (finding
+// the work folder may change it).
+std::string fullPath(const std::string& file) {
+    std::vector<char> buffer(MAX_PATH + 1);
+    char* name = nullptr;
+    DWORD n = GetFullPathNameA(file.c_str(), static_cast<DWORD>(buffer.size()), buffer.data(), &name);
+    if (n >= buffer.size()) {
+        // Longer than MAX_PATH: n is the size it needs.
+        buffer.resize(n + 1);
+        n = GetFullPathNameA(file.c_str(), static_cast<DWORD>(buffer.size()), buffer.data(), &name);
+    }
+    if (n == 0 || n >= buffer.size()) return file;
+    return std::string(buffer.data(), n);
+}
+
+} // namespace
+
+ReportTarget::ReportTarget(const std::string& file) : file_(fullPath(file)) {
     const DWORD attributes = GetFileAttributesA(file_.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES) {
         if (attributes & FILE_ATTRIBUTE_DIRECTORY) {

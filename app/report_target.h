@@ -27,8 +27,9 @@ bool replaceFile(const std::string& from, const std::string& to, MoveFileExFunct
 
 class ReportTarget {
   public:
-    // Checks that `file` can be written and makes the temporary file beside it.
-    explicit ReportTarget(std::string file);
+    // Checks that `file` can be written and makes the temporary file beside
+    // it. A relative `file` is taken from the current folder at this moment.
+    explicit ReportTarget(const std::string& file);
     ~ReportTarget();
     ReportTarget(const ReportTarget&) = delete;
     ReportTarget& operator=(const ReportTarget&) = delete;
@@ -37,6 +38,8 @@ class ReportTarget {
     bool ready() const { return handle_ != INVALID_HANDLE_VALUE; }
     const std::string& reason() const { return reason_; }
     const std::string& temporaryPath() const { return temporary_; }
+    // The file's whole path.
+    const std::string& file() const { return file_; }
 
     // Writes the report and puts it in the file's place; false (with a
     // reason) when that failed, the temporary file is then gone.

@@ -110,6 +110,33 @@ TEST(ReplaceFile, BothTheOneStepAndTheOldSystemsWayReplaceAnExistingFile) {
     }
 }
 
+// Restores the current folder a test changes.
+struct CurrentFolder {
+    char saved[MAX_PATH + 1] = {};
+    CurrentFolder() { GetCurrentDirectoryA(sizeof saved, saved); }
+    ~CurrentFolder() { SetCurrentDirectoryA(saved); }
+};
+
+TEST(ReportTarget, RelativeFileStaysWhereItWasNamedWhenTheCurrentFolderChanges) {
+    // Finding the work folder may change the current folder (no TEMP, no
+    // TMP): the report still goes where the command line named it.
+    TempDir named, later;
+    CurrentFolder restore; // back before the folders go
+    ASSERT_TRUE(SetCurrentDirectoryA(named.path().c_str()));
+    std::string temporary;
+    {
+        ReportTarget target("relative report.txt");
+        ASSERT_TRUE(target.ready()) << target.reason();
+        temporary = target.temporaryPath();
+        EXPECT_EQ(target.file(), named.file("relative report.txt"));
+        ASSERT_TRUE(SetCurrentDirectoryA(later.path().c_str()));
+        EXPECT_TRUE(target.commit(kReport)) << target.reason();
+    }
+    EXPECT_EQ(readFileBytes(named.file("relative report.txt")), kReport);
+    EXPECT_FALSE(fileExists(temporary));
+    EXPECT_FALSE(fileExists(later.file("relative report.txt")));
+}
+
 TEST(TemporaryNameBeside, StaysInTheFilesFolderAndDiffersByProcess) {
     EXPECT_EQ(temporaryNameBeside("C:\\r\\a.txt", 12), "C:\\r\\a.txt.12.partial");
     EXPECT_NE(temporaryNameBeside("a.txt", 1), temporaryNameBeside("a.txt", 2));
