@@ -119,6 +119,8 @@ std::string HeadlessHost::failure() const {
 
 namespace {
 
+const char* const kHaltedReason = "the report was halted (Ctrl+C, or its console closed)";
+
 // The start a button gives its task, before the task driver takes it up.
 void beginAsTheCommand(HeadlessHost& host, const TaskCommand& command) {
     host.noReportYet = 0;
@@ -191,6 +193,28 @@ std::string runInternetExplorer(HeadlessHost& host) {
     return {};
 }
 
+} // namespace
+
+ConsoleEventAction consoleEventAction(DWORD event) {
+    switch (event) {
+    case CTRL_C_EVENT:
+    case CTRL_BREAK_EVENT:
+        return ConsoleEventAction::Halt;
+    case CTRL_CLOSE_EVENT:
+    case CTRL_SHUTDOWN_EVENT:
+        return ConsoleEventAction::HaltAndWait;
+    case CTRL_LOGOFF_EVENT:
+        // Sent to a process of a service or a remote shell whenever any user
+        // logs off, not only the one it runs for: it goes on. Handled, so that
+        // the system's own handler does not end the process either.
+        return ConsoleEventAction::Ignore;
+    default:
+        return ConsoleEventAction::Pass;
+    }
+}
+
+namespace {
+
 // The host whose task a console event halts; null between runs.
 std::atomic<HeadlessHost*> haltableHost{nullptr};
 // Set once the halted task has removed its files.
@@ -199,13 +223,22 @@ HANDLE runEnded = nullptr;
 BOOL WINAPI onConsoleEvent(DWORD event) {
     HeadlessHost* host = haltableHost.load();
     if (host == nullptr) return FALSE;
-    host->halt();
-    if (event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT) return TRUE;
-    // The console is closing (or the session ending): the process ends as
-    // soon as this returns, so it waits, a little less than the system
-    // grants, for the halted task to take its work files away.
-    if (runEnded != nullptr) WaitForSingleObject(runEnded, 4500);
-    return TRUE;
+    switch (consoleEventAction(event)) {
+    case ConsoleEventAction::Pass:
+        return FALSE;
+    case ConsoleEventAction::Ignore:
+        return TRUE;
+    case ConsoleEventAction::Halt:
+        host->halt();
+        return TRUE;
+    case ConsoleEventAction::HaltAndWait:
+        host->halt();
+        // The process ends as soon as this returns: it waits, a little less
+        // than the system grants, for the run to take its files away.
+        if (runEnded != nullptr) WaitForSingleObject(runEnded, 4500);
+        return TRUE;
+    }
+    return FALSE;
 }
 
 // Halts the task on Ctrl+C, Ctrl+Break and the end of the console, for the
@@ -256,7 +289,7 @@ std::string runHeadlessTask(HeadlessHost& host, const TaskCommand& command) {
     } catch (const std::bad_alloc&) {
         outcome = "there is not enough memory to complete the report";
     }
-    if (host.halted()) return "the report was halted (Ctrl+C, or its console closed)";
+    if (host.halted()) return kHaltedReason;
     const std::string told = host.failure();
     if (!told.empty()) return told;
     return outcome;
@@ -270,18 +303,21 @@ int runReportFromCommandLine(const CommandLine& line, ConsoleStreams& console) {
     }
     // Lives until the process ends: a console event may still be looking at it.
     static HeadlessHost host;
-    std::string failure;
-    {
-        ConsoleHalt halt(host);
-        failure = runHeadlessTask(host, *line.command);
-        halt.ended();
-    }
+    // Held until the file is settled: a Ctrl+C during the commit is then only
+    // a halt that comes too late, and the end of the console waits for the
+    // temporary file to be either in the file's place or gone.
+    ConsoleHalt halt(host);
+    std::string failure = runHeadlessTask(host, *line.command);
+    if (failure.empty() && host.halted()) failure = kHaltedReason;
     if (!failure.empty()) {
         target.discard();
+        halt.ended();
         console.errorLine(failure);
         return exitcode::kFailed;
     }
-    if (!target.commit(host.viewText())) {
+    const bool committed = target.commit(host.viewText());
+    halt.ended();
+    if (!committed) {
         console.errorLine(target.reason());
         return exitcode::kFailed;
     }

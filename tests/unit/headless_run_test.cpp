@@ -75,6 +75,19 @@ TEST_F(HeadlessRun, MessageOfTheTaskBecomesTheReasonAndQuestionsAreAnsweredNo) {
     EXPECT_FALSE(host.askQuestion("Go on?", "Question"));
 }
 
+TEST(ConsoleEventAction, HaltsOnItsOwnConsoleOnlyAndIgnoresAnotherUsersLogoff) {
+    const std::pair<DWORD, ConsoleEventAction> cases[] = {
+        {CTRL_C_EVENT, ConsoleEventAction::Halt},
+        {CTRL_BREAK_EVENT, ConsoleEventAction::Halt},
+        {CTRL_CLOSE_EVENT, ConsoleEventAction::HaltAndWait},
+        {CTRL_SHUTDOWN_EVENT, ConsoleEventAction::HaltAndWait},
+        {CTRL_LOGOFF_EVENT, ConsoleEventAction::Ignore},
+        {7, ConsoleEventAction::Pass},
+    };
+    for (const auto& [event, action] : cases)
+        EXPECT_EQ(consoleEventAction(event), action) << "event " << event;
+}
+
 TEST(MemoryReportView, HoldsExactlyWhatItWasGiven) {
     MemoryReportView view;
     view.setText("head\r\n");
