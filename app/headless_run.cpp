@@ -123,6 +123,7 @@ const char* const kHaltedReason = "the report was halted (Ctrl+C, or its console
 
 // The start a button gives its task, before the task driver takes it up.
 void beginAsTheCommand(HeadlessHost& host, const TaskCommand& command) {
+    host.taskFailed = 0;
     host.noReportYet = 0;
     host.reportLength = 0;
     host.searchCopyLength = 0;
@@ -290,6 +291,7 @@ std::string runHeadlessTask(HeadlessHost& host, const TaskCommand& command) {
         outcome = "there is not enough memory to complete the report";
     }
     if (host.halted()) return kHaltedReason;
+    if (host.taskFailed) return "there is not enough memory to complete the report";
     const std::string told = host.failure();
     if (!told.empty()) return told;
     return outcome;

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <new>
+
 namespace {
 
 // Work files go to a folder of the test's own, so that what is left can be counted.
@@ -73,6 +75,25 @@ TEST_F(HeadlessRun, MessageOfTheTaskBecomesTheReasonAndQuestionsAreAnsweredNo) {
     host.showMessage("second text", "Second title");
     EXPECT_EQ(host.failure(), "First title: first text");
     EXPECT_FALSE(host.askQuestion("Go on?", "Question"));
+}
+
+// A view whose memory runs out at the first text appended to it.
+class ExhaustedView : public MemoryReportView {
+  public:
+    size_t append(std::string_view) override { throw std::bad_alloc(); }
+};
+
+TEST_F(HeadlessRun, TaskThatRunsOutOfMemoryFailsTheRun) {
+    // These tasks end quietly when memory runs out; the view then holds a
+    // part of the report, which must not be taken for the whole.
+    for (const char* kind : {"apppaths", "services"}) {
+        HeadlessHost host;
+        ExhaustedView exhausted;
+        host.view = &exhausted;
+        const std::string outcome = runHeadlessTask(host, *findTaskCommandByKind(kind));
+        EXPECT_NE(outcome.find("not enough memory"), std::string::npos) << kind << ": [" << outcome << "]";
+        EXPECT_EQ(filesLeft(), 0) << kind;
+    }
 }
 
 TEST(ConsoleEventAction, HaltsOnItsOwnConsoleOnlyAndIgnoresAnotherUsersLogoff) {
