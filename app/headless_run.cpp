@@ -8,6 +8,7 @@
 #include "resources/resource.h"
 #include "task_commands.h"
 #include "task_driver.h"
+#include "task_results.h"
 #include "task_workers.h"
 
 #include <new>
@@ -142,13 +143,27 @@ std::string nameReportFile(HeadlessHost& host) {
     return path;
 }
 
+// The work file is made before the task starts, as the window makes it: a
+// folder that cannot take it ends the run at once, not after the whole report.
+bool makeReportFile(HeadlessHost& host, const std::string& path) {
+    if (createReportWorkFile(host, path)) return true;
+    host.reportPath.clear();
+    host.collectorReportPath.clear();
+    tellWorkFileFailure(host, path);
+    return false;
+}
+
 std::string runCollector(HeadlessHost& host, bool policies) {
     host.view->setText(policies ? driver::kPoliciesHeading : driver::kCollectHeading);
     host.policiesMode = policies ? 1 : 0;
     const std::string path = nameReportFile(host);
     host.collectorReportPath.set(path);
+    if (!makeReportFile(host, path)) return {};
     host.collectorActive = 1;
     host.collectorRunning = 1;
+    // The collector writes its own heading; a command's header would be shown
+    // as the walker's live text (the window drops it as its worker starts).
+    host.taskHeader.clear();
     runCollectorTask(host, path);
     host.reportFile.close();
     DeleteFileA(path.c_str());
@@ -160,6 +175,8 @@ std::string runHive(HeadlessHost& host, int index) {
     const bool noFreeName = nameHiveDumpFiles(host);
     const std::string report = host.reportPath.get();
     const std::string keys = host.keysListPath.get();
+    // With no free name the dump itself tells of it, as in the window.
+    if (!noFreeName && !makeReportFile(host, report)) return {};
     host.resultReady = 0;
     host.collectorRunning = 1;
     runHiveDump(host, hive.root, hive.name, noFreeName);
@@ -187,6 +204,7 @@ std::string runServices(HeadlessHost& host) {
 
 std::string runInternetExplorer(HeadlessHost& host) {
     const std::string path = nameReportFile(host);
+    if (!makeReportFile(host, path)) return {};
     host.ieRunning = 1;
     runIeTask(host, path);
     host.reportFile.close();

@@ -96,6 +96,23 @@ TEST_F(HeadlessRun, TaskThatRunsOutOfMemoryFailsTheRun) {
     }
 }
 
+TEST_F(HeadlessRun, WorkFolderThatTakesNoFileEndsTheRunBeforeTheTaskStarts) {
+    // As from the window: the folder is tried with the work file before the task runs.
+    const std::string missing = work.file("no such folder\\");
+    SetEnvironmentVariableA("TEMP", missing.c_str());
+    SetEnvironmentVariableA("TMP", missing.c_str());
+    for (const char* kind : {"hkcc", "policies", "ie"}) {
+        HeadlessHost host;
+        const std::string outcome = runHeadlessTask(host, *findTaskCommandByKind(kind));
+        EXPECT_EQ(outcome.rfind("File Creation Error!: Unable to write the temporary file", 0), 0u)
+            << kind << ": [" << outcome << "]";
+        EXPECT_NE(outcome.find(missing), std::string::npos) << kind << ": [" << outcome << "]";
+        EXPECT_EQ(host.collectorRunning.load(), 0u) << kind;
+        EXPECT_EQ(host.collectorActive.load(), 0u) << kind;
+        EXPECT_EQ(filesLeft(), 0) << kind;
+    }
+}
+
 TEST(ConsoleEventAction, HaltsOnItsOwnConsoleOnlyAndIgnoresAnotherUsersLogoff) {
     const std::pair<DWORD, ConsoleEventAction> cases[] = {
         {CTRL_C_EVENT, ConsoleEventAction::Halt},
