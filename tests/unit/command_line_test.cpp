@@ -140,6 +140,9 @@ TEST(UsageText, ShowsTheSwitchEveryKindAndTheExitCodes) {
     const std::string usage = usageText();
     EXPECT_NE(usage.find("Korvexer.exe [/report KIND FILE]"), std::string::npos);
     EXPECT_NE(usage.find(taskKindList()), std::string::npos);
+    // What differs from the window where nobody is there to answer or to read a trailer.
+    EXPECT_NE(usage.find("services report has no trailer"), std::string::npos);
+    EXPECT_NE(usage.find("answered No"), std::string::npos);
     for (const char* code : {"0:", "1:", "2:"})
         EXPECT_NE(usage.find(code), std::string::npos) << code;
     // Every line end is CR LF, as a console shows it.
