@@ -377,6 +377,7 @@ INSTANTIATE_TEST_SUITE_P(
                             " Microsoft Windows Application Path - keys and values from Registry:", true},
                       Smoke{"ie", nullptr, true}, Smoke{"hkcr", "HKEY_CLASSES_ROOT Registry:\r\n\r\n", true},
                       Smoke{"hkcu", "HKEY_CURRENT_USER Registry:\r\n\r\n", true},
+                      Smoke{"hklm", "HKEY_LOCAL_MACHINE Registry:\r\n\r\n", true},
                       Smoke{"hku", "HKEY_USERS Registry:\r\n\r\n", true}),
     [](const ::testing::TestParamInfo<Smoke>& info) { return std::string(info.param.kind); });
 
