@@ -100,6 +100,9 @@ std::string usageText() {
            "\r\n"
            "  FILE  the report file; quote it when it contains blanks\r\n"
            "\r\n"
+           "The services report has no trailer, as in the window. Questions are\r\n"
+           "answered No: the ie report leaves out a history index of a newer format.\r\n"
+           "\r\n"
            "Exit code 0: the report is complete. 1: it is not, the reason is on\r\n"
            "standard error (FILE is then left as it was). 2: this text.\r\n";
 }

@@ -26,6 +26,10 @@ struct ControllerState : ReportState {
     std::atomic<HANDLE> workerThread{nullptr};
     SharedText taskHeader;
 
+    // Raised by a task that ended without its whole report and without
+    // telling (memory ran out on the way): the view then holds only a part.
+    std::atomic<uint8_t> taskFailed{0};
+
     // Held by the Services worker from its start to its end (servicesRunning
     // only covers its registry dump).
     std::atomic<uint8_t> servicesActive{0};

@@ -8,6 +8,7 @@
 #include "resources/resource.h"
 #include "task_commands.h"
 #include "task_driver.h"
+#include "task_results.h"
 #include "task_workers.h"
 
 #include <new>
@@ -119,8 +120,11 @@ std::string HeadlessHost::failure() const {
 
 namespace {
 
+const char* const kHaltedReason = "the report was halted (Ctrl+C, or its console closed)";
+
 // The start a button gives its task, before the task driver takes it up.
 void beginAsTheCommand(HeadlessHost& host, const TaskCommand& command) {
+    host.taskFailed = 0;
     host.noReportYet = 0;
     host.reportLength = 0;
     host.searchCopyLength = 0;
@@ -139,13 +143,27 @@ std::string nameReportFile(HeadlessHost& host) {
     return path;
 }
 
+// The work file is made before the task starts, as the window makes it: a
+// folder that cannot take it ends the run at once, not after the whole report.
+bool makeReportFile(HeadlessHost& host, const std::string& path) {
+    if (createReportWorkFile(host, path)) return true;
+    host.reportPath.clear();
+    host.collectorReportPath.clear();
+    tellWorkFileFailure(host, path);
+    return false;
+}
+
 std::string runCollector(HeadlessHost& host, bool policies) {
     host.view->setText(policies ? driver::kPoliciesHeading : driver::kCollectHeading);
     host.policiesMode = policies ? 1 : 0;
     const std::string path = nameReportFile(host);
     host.collectorReportPath.set(path);
+    if (!makeReportFile(host, path)) return {};
     host.collectorActive = 1;
     host.collectorRunning = 1;
+    // The collector writes its own heading; a command's header would be shown
+    // as the walker's live text (the window drops it as its worker starts).
+    host.taskHeader.clear();
     runCollectorTask(host, path);
     host.reportFile.close();
     DeleteFileA(path.c_str());
@@ -157,6 +175,8 @@ std::string runHive(HeadlessHost& host, int index) {
     const bool noFreeName = nameHiveDumpFiles(host);
     const std::string report = host.reportPath.get();
     const std::string keys = host.keysListPath.get();
+    // With no free name the dump itself tells of it, as in the window.
+    if (!noFreeName && !makeReportFile(host, report)) return {};
     host.resultReady = 0;
     host.collectorRunning = 1;
     runHiveDump(host, hive.root, hive.name, noFreeName);
@@ -184,12 +204,35 @@ std::string runServices(HeadlessHost& host) {
 
 std::string runInternetExplorer(HeadlessHost& host) {
     const std::string path = nameReportFile(host);
+    if (!makeReportFile(host, path)) return {};
     host.ieRunning = 1;
     runIeTask(host, path);
     host.reportFile.close();
     DeleteFileA(path.c_str());
     return {};
 }
+
+} // namespace
+
+ConsoleEventAction consoleEventAction(DWORD event) {
+    switch (event) {
+    case CTRL_C_EVENT:
+    case CTRL_BREAK_EVENT:
+        return ConsoleEventAction::Halt;
+    case CTRL_CLOSE_EVENT:
+    case CTRL_SHUTDOWN_EVENT:
+        return ConsoleEventAction::HaltAndWait;
+    case CTRL_LOGOFF_EVENT:
+        // Sent to a process of a service or a remote shell whenever any user
+        // logs off, not only the one it runs for: it goes on. Handled, so that
+        // the system's own handler does not end the process either.
+        return ConsoleEventAction::Ignore;
+    default:
+        return ConsoleEventAction::Pass;
+    }
+}
+
+namespace {
 
 // The host whose task a console event halts; null between runs.
 std::atomic<HeadlessHost*> haltableHost{nullptr};
@@ -199,13 +242,22 @@ HANDLE runEnded = nullptr;
 BOOL WINAPI onConsoleEvent(DWORD event) {
     HeadlessHost* host = haltableHost.load();
     if (host == nullptr) return FALSE;
-    host->halt();
-    if (event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT) return TRUE;
-    // The console is closing (or the session ending): the process ends as
-    // soon as this returns, so it waits, a little less than the system
-    // grants, for the halted task to take its work files away.
-    if (runEnded != nullptr) WaitForSingleObject(runEnded, 4500);
-    return TRUE;
+    switch (consoleEventAction(event)) {
+    case ConsoleEventAction::Pass:
+        return FALSE;
+    case ConsoleEventAction::Ignore:
+        return TRUE;
+    case ConsoleEventAction::Halt:
+        host->halt();
+        return TRUE;
+    case ConsoleEventAction::HaltAndWait:
+        host->halt();
+        // The process ends as soon as this returns: it waits, a little less
+        // than the system grants, for the run to take its files away.
+        if (runEnded != nullptr) WaitForSingleObject(runEnded, 4500);
+        return TRUE;
+    }
+    return FALSE;
 }
 
 // Halts the task on Ctrl+C, Ctrl+Break and the end of the console, for the
@@ -256,7 +308,8 @@ std::string runHeadlessTask(HeadlessHost& host, const TaskCommand& command) {
     } catch (const std::bad_alloc&) {
         outcome = "there is not enough memory to complete the report";
     }
-    if (host.halted()) return "the report was halted (Ctrl+C, or its console closed)";
+    if (host.halted()) return kHaltedReason;
+    if (host.taskFailed) return "there is not enough memory to complete the report";
     const std::string told = host.failure();
     if (!told.empty()) return told;
     return outcome;
@@ -270,18 +323,21 @@ int runReportFromCommandLine(const CommandLine& line, ConsoleStreams& console) {
     }
     // Lives until the process ends: a console event may still be looking at it.
     static HeadlessHost host;
-    std::string failure;
-    {
-        ConsoleHalt halt(host);
-        failure = runHeadlessTask(host, *line.command);
-        halt.ended();
-    }
+    // Held until the file is settled: a Ctrl+C during the commit is then only
+    // a halt that comes too late, and the end of the console waits for the
+    // temporary file to be either in the file's place or gone.
+    ConsoleHalt halt(host);
+    std::string failure = runHeadlessTask(host, *line.command);
+    if (failure.empty() && host.halted()) failure = kHaltedReason;
     if (!failure.empty()) {
         target.discard();
+        halt.ended();
         console.errorLine(failure);
         return exitcode::kFailed;
     }
-    if (!target.commit(host.viewText())) {
+    const bool committed = target.commit(host.viewText());
+    halt.ended();
+    if (!committed) {
         console.errorLine(target.reason());
         return exitcode::kFailed;
     }

@@ -78,6 +78,13 @@ class HeadlessHost : public TaskHost {
     bool dialogTried_ = false;
 };
 
+// What a console event does to a run from the command line: Ctrl+C and
+// Ctrl+Break halt it; the console's close and the system's shutdown halt it
+// and wait for its files to go (the process ends when the handler returns);
+// another user's logoff is ignored; anything else is left to the next handler.
+enum class ConsoleEventAction { Halt, HaltAndWait, Ignore, Pass };
+ConsoleEventAction consoleEventAction(DWORD event);
+
 // Runs `command`'s task to its end on this thread. Returns empty when its
 // result is in the host's view, otherwise the reason it is not.
 std::string runHeadlessTask(HeadlessHost& host, const TaskCommand& command);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <vector>
 
 namespace {
 
@@ -26,20 +27,79 @@ MoveFileExFunction systemMoveFileEx() {
         reinterpret_cast<void*>(GetProcAddress(kernel, "MoveFileExA")));
 }
 
-bool replaceFile(const std::string& from, const std::string& to, MoveFileExFunction moveFileEx) {
-    if (moveFileEx != nullptr) {
-        if (moveFileEx(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-            return true;
-        // Windows 95, 98 and ME export a MoveFileExA that does nothing.
-        if (GetLastError() != ERROR_CALL_NOT_IMPLEMENTED) return false;
-    }
-    // Not a step further without the new file: the old one would be lost for nothing.
-    if (GetFileAttributesA(from.c_str()) == INVALID_FILE_ATTRIBUTES) return false;
-    if (!DeleteFileA(to.c_str()) && GetLastError() != ERROR_FILE_NOT_FOUND) return false;
+bool moveFile(const std::string& from, const std::string& to) {
     return MoveFileA(from.c_str(), to.c_str()) != 0;
 }
 
-ReportTarget::ReportTarget(std::string file) : file_(std::move(file)) {
+std::string asideNameBeside(const std::string& file, DWORD processId) {
+    char suffix[32];
+    std::snprintf(suffix, sizeof suffix, ".%lu.earlier", static_cast<unsigned long>(processId));
+    return file + suffix;
+}
+
+Replacement replaceFile(const std::string& from, const std::string& to, MoveFileExFunction moveFileEx,
+                        const MoveFileFunction& move) {
+    using Outcome = Replacement::Outcome;
+    Replacement result;
+    if (moveFileEx != nullptr) {
+        if (moveFileEx(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+            result.outcome = Outcome::Done;
+            return result;
+        }
+        result.error = GetLastError();
+        // Windows 95, 98 and ME export a MoveFileExA that does nothing.
+        if (result.error != ERROR_CALL_NOT_IMPLEMENTED) return result;
+    }
+    // Not a step further without the new file: the old one would be moved for nothing.
+    if (GetFileAttributesA(from.c_str()) == INVALID_FILE_ATTRIBUTES) {
+        result.error = GetLastError();
+        return result;
+    }
+    // The earlier file is moved aside, not deleted, so that it can be put
+    // back when the rename fails.
+    const bool hadEarlier = GetFileAttributesA(to.c_str()) != INVALID_FILE_ATTRIBUTES;
+    const std::string aside = asideNameBeside(to, GetCurrentProcessId());
+    if (hadEarlier && !move(to, aside)) {
+        result.error = GetLastError();
+        return result;
+    }
+    if (move(from, to)) {
+        if (hadEarlier) DeleteFileA(aside.c_str());
+        result.outcome = Outcome::Done;
+        return result;
+    }
+    result.error = GetLastError();
+    if (!hadEarlier) return result;
+    if (move(aside, to)) {
+        result.outcome = Outcome::NewKept;
+    } else {
+        result.outcome = Outcome::EarlierAside;
+        result.aside = aside;
+    }
+    return result;
+}
+
+namespace {
+
+// The whole path of `file`, taken now: a relative one would otherwise be
+// looked up again at the end, in whatever folder is current by then (finding
+// the work folder may change it).
+std::string fullPath(const std::string& file) {
+    std::vector<char> buffer(MAX_PATH + 1);
+    char* name = nullptr;
+    DWORD n = GetFullPathNameA(file.c_str(), static_cast<DWORD>(buffer.size()), buffer.data(), &name);
+    if (n >= buffer.size()) {
+        // Longer than MAX_PATH: n is the size it needs.
+        buffer.resize(n + 1);
+        n = GetFullPathNameA(file.c_str(), static_cast<DWORD>(buffer.size()), buffer.data(), &name);
+    }
+    if (n == 0 || n >= buffer.size()) return file;
+    return std::string(buffer.data(), n);
+}
+
+} // namespace
+
+ReportTarget::ReportTarget(const std::string& file) : file_(fullPath(file)) {
     const DWORD attributes = GetFileAttributesA(file_.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES) {
         if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
@@ -68,7 +128,8 @@ void ReportTarget::discard() {
     DeleteFileA(temporary_.c_str());
 }
 
-bool ReportTarget::commit(std::string_view bytes) {
+bool ReportTarget::commit(std::string_view bytes, MoveFileExFunction moveFileEx,
+                          const MoveFileFunction& move) {
     if (handle_ == INVALID_HANDLE_VALUE) return false;
     size_t done = 0;
     while (done < bytes.size()) {
@@ -90,10 +151,24 @@ bool ReportTarget::commit(std::string_view bytes) {
         DeleteFileA(temporary_.c_str());
         return false;
     }
-    if (!replaceFile(temporary_, file_, systemMoveFileEx())) {
-        reason_ = withError("cannot replace " + file_, GetLastError());
+    const Replacement replaced = replaceFile(temporary_, file_, moveFileEx, move);
+    using Outcome = Replacement::Outcome;
+    switch (replaced.outcome) {
+    case Outcome::Done:
+        return true;
+    case Outcome::Untouched:
+        // The file stands as it was: the run failed and nothing of it is left.
+        reason_ = withError("cannot replace " + file_, replaced.error);
         DeleteFileA(temporary_.c_str());
         return false;
+    case Outcome::NewKept:
+        reason_ =
+            withError("cannot replace " + file_, replaced.error) + "; the new report is in " + temporary_;
+        return false;
+    case Outcome::EarlierAside:
+        reason_ = withError("cannot replace " + file_, replaced.error) + "; the new report is in " +
+                  temporary_ + ", the earlier file in " + replaced.aside;
+        return false;
     }
-    return true;
+    return false;
 }

@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -18,17 +19,37 @@ std::string temporaryNameBeside(const std::string& file, DWORD processId);
 using MoveFileExFunction = BOOL(WINAPI*)(LPCSTR from, LPCSTR to, DWORD flags);
 MoveFileExFunction systemMoveFileEx();
 
+// Renames `from` to `to` (MoveFileA): tests put a failing one in its place.
+using MoveFileFunction = std::function<bool(const std::string& from, const std::string& to)>;
+bool moveFile(const std::string& from, const std::string& to);
+
+// Where an earlier `to` waits while the old systems' way puts `from` in its place.
+std::string asideNameBeside(const std::string& file, DWORD processId);
+
+struct Replacement {
+    enum class Outcome {
+        Done,
+        Untouched,   // `to` is as it was, `from` still there
+        NewKept,     // the old systems' way failed: `to` was put back, `from` is still there
+        EarlierAside // ... and `to` could not be put back: it is at `aside`, `from` still there
+    };
+    Outcome outcome = Outcome::Untouched;
+    DWORD error = 0; // of the step that failed
+    std::string aside;
+};
+
 // Puts `from` in the place of `to`, replacing it. With `moveFileEx` in one
-// step; without it, or where it is not implemented, by deleting `to` and
-// renaming (the only way those systems have). False when `from` could not
-// take its place; `to` is then untouched unless the fallback had deleted it
-// and the rename failed after that.
-bool replaceFile(const std::string& from, const std::string& to, MoveFileExFunction moveFileEx);
+// step; without it, or where it is not implemented (the only ways those
+// systems have), by moving `to` aside, renaming `from` and removing what was
+// set aside, or putting it back when the rename failed.
+Replacement replaceFile(const std::string& from, const std::string& to, MoveFileExFunction moveFileEx,
+                        const MoveFileFunction& move = moveFile);
 
 class ReportTarget {
   public:
-    // Checks that `file` can be written and makes the temporary file beside it.
-    explicit ReportTarget(std::string file);
+    // Checks that `file` can be written and makes the temporary file beside
+    // it. A relative `file` is taken from the current folder at this moment.
+    explicit ReportTarget(const std::string& file);
     ~ReportTarget();
     ReportTarget(const ReportTarget&) = delete;
     ReportTarget& operator=(const ReportTarget&) = delete;
@@ -37,10 +58,15 @@ class ReportTarget {
     bool ready() const { return handle_ != INVALID_HANDLE_VALUE; }
     const std::string& reason() const { return reason_; }
     const std::string& temporaryPath() const { return temporary_; }
+    // The file's whole path.
+    const std::string& file() const { return file_; }
 
     // Writes the report and puts it in the file's place; false (with a
-    // reason) when that failed, the temporary file is then gone.
-    bool commit(std::string_view bytes);
+    // reason) when that failed. The temporary file is then gone, unless the
+    // file's place was left other than it was: then the report is kept and
+    // the reason says where it is, and where the earlier file is.
+    bool commit(std::string_view bytes, MoveFileExFunction moveFileEx = systemMoveFileEx(),
+                const MoveFileFunction& move = moveFile);
     // Removes the temporary file; the file stays as it was.
     void discard();
 

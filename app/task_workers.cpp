@@ -85,6 +85,7 @@ void runServicesTask(TaskHost& host, HKEY servicesKey) {
         writeServicesReport(context, servicesKey);
     } catch (...) {
         // Memory ran out on the way: what was written is lost, the task ends.
+        host.taskFailed = 1;
     }
     host.servicesRunning = 0;
     RegCloseKey(servicesKey);
@@ -137,6 +138,7 @@ void runAppPathsTask(TaskHost& host) {
         writeAppPathsReport(context);
     } catch (...) {
         // Memory ran out on the way: the view keeps what was written so far.
+        host.taskFailed = 1;
     }
     if (host.status != nullptr) host.status->setStatus(" ");
     host.animateStatus = 0;

@@ -108,8 +108,9 @@ void startStaleWorkFileCleanup(const std::string& directory) {
             si.hStdError = nul;
         }
         PROCESS_INFORMATION pi{};
-        if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, nul != INVALID_HANDLE_VALUE, 0,
-                            nullptr, nullptr, &si, &pi))
+        // Hidden in a console of its own, never in the console a command-line run is attached to.
+        if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, nul != INVALID_HANDLE_VALUE,
+                            CREATE_NEW_CONSOLE, nullptr, nullptr, &si, &pi))
             continue;
         // Waited for (a while): a "del" still running when the next task
         // names its report file would take that file with it.

@@ -21,9 +21,10 @@ std::string korvexerPath() {
 
 namespace {
 
+// `assignment`: "NAME=value", or "NAME" alone for a variable the child goes without.
 bool sameVariable(const char* entry, const std::string& assignment) {
-    const size_t nameLength = assignment.find('=') + 1; // with the '='
-    return _strnicmp(entry, assignment.c_str(), nameLength) == 0;
+    const std::string name = assignment.substr(0, assignment.find('=')) + "=";
+    return _strnicmp(entry, name.c_str(), name.size()) == 0;
 }
 
 std::vector<char> environmentWith(const std::string& workDir, const std::vector<std::string>& overrides) {
@@ -43,7 +44,8 @@ std::vector<char> environmentWith(const std::string& workDir, const std::vector<
     }
     FreeEnvironmentStringsA(env);
     for (const std::string& assignment : added)
-        block.insert(block.end(), assignment.c_str(), assignment.c_str() + assignment.size() + 1);
+        if (assignment.find('=') != std::string::npos)
+            block.insert(block.end(), assignment.c_str(), assignment.c_str() + assignment.size() + 1);
     block.push_back('\0');
     return block;
 }
@@ -92,14 +94,15 @@ std::string readShared(const std::string& path) {
 } // namespace
 
 CommandRun runCommandLine(const std::string& arguments, const std::string& workDir,
-                          const std::string& outputDir, int timeoutMs) {
+                          const std::string& outputDir, int timeoutMs,
+                          const std::vector<std::string>& overrides, const std::string& currentDir) {
     CommandRun run;
     const std::string outPath = outputDir + "korvexer-stdout.txt";
     const std::string errPath = outputDir + "korvexer-stderr.txt";
     HANDLE out = inheritableFile(outPath);
     HANDLE err = inheritableFile(errPath);
     std::string command = "\"" + korvexerPath() + "\" " + arguments;
-    std::vector<char> env = environmentWith(workDir, {});
+    std::vector<char> env = environmentWith(workDir, overrides);
     STARTUPINFOA si{};
     si.cb = sizeof si;
     si.dwFlags = STARTF_USESTDHANDLES;
@@ -107,8 +110,8 @@ CommandRun runCommandLine(const std::string& arguments, const std::string& workD
     si.hStdOutput = out;
     si.hStdError = err;
     PROCESS_INFORMATION pi{};
-    const BOOL started =
-        CreateProcessA(nullptr, command.data(), nullptr, nullptr, TRUE, 0, env.data(), nullptr, &si, &pi);
+    const BOOL started = CreateProcessA(nullptr, command.data(), nullptr, nullptr, TRUE, 0, env.data(),
+                                        currentDir.empty() ? nullptr : currentDir.c_str(), &si, &pi);
     CloseHandle(out);
     CloseHandle(err);
     if (!started) return run;

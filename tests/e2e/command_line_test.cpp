@@ -139,6 +139,16 @@ std::string shown(const std::vector<Line>& lines) {
     return out;
 }
 
+// What a run left beside `file` under its temporary name (FILE.<pid>.partial),
+// or empty.
+std::string leftBeside(const std::string& file) {
+    WIN32_FIND_DATAA data;
+    HANDLE find = FindFirstFileA((file + ".*.partial").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) return {};
+    FindClose(find);
+    return data.cFileName;
+}
+
 bool endsWithTrailer(const std::string& text) {
     const size_t at = text.rfind(kTrailerStart);
     return at != std::string::npos && text.size() - at < 200 && text.size() >= 2 &&
@@ -173,7 +183,7 @@ struct CommandLineReport : ::testing::Test {
         EXPECT_EQ(run.exitCode, 0u) << run.err;
         EXPECT_EQ(run.err, "");
         EXPECT_EQ(run.out, "");
-        EXPECT_FALSE(fileExists(file + ".partial")) << "nothing is left beside the file";
+        EXPECT_EQ(leftBeside(file), "") << "nothing is left beside the file";
         return readFileBytes(file);
     }
 
@@ -306,11 +316,69 @@ TEST_F(CommandLineReport, EarlierFileSurvivesARunThatCannotPutItsReportInPlace) 
     EXPECT_EQ(run.exitCode, 1u) << run.err;
     EXPECT_NE(run.err.find("cannot replace"), std::string::npos) << run.err;
     EXPECT_EQ(readFileBytes(file), "earlier report");
-    WIN32_FIND_DATAA data;
-    HANDLE find = FindFirstFileA((file + ".*.partial").c_str(), &data);
-    EXPECT_EQ(find, INVALID_HANDLE_VALUE) << "left beside the file: " << data.cFileName;
-    if (find != INVALID_HANDLE_VALUE) FindClose(find);
+    EXPECT_EQ(leftBeside(file), "") << "the run leaves nothing beside the file";
     EXPECT_EQ(automation::countWorkFiles(work.path()), 0);
 }
+
+TEST_F(CommandLineReport, RelativeFileIsWrittenInTheFolderItWasStartedInWithoutTempOrTmp) {
+    // Without TEMP and TMP the work folder is the system's temp folder, and
+    // finding it makes that the current folder: the report still lands in
+    // the folder the command line was started in.
+    const std::string file = work.file("relative.txt");
+    const CommandRun run =
+        runCommandLine("/report hkcc relative.txt", "", work.path(), 120000, {"TEMP", "TMP"}, work.path());
+    EXPECT_EQ(run.exitCode, 0u) << run.err;
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(readFileBytes(file).rfind("HKEY_CURRENT_CONFIG Registry:\r\n\r\n", 0), 0u);
+    EXPECT_EQ(leftBeside(file), "") << "nothing is left beside the file";
+}
+
+// Every other kind, from the command line alone: a complete report that
+// starts as the window's view starts for the same task.
+struct Smoke {
+    const char* kind;
+    const char* start; // nullptr: the report has no fixed first line
+    bool trailer;      // the window ends this report with the trailer
+};
+
+// Printed as its kind, which names the ctest case.
+void PrintTo(const Smoke& c, std::ostream* out) {
+    *out << c.kind;
+}
+
+class CommandLineSmoke : public ::testing::TestWithParam<Smoke> {
+  protected:
+    TempDir work;
+};
+
+TEST_P(CommandLineSmoke, KindRunsToACompleteFile) {
+    const Smoke& c = GetParam();
+    const std::string file = work.file(std::string(c.kind) + ".txt");
+    const CommandRun run = runCommandLine("/report " + std::string(c.kind) + " \"" + file + "\"", work.path(),
+                                          work.path(), 220000);
+    EXPECT_EQ(run.exitCode, 0u) << run.err;
+    EXPECT_EQ(run.err, "");
+    const std::string text = readFileBytes(file);
+    ASSERT_FALSE(text.empty());
+    if (c.start != nullptr) {
+        EXPECT_EQ(text.rfind(c.start, 0), 0u) << text.substr(0, 300);
+    }
+    // Never the command's header: that is what the view shows while the task runs.
+    EXPECT_NE(text.rfind("Getting ", 0), 0u) << text.substr(0, 300);
+    EXPECT_EQ(endsWithTrailer(text), c.trailer) << text.substr(text.size() > 300 ? text.size() - 300 : 0);
+    EXPECT_EQ(leftBeside(file), "");
+    EXPECT_TRUE(waitUntil([&] { return automation::countWorkFiles(work.path()) == 0; }, 15000));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Kinds, CommandLineSmoke,
+    ::testing::Values(Smoke{"services", " Services in CurrentControlSet:\r\n", false},
+                      Smoke{"apppaths",
+                            " Microsoft Windows Application Path - keys and values from Registry:", true},
+                      Smoke{"ie", nullptr, true}, Smoke{"hkcr", "HKEY_CLASSES_ROOT Registry:\r\n\r\n", true},
+                      Smoke{"hkcu", "HKEY_CURRENT_USER Registry:\r\n\r\n", true},
+                      Smoke{"hklm", "HKEY_LOCAL_MACHINE Registry:\r\n\r\n", true},
+                      Smoke{"hku", "HKEY_USERS Registry:\r\n\r\n", true}),
+    [](const ::testing::TestParamInfo<Smoke>& info) { return std::string(info.param.kind); });
 
 } // namespace

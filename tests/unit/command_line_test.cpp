@@ -13,9 +13,16 @@ namespace {
 using Action = CommandLine::Action;
 
 struct SplitCase {
+    const char* name; // the case's ctest name
     const char* text;
     std::vector<std::string> arguments;
 };
+
+// Printed as its name: ctest names a case by what this prints, which must not
+// change from one build to the next.
+void PrintTo(const SplitCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class SplitArguments : public ::testing::TestWithParam<SplitCase> {};
 
@@ -25,26 +32,34 @@ TEST_P(SplitArguments, GivesTheArgumentsAsTyped) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, SplitArguments,
-    ::testing::Values(SplitCase{"", {}}, SplitCase{"  \t ", {}},
-                      SplitCase{"/report hkcc out.txt", {"/report", "hkcc", "out.txt"}},
-                      SplitCase{"  /report\thkcc   out.txt  ", {"/report", "hkcc", "out.txt"}},
-                      SplitCase{"/report common \"C:\\My Reports\\day 1.txt\"",
-                                {"/report", "common", "C:\\My Reports\\day 1.txt"}},
-                      // A quoted part may sit inside an argument; the marks go.
-                      SplitCase{"C:\\\"My Reports\"\\a.txt", {"C:\\My Reports\\a.txt"}},
-                      // Backslashes stay as they are, also before a closing mark.
-                      SplitCase{"\"C:\\dir\\\" next", {"C:\\dir\\", "next"}},
-                      SplitCase{"a \"\" b", {"a", "", "b"}},
-                      // An unclosed quotation runs to the end of the line.
-                      SplitCase{"/report hkcc \"C:\\a b", {"/report", "hkcc", "C:\\a b"}}));
+    ::testing::Values(
+        SplitCase{"Empty", "", {}}, SplitCase{"OnlyBlanks", "  \t ", {}},
+        SplitCase{"Plain", "/report hkcc out.txt", {"/report", "hkcc", "out.txt"}},
+        SplitCase{"BlanksAndTabsAround", "  /report\thkcc   out.txt  ", {"/report", "hkcc", "out.txt"}},
+        SplitCase{"QuotedPathWithBlanks",
+                  "/report common \"C:\\My Reports\\day 1.txt\"",
+                  {"/report", "common", "C:\\My Reports\\day 1.txt"}},
+        // A quoted part may sit inside an argument; the marks go.
+        SplitCase{"QuotedPartInsideAnArgument", "C:\\\"My Reports\"\\a.txt", {"C:\\My Reports\\a.txt"}},
+        // Backslashes stay as they are, also before a closing mark.
+        SplitCase{"BackslashBeforeClosingMark", "\"C:\\dir\\\" next", {"C:\\dir\\", "next"}},
+        SplitCase{"EmptyQuotedArgument", "a \"\" b", {"a", "", "b"}},
+        // An unclosed quotation runs to the end of the line.
+        SplitCase{"UnclosedQuotation", "/report hkcc \"C:\\a b", {"/report", "hkcc", "C:\\a b"}}),
+    [](const ::testing::TestParamInfo<SplitCase>& info) { return std::string(info.param.name); });
 
 struct ParseCase {
+    const char* name; // the case's ctest name
     const char* text;
     Action action;
     const char* kind;  // for Action::Report
     const char* file;  // for Action::Report
     const char* error; // a part of the reason, for Action::Error
 };
+
+void PrintTo(const ParseCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class ParseCommandLine : public ::testing::TestWithParam<ParseCase> {};
 
@@ -69,30 +84,34 @@ TEST_P(ParseCommandLine, DecidesTheRun) {
 INSTANTIATE_TEST_SUITE_P(
     Cases, ParseCommandLine,
     ::testing::Values(
-        ParseCase{"", Action::Window, nullptr, nullptr, nullptr},
-        ParseCase{"   ", Action::Window, nullptr, nullptr, nullptr},
-        ParseCase{"/?", Action::Usage, nullptr, nullptr, nullptr},
-        ParseCase{"-?", Action::Usage, nullptr, nullptr, nullptr},
-        ParseCase{"/? /report hkcc x", Action::Usage, nullptr, nullptr, nullptr},
-        ParseCase{"/report hkcc C:\\out.txt", Action::Report, "hkcc", "C:\\out.txt", nullptr},
-        ParseCase{"/REPORT Common \"C:\\My Reports\\a b.txt\"", Action::Report, "common",
-                  "C:\\My Reports\\a b.txt", nullptr},
-        ParseCase{"-report POLICIES out.txt", Action::Report, "policies", "out.txt", nullptr},
-        ParseCase{"/report apppaths \\\\server\\share\\x.txt", Action::Report, "apppaths",
+        ParseCase{"Empty", "", Action::Window, nullptr, nullptr, nullptr},
+        ParseCase{"OnlyBlanks", "   ", Action::Window, nullptr, nullptr, nullptr},
+        ParseCase{"Usage", "/?", Action::Usage, nullptr, nullptr, nullptr},
+        ParseCase{"UsageWithDash", "-?", Action::Usage, nullptr, nullptr, nullptr},
+        ParseCase{"UsageBeforeOtherArguments", "/? /report hkcc x", Action::Usage, nullptr, nullptr, nullptr},
+        ParseCase{"Report", "/report hkcc C:\\out.txt", Action::Report, "hkcc", "C:\\out.txt", nullptr},
+        ParseCase{"AnyLetterCaseAndQuotedFile", "/REPORT Common \"C:\\My Reports\\a b.txt\"", Action::Report,
+                  "common", "C:\\My Reports\\a b.txt", nullptr},
+        ParseCase{"DashSwitch", "-report POLICIES out.txt", Action::Report, "policies", "out.txt", nullptr},
+        ParseCase{"UncPath", "/report apppaths \\\\server\\share\\x.txt", Action::Report, "apppaths",
                   "\\\\server\\share\\x.txt", nullptr},
-        ParseCase{"/reprot hkcc x.txt", Action::Error, nullptr, nullptr, "unknown switch \"/reprot\""},
-        ParseCase{"hkcc x.txt", Action::Error, nullptr, nullptr, "unknown switch \"hkcc\""},
-        ParseCase{"//report hkcc x.txt", Action::Error, nullptr, nullptr, "unknown switch"},
-        ParseCase{"/report", Action::Error, nullptr, nullptr, "needs a report kind and a file"},
-        ParseCase{"/report hkxx x.txt", Action::Error, nullptr, nullptr,
+        ParseCase{"MisspelledSwitch", "/reprot hkcc x.txt", Action::Error, nullptr, nullptr,
+                  "unknown switch \"/reprot\""},
+        ParseCase{"NoSwitch", "hkcc x.txt", Action::Error, nullptr, nullptr, "unknown switch \"hkcc\""},
+        ParseCase{"DoubleSlash", "//report hkcc x.txt", Action::Error, nullptr, nullptr, "unknown switch"},
+        ParseCase{"NoKind", "/report", Action::Error, nullptr, nullptr, "needs a report kind and a file"},
+        ParseCase{"UnknownKind", "/report hkxx x.txt", Action::Error, nullptr, nullptr,
                   "unknown report kind \"hkxx\": one of common, policies, services, apppaths, ie, hkcr, "
                   "hkcu, hklm, "
                   "hku, hkcc"},
-        ParseCase{"/report hkcc", Action::Error, nullptr, nullptr, "/report hkcc needs a file"},
-        ParseCase{"/report hkcc \"\"", Action::Error, nullptr, nullptr, "/report hkcc needs a file"},
-        ParseCase{"/report hkcc a b", Action::Error, nullptr, nullptr,
+        ParseCase{"NoFile", "/report hkcc", Action::Error, nullptr, nullptr, "/report hkcc needs a file"},
+        ParseCase{"EmptyFile", "/report hkcc \"\"", Action::Error, nullptr, nullptr,
+                  "/report hkcc needs a file"},
+        ParseCase{"ExtraArgument", "/report hkcc a b", Action::Error, nullptr, nullptr,
                   "unexpected argument \"b\" after the file"},
-        ParseCase{"/report hkcc \"a\r\nb\" c", Action::Error, nullptr, nullptr, "unexpected argument"}));
+        ParseCase{"LineEndInsideQuotes", "/report hkcc \"a\r\nb\" c", Action::Error, nullptr, nullptr,
+                  "unexpected argument"}),
+    [](const ::testing::TestParamInfo<ParseCase>& info) { return std::string(info.param.name); });
 
 TEST(ParseCommandLine, ARefusedArgumentIsQuotedShortEnoughForOneLine) {
     const CommandLine line = parseCommandLine("/report " + std::string(5000, 'k') + " x.txt");
@@ -140,6 +159,9 @@ TEST(UsageText, ShowsTheSwitchEveryKindAndTheExitCodes) {
     const std::string usage = usageText();
     EXPECT_NE(usage.find("Korvexer.exe [/report KIND FILE]"), std::string::npos);
     EXPECT_NE(usage.find(taskKindList()), std::string::npos);
+    // What differs from the window where nobody is there to answer or to read a trailer.
+    EXPECT_NE(usage.find("services report has no trailer"), std::string::npos);
+    EXPECT_NE(usage.find("answered No"), std::string::npos);
     for (const char* code : {"0:", "1:", "2:"})
         EXPECT_NE(usage.find(code), std::string::npos) << code;
     // Every line end is CR LF, as a console shows it.

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <new>
+
 namespace {
 
 // Work files go to a folder of the test's own, so that what is left can be counted.
@@ -73,6 +75,55 @@ TEST_F(HeadlessRun, MessageOfTheTaskBecomesTheReasonAndQuestionsAreAnsweredNo) {
     host.showMessage("second text", "Second title");
     EXPECT_EQ(host.failure(), "First title: first text");
     EXPECT_FALSE(host.askQuestion("Go on?", "Question"));
+}
+
+// A view whose memory runs out at the first text appended to it.
+class ExhaustedView : public MemoryReportView {
+  public:
+    size_t append(std::string_view) override { throw std::bad_alloc(); }
+};
+
+TEST_F(HeadlessRun, TaskThatRunsOutOfMemoryFailsTheRun) {
+    // These tasks end quietly when memory runs out; the view then holds a
+    // part of the report, which must not be taken for the whole.
+    for (const char* kind : {"apppaths", "services"}) {
+        HeadlessHost host;
+        ExhaustedView exhausted;
+        host.view = &exhausted;
+        const std::string outcome = runHeadlessTask(host, *findTaskCommandByKind(kind));
+        EXPECT_NE(outcome.find("not enough memory"), std::string::npos) << kind << ": [" << outcome << "]";
+        EXPECT_EQ(filesLeft(), 0) << kind;
+    }
+}
+
+TEST_F(HeadlessRun, WorkFolderThatTakesNoFileEndsTheRunBeforeTheTaskStarts) {
+    // As from the window: the folder is tried with the work file before the task runs.
+    const std::string missing = work.file("no such folder\\");
+    SetEnvironmentVariableA("TEMP", missing.c_str());
+    SetEnvironmentVariableA("TMP", missing.c_str());
+    for (const char* kind : {"hkcc", "policies", "ie"}) {
+        HeadlessHost host;
+        const std::string outcome = runHeadlessTask(host, *findTaskCommandByKind(kind));
+        EXPECT_EQ(outcome.rfind("File Creation Error!: Unable to write the temporary file", 0), 0u)
+            << kind << ": [" << outcome << "]";
+        EXPECT_NE(outcome.find(missing), std::string::npos) << kind << ": [" << outcome << "]";
+        EXPECT_EQ(host.collectorRunning.load(), 0u) << kind;
+        EXPECT_EQ(host.collectorActive.load(), 0u) << kind;
+        EXPECT_EQ(filesLeft(), 0) << kind;
+    }
+}
+
+TEST(ConsoleEventAction, HaltsOnItsOwnConsoleOnlyAndIgnoresAnotherUsersLogoff) {
+    const std::pair<DWORD, ConsoleEventAction> cases[] = {
+        {CTRL_C_EVENT, ConsoleEventAction::Halt},
+        {CTRL_BREAK_EVENT, ConsoleEventAction::Halt},
+        {CTRL_CLOSE_EVENT, ConsoleEventAction::HaltAndWait},
+        {CTRL_SHUTDOWN_EVENT, ConsoleEventAction::HaltAndWait},
+        {CTRL_LOGOFF_EVENT, ConsoleEventAction::Ignore},
+        {7, ConsoleEventAction::Pass},
+    };
+    for (const auto& [event, action] : cases)
+        EXPECT_EQ(consoleEventAction(event), action) << "event " << event;
 }
 
 TEST(MemoryReportView, HoldsExactlyWhatItWasGiven) {
