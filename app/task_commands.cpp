@@ -33,6 +33,8 @@ const HiveEntry kHives[5] = {{HKEY_CLASSES_ROOT, "HKEY_CLASSES_ROOT"},
                              {HKEY_USERS, "HKEY_USERS"},
                              {HKEY_CURRENT_CONFIG, "HKEY_CURRENT_CONFIG"}};
 
+} // namespace
+
 bool sameIgnoringCase(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
     for (size_t i = 0; i < a.size(); ++i)
@@ -40,8 +42,6 @@ bool sameIgnoringCase(std::string_view a, std::string_view b) {
             return false;
     return true;
 }
-
-} // namespace
 
 const TaskCommand* findTaskCommand(int id) {
     for (const auto& c : kTaskCommands)

@@ -25,6 +25,8 @@ struct TaskCommand {
 const TaskCommand* findTaskCommand(int id);
 // The same by the report's name, in any letter case; nullptr when no report has it.
 const TaskCommand* findTaskCommandByKind(std::string_view kind);
+// Equal but for the case of ASCII letters (kinds and switches of the command line).
+bool sameIgnoringCase(std::string_view a, std::string_view b);
 // Every report name, separated by ", ", in the order of the buttons' rows.
 std::string taskKindList();
 

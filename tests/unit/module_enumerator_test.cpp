@@ -2,6 +2,7 @@
 // functions, so each can be forced and compared), the module table's order
 // and line format, and processes that are gone.
 #include "support/probe_process.h"
+#include "support/this_program.h"
 #include "sysinfo/file_version_reader.h"
 #include "sysinfo/module_enumerator.h"
 #include "sysinfo/module_table.h"
@@ -18,17 +19,6 @@ namespace {
 
 using moduletable::compareMultibyte;
 using moduletable::insertInOrder;
-
-std::string upper(std::string text) {
-    CharUpperBuffA(text.data(), static_cast<DWORD>(text.size()));
-    return text;
-}
-
-std::string thisProgram() {
-    char self[MAX_PATH + 1] = {};
-    GetModuleFileNameA(nullptr, self, MAX_PATH);
-    return self;
-}
 
 std::vector<std::string> lines(const std::string& text) {
     std::vector<std::string> out;

@@ -6,6 +6,7 @@
 #include "collect/common_report.h"
 #include "support/probe_process.h"
 #include "support/test_context.h"
+#include "support/this_program.h"
 #include "sysinfo/process_sections.h"
 
 #include <gtest/gtest.h>
@@ -20,17 +21,6 @@ const std::string kSep(75, '=');
 
 bool (*rowWriter(int number))(CommonReport&) {
     return kCommonReportRows[number - 1].write;
-}
-
-std::string upper(std::string text) {
-    CharUpperBuffA(text.data(), static_cast<DWORD>(text.size()));
-    return text;
-}
-
-std::string thisProgram() {
-    char self[MAX_PATH + 1] = {};
-    GetModuleFileNameA(nullptr, self, MAX_PATH);
-    return self;
 }
 
 // One process as the task-list script prints it, after the line of one
