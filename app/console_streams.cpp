@@ -1,5 +1,7 @@
 #include "console_streams.h"
 
+#include "report/system_api.h"
+
 #include <string>
 
 namespace {
@@ -27,6 +29,7 @@ ConsoleStreams::ConsoleStreams() {
     // Attached also when both are redirected: only a process attached to the
     // console receives its Ctrl+C and its close.
     if (!attachToParentConsole()) return;
+    sys::noteAttachedToConsole();
     if (usable(out_) && usable(err_)) return;
     console_ = CreateFileA("CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                            nullptr, OPEN_EXISTING, 0, nullptr);

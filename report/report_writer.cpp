@@ -1,5 +1,7 @@
 #include "report_writer.h"
 
+#include "system_api.h"
+
 #include "text_format.h"
 
 #include <windows.h>
@@ -108,9 +110,9 @@ void startStaleWorkFileCleanup(const std::string& directory) {
             si.hStdError = nul;
         }
         PROCESS_INFORMATION pi{};
-        // Hidden in a console of its own, never in the console a command-line run is attached to.
+        // Hidden, never in the console a command-line run is attached to.
         if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, nul != INVALID_HANDLE_VALUE,
-                            CREATE_NEW_CONSOLE, nullptr, nullptr, &si, &pi))
+                            sys::childConsoleFlag(), nullptr, nullptr, &si, &pi))
             continue;
         // Waited for (a while): a "del" still running when the next task
         // names its report file would take that file with it.

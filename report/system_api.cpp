@@ -62,3 +62,19 @@ bool fileSize(HANDLE file, ULONGLONG& size) {
 }
 
 } // namespace sys
+
+namespace sys {
+
+namespace {
+std::atomic<bool> attachedToConsole{false};
+} // namespace
+
+void noteAttachedToConsole() {
+    attachedToConsole = true;
+}
+
+DWORD childConsoleFlag() {
+    return attachedToConsole ? CREATE_NEW_CONSOLE : 0;
+}
+
+} // namespace sys

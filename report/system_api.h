@@ -25,6 +25,14 @@ const Kernel32Extras& kernel32Extras();
 // on, kernel32Extras() offers none of the functions above.
 void hideKernel32Extras(bool hide);
 
+// Set once this process is attached to a console (a report run from a
+// command line): the children it starts then get a hidden console of their
+// own instead of sharing that one (its code page, size and title). Without
+// a console of ours they get a fresh one anyway, so nothing is asked then.
+void noteAttachedToConsole();
+// CREATE_NEW_CONSOLE after noteAttachedToConsole(), else 0.
+DWORD childConsoleFlag();
+
 // The size of an open file; false when it cannot be learned. Uses
 // GetFileSizeEx where it exists and GetFileSize elsewhere.
 bool fileSize(HANDLE file, ULONGLONG& size);

@@ -161,11 +161,12 @@ int ProcessRunner::run(const std::string& text, RunMode mode, bool probeOnly, Ru
     std::string commandLine = quoted(files.batch);
     PROCESS_INFORMATION pi{};
     ChildClock childClock(childMicros_);
-    // A console of its own (hidden): a run from a command line is attached to
-    // the user's console, whose code page, size and title the children would
-    // otherwise see and change; in the window they get a fresh one anyway.
+    // A console of its own (hidden) when this process has one: a run from a
+    // command line is attached to the user's console, whose code page, size
+    // and title the children would otherwise see and change; in the window
+    // they get a fresh one anyway.
     if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE,
-                        CREATE_SUSPENDED | CREATE_NEW_CONSOLE, nullptr, nullptr, &si, &pi))
+                        CREATE_SUSPENDED | sys::childConsoleFlag(), nullptr, nullptr, &si, &pi))
         return 0;
     Handle process(pi.hProcess), thread(pi.hThread);
     // Before Windows 8 a child that inherited a job of ours (a test harness's,
