@@ -149,8 +149,10 @@ void startHiveDump(MainDialog& d, HKEY root, const char* name) {
     }
     if (block != nullptr && !block->noFreeName && !createReportWorkFile(d, d.reportPath.get())) {
         // Still running while the box is up: the box's own loop runs ticks
-        // and takes commands, which must wait.
+        // and takes commands, which must wait. A Clear among them asked a
+        // task to halt that never started: nobody else would lower that.
         tellWorkFileFailure(d, d.reportPath.get());
+        d.haltRequested = 0;
         d.collectorRunning = 0;
         return;
     }

@@ -54,7 +54,7 @@ std::string workFileFailureText(const std::string& workFilePath) {
     const std::string folder = slash == std::string::npos ? workFilePath : workFilePath.substr(0, slash + 1);
     return "Unable to write the temporary file of this report in the folder\n\n" + folder +
            "\n\nMake sure the folder exists, the disk is not full and not write protected "
-           "(the folder is taken from TEMP or TMP).";
+           "(the folder is taken from TEMP or TMP where one is set).";
 }
 
 } // namespace results
@@ -119,6 +119,7 @@ bool failIfWritesLost(ControllerState& s, const std::string& path) {
 } // namespace
 
 bool createReportWorkFile(ControllerState& s, const std::string& path) {
+    s.reportFile.forgetLossOf(path);
     return s.reportFile.append(path, {});
 }
 

@@ -24,6 +24,7 @@ class ServicesContext : public WindowContext {
 
     void beginReportFile() override {
         path_ = makeWorkFileName(workfile::kReport);
+        d_.reportFile.forgetLossOf(path_);
         d_.reportPath.set(path_);
         d_.servicesRunning = 1;
     }

@@ -69,3 +69,8 @@ bool ReportFile::lostWritesTo(const std::string& path) const {
     ScopedLock lock(guard_);
     return !path.empty() && failedPath_ == path;
 }
+
+void ReportFile::forgetLossOf(const std::string& path) {
+    ScopedLock lock(guard_);
+    if (failedPath_ == path) failedPath_.clear();
+}

@@ -40,6 +40,9 @@ class ReportFile {
     // then lacks text and must not be shown as the task's report. Kept until
     // the next failure, so it is asked for after close().
     bool lostWritesTo(const std::string& path) const;
+    // A new task starts on `path`: a loss an earlier task of the same name
+    // suffered is not its own (names are drawn again once a file is gone).
+    void forgetLossOf(const std::string& path);
 
   private:
     bool flushLocked();

@@ -209,3 +209,23 @@ TEST(StaleCleanup, SweepIsOverWhenItReturnsAndTakesOnlyWorkFiles) {
 }
 
 } // namespace
+
+TEST(ReportFileLoss, AFileThatCannotBeOpenedIsRememberedUntilANewTaskTakesItsName) {
+    TempDir dir;
+    const std::string missing = dir.path() + "no such folder\\Korvexer_work_file.1.txt";
+    const std::string other = dir.path() + "Korvexer_work_file.2.txt";
+    ReportFile file;
+    EXPECT_FALSE(file.append(missing, "text\r\r\n"));
+    file.close();
+    EXPECT_TRUE(file.lostWritesTo(missing));
+    EXPECT_FALSE(file.lostWritesTo(other));
+    // Another task's file is written whole and leaves the loss where it was.
+    EXPECT_TRUE(file.append(other, "text\r\r\n"));
+    file.close();
+    EXPECT_FALSE(file.lostWritesTo(other));
+    file.forgetLossOf(other);
+    EXPECT_TRUE(file.lostWritesTo(missing));
+    // A new task drawing the failed name again starts without it.
+    file.forgetLossOf(missing);
+    EXPECT_FALSE(file.lostWritesTo(missing));
+}
