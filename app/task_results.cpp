@@ -133,6 +133,26 @@ void failIeTask(ControllerState& s, const std::string& path) noexcept {
     failTask(s, path, results::kNoMemoryCapital);
 }
 
+namespace {
+
+// The finished report work file whole in the view, `tail` after it, and the
+// file deleted; the read's outcome when it could not be had.
+ReadOutcome showWorkFile(ControllerState& s, const std::string& path, const LoadEdges& edges,
+                         std::string_view tail) {
+    std::string text;
+    const ReadOutcome outcome = edges.read(path, text);
+    if (outcome != ReadOutcome::Read) return outcome;
+    cutAtFirstZero(text);
+    text += tail;
+    s.view->setWholeText(text);
+    s.reportLength = static_cast<int32_t>(text.size());
+    std::string().swap(text);
+    DeleteFileA(path.c_str());
+    return outcome;
+}
+
+} // namespace
+
 void finishIeTask(ControllerState& s, const std::string& path, bool completed,
                   const LoadEdges& edges) noexcept {
     try {
@@ -146,18 +166,11 @@ void finishIeTask(ControllerState& s, const std::string& path, bool completed,
             return;
         }
         if (failIfWritesLost(s, path)) return;
-        std::string text;
-        const ReadOutcome outcome = edges.read(path, text);
+        const ReadOutcome outcome = showWorkFile(s, path, edges, reportTrailer());
         if (outcome != ReadOutcome::Read) {
             failTask(s, path, collectorLoadFailureText(outcome));
             return;
         }
-        cutAtFirstZero(text);
-        text += reportTrailer();
-        s.view->setWholeText(text);
-        s.reportLength = static_cast<int32_t>(text.size());
-        std::string().swap(text);
-        DeleteFileA(path.c_str());
         setStatus(s, " ");
         s.animateStatus = 0;
         s.haltRequested = 0;
@@ -181,17 +194,11 @@ void finishCollectorTask(ControllerState& s, const std::string& path, const Load
             return;
         }
         if (failIfWritesLost(s, path)) return;
-        std::string text;
-        const ReadOutcome outcome = edges.read(path, text);
+        const ReadOutcome outcome = showWorkFile(s, path, edges, {});
         if (outcome != ReadOutcome::Read) {
             failCollectorTask(s, path, collectorLoadFailureText(outcome));
             return;
         }
-        cutAtFirstZero(text);
-        s.view->setWholeText(text);
-        s.reportLength = static_cast<int32_t>(text.size());
-        std::string().swap(text);
-        DeleteFileA(path.c_str());
         // The process count was taken a while ago: a copy started since has
         // work files of its own there too.
         if (sweepStaleFiles && !runningcopies::othersRunning()) startStaleWorkFileCleanup(workDirectory());
