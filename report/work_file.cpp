@@ -93,6 +93,20 @@ bool readWholeFile(const std::string& path, std::string& out) {
     return ok;
 }
 
+bool removeWorkFile(const std::string& path, DWORD patienceMs) {
+    const DWORD start = GetTickCount();
+    while (true) {
+        if (DeleteFileA(path.c_str())) return true;
+        const DWORD error = GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return true;
+        // Windows 95 to ME say "access denied" where the NT family says
+        // "sharing violation"; anything else will not pass by waiting.
+        if (error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED) return false;
+        if (GetTickCount() - start >= patienceMs) return false;
+        Sleep(20);
+    }
+}
+
 std::string chooseWorkFileName(const char* pattern, const std::string& directory,
                                const std::function<int()>& random,
                                const std::function<bool(const std::string&)>& exists) {

@@ -46,5 +46,11 @@ bool fileCanBeRead(const std::string& path);
 // false when it cannot be opened or memory is short.
 bool readWholeFile(const std::string& path, std::string& out);
 
+// Deletes a work file. A child ended by a halt lets go of its files only
+// once the system has finished ending it, a moment after TerminateProcess
+// has returned: a file still held is tried again until `patienceMs` has
+// passed. True when the file is gone (or never was).
+bool removeWorkFile(const std::string& path, DWORD patienceMs);
+
 // Whether a candidate work-file name is already in use.
 bool workFileNameTaken(const std::string& path);

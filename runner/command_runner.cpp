@@ -49,11 +49,16 @@ bool writeTextFile(const std::string& path, const std::string& text) {
            written == bytes.size();
 }
 
+// What a halted child still holds is left to a later report's sweep once
+// this patience has passed (Windows 95 to ME, without job objects, end only
+// the command interpreter, and its script host runs on).
+constexpr DWORD kHeldFilePatienceMs = 3000;
+
 struct WorkFiles {
     std::string output, batch, script;
     ~WorkFiles() {
         for (const std::string* p : {&output, &batch, &script})
-            if (!p->empty()) DeleteFileA(p->c_str());
+            if (!p->empty()) removeWorkFile(*p, kHeldFilePatienceMs);
     }
 };
 

@@ -82,7 +82,8 @@ bool assembleScript(const std::string& serviceLogPath) {
 
 struct RemovedAtEnd {
     const std::string& path;
-    ~RemovedAtEnd() { DeleteFileA(path.c_str()); }
+    // The script that writes it may just have been ended by a halt.
+    ~RemovedAtEnd() { removeWorkFile(path, 3000); }
 };
 
 } // namespace

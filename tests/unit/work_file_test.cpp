@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <thread>
 
 namespace {
 
@@ -49,6 +50,43 @@ TEST(WorkFileName, RealNameIsInTheWorkDirectoryAndFree) {
     EXPECT_NE(second, first);
     EXPECT_FALSE(fileExists(second));
     SetEnvironmentVariableA("TEMP", had ? saved : nullptr);
+}
+
+HANDLE holdWithoutDeleteSharing(const std::string& path) {
+    return CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+}
+
+// A halted child's files: held a moment longer than the halt itself.
+TEST(WorkFileRemoval, WaitsForAHolderThatLetsGo) {
+    TempDir dir;
+    const std::string path = dir.file("korvexDlg32_work_file.0000010.vbs");
+    writeFileBytes(path, "WScript.Echo 1\r\n");
+    HANDLE held = holdWithoutDeleteSharing(path);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    ASSERT_FALSE(DeleteFileA(path.c_str())) << "the holder must block a plain delete for this test to mean anything";
+    std::thread letGo([held] {
+        Sleep(300);
+        CloseHandle(held);
+    });
+    const bool removed = removeWorkFile(path, 10000);
+    letGo.join();
+    EXPECT_TRUE(removed);
+    EXPECT_FALSE(fileExists(path));
+}
+
+TEST(WorkFileRemoval, GivesUpOnAHolderThatStaysAndCountsAMissingFileAsGone) {
+    TempDir dir;
+    const std::string path = dir.file("korvexDlg32_work_file.0000020.txt");
+    writeFileBytes(path, "x");
+    HANDLE held = holdWithoutDeleteSharing(path);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    EXPECT_FALSE(removeWorkFile(path, 200));
+    EXPECT_TRUE(fileExists(path));
+    CloseHandle(held);
+    EXPECT_TRUE(removeWorkFile(path, 0));
+    EXPECT_FALSE(fileExists(path));
+    EXPECT_TRUE(removeWorkFile(path, 0));
+    EXPECT_TRUE(removeWorkFile(dir.file("no such folder\\x.txt"), 0));
 }
 
 }  // namespace
