@@ -33,6 +33,7 @@ targets=(
     "inf_lines tests/fuzz/inf_lines_fuzz.cpp collect/inf_lines.cpp"
     "identify_block tests/fuzz/identify_block_fuzz.cpp disk/identify_block.cpp disk/drive_listing.cpp"
     "smart_attributes tests/fuzz/smart_attributes_fuzz.cpp disk/smart_attributes.cpp disk/identify_block.cpp"
+    "process_blocks tests/fuzz/process_blocks_fuzz.cpp sysinfo/process_blocks.cpp sysinfo/window_table.cpp"
 )
 
 mkdir -p "$out"
