@@ -117,6 +117,11 @@ void addItem(std::vector<std::string>& out, const OutputForm& form, const std::s
         addLabelled(out, form, item.label, lead + "WMIDateStringToDate(" + value + ")", item.comment);
         break;
     case WmiItem::DateVariable:
+        // Under "On Error Resume Next" a property that cannot be read, or a
+        // date the function cannot convert, leaves the variables as the
+        // previous item left them: that item's date would show here.
+        out.push_back("    dtmWMIDate = Null");
+        out.push_back("    strReturn = \"\"");
         out.push_back("    dtmWMIDate = " + value);
         out.push_back("    strReturn = WMIDateStringToDate(dtmWMIDate)");
         out.push_back("    " + labelled(form, item.label, lead + "strReturn"));

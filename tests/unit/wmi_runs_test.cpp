@@ -120,6 +120,8 @@ TEST(WmiRuns, TabListAndDateThroughAVariableWithItsFunctionVariant) {
     // The portable battery's date, then the function in variant C right after the block.
     const Lines portable = blockOf(slotsRunLines(false), "Portable Battery:");
     const Lines dated = {"    Wscript.Echo \"Location: \" & objItem.Location",
+                         "    dtmWMIDate = Null",
+                         "    strReturn = \"\"",
                          "    dtmWMIDate = objItem.ManufactureDate",
                          "    strReturn = WMIDateStringToDate(dtmWMIDate)",
                          "    Wscript.Echo \"Manufacture Date: \" & strReturn",
@@ -133,9 +135,9 @@ TEST(WmiRuns, TabListAndDateThroughAVariableWithItsFunctionVariant) {
 
     // The signed drivers' date through the variables, variant B after the block.
     const Lines signedDrivers = blockOf(devicesRunLines(true), "Plug and Play Signed Drivers:");
-    const Lines driverDate = {"    dtmWMIDate = objItem.DriverDate",
-                              "    strReturn = WMIDateStringToDate(dtmWMIDate)",
-                              "    Wscript.Echo \"Driver Date: \" & strReturn"};
+    const Lines driverDate = {
+        "    dtmWMIDate = Null", "    strReturn = \"\"", "    dtmWMIDate = objItem.DriverDate",
+        "    strReturn = WMIDateStringToDate(dtmWMIDate)", "    Wscript.Echo \"Driver Date: \" & strReturn"};
     EXPECT_NE(std::search(signedDrivers.begin(), signedDrivers.end(), driverDate.begin(), driverDate.end()),
               signedDrivers.end());
     const Lines variantB = dateFunctionLines(DateVariant::B);

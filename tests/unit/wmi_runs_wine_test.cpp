@@ -143,6 +143,43 @@ TEST(WmiRunsUnderTheScriptHost, IndexLoopsOverAMissingArrayEndAndPrintNothing) {
     EXPECT_EQ(printed[1], kEnd);
 }
 
+// Items made in the script itself stand in for WMI objects: one without a
+// date, one with a text no date function converts, one without the property.
+TEST(WmiRunsUnderTheScriptHost, ADateThatCannotBeShownNeverShowsThePreviousItemsDate) {
+    WmiBlock block;
+    block.item = "objItem";
+    Lines script = {"On Error Resume Next",
+                    "Class Dated",
+                    "    Public DriverDate",
+                    "End Class",
+                    "Class Undated",
+                    "    Public Other",
+                    "End Class",
+                    "Set a = New Dated",
+                    "a.DriverDate = \"20200102030405.000000+000\"",
+                    "Set b = New Dated",
+                    "b.DriverDate = Null",
+                    "Set c = New Dated",
+                    "c.DriverDate = \"not a date\"",
+                    "Set d = New Undated",
+                    "For Each objItem In Array(a, b, a, c, a, d)"};
+    for (const std::string& line : itemLines(block, labels({"date DriverDate as Driver Date"})))
+        script.push_back(line);
+    script.push_back("Next");
+    for (const std::string& line : dateFunctionLines(DateVariant::B))
+        script.push_back(line);
+    const Lines printed = reportLines(runThroughScriptHost(script));
+    ASSERT_EQ(printed.size(), 7u) << runThroughScriptHost(script);
+    const std::string dated = printed[0];
+    ASSERT_GT(dated.size(), std::string("Driver Date: ").size()) << "the script host converts a WMI date";
+    EXPECT_EQ(printed[1], "Driver Date: ");
+    EXPECT_EQ(printed[2], dated);
+    EXPECT_EQ(printed[3], "Driver Date: ");
+    EXPECT_EQ(printed[4], dated);
+    EXPECT_EQ(printed[5], "Driver Date: ");
+    EXPECT_EQ(printed[6], kEnd);
+}
+
 TEST(WmiRunsUnderTheScriptHost, NtfsBlockPrintsExactlyFiveTexts) {
     const std::vector<std::vector<std::string>> texts = {
         {"No value set for disabling 8.3 file name creation.",

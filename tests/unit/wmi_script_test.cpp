@@ -114,6 +114,8 @@ TEST(WmiScript, NoHeaderOneSpaceConnectionTwoLineQueryNamedVariables) {
         "    (\"Select * from Win32_BIOS\")",
         "For each objBIOS in colBIOS",
         "    Wscript.Echo \"Build Number: \" & objBIOS.BuildNumber",
+        "    dtmWMIDate = Null",
+        "    strReturn = \"\"",
         "    dtmWMIDate = objBIOS.DriverDate",
         "    strReturn = WMIDateStringToDate(dtmWMIDate)",
         "    Wscript.Echo \"Driver Date: \" & strReturn",
