@@ -82,6 +82,9 @@ For Each strSubkey In arrSubkeys
 Next)";
 
 // The codec files. Their last-access time goes under "Last Accessed: ".
+// Each date variable is emptied before its conversion: a date the function
+// cannot convert (a missing one among them) leaves the variable as it was
+// under "On Error Resume Next", and the previous file's date would show.
 const char* const kCodecFiles = R"(On Error Resume Next
 Wscript.Echo " "
 Wscript.Echo "==========================================================================="
@@ -95,6 +98,7 @@ For Each objItem in colItems
     Wscript.Echo "Access Mask: " & objItem.AccessMask
     Wscript.Echo "Archive: " & objItem.Archive
     Wscript.Echo "Caption: " & objItem.Caption
+    strCreationDate = ""
     strCreationDate = WMIDateStringToDate(objItem.CreationDate)
     Wscript.Echo "Creation Date: " & strCreationdate
     Wscript.Echo "Drive: " & objItem.Drive
@@ -107,8 +111,10 @@ For Each objItem in colItems
     Wscript.Echo "File System Name: " & objItem.FSName
     Wscript.Echo "Group: " & objItem.Group
     Wscript.Echo "Hidden: " & objItem.Hidden
+    strLastAccessed = ""
     strLastAccessed = WMIDateStringToDate(objItem.LastAccessed)
     Wscript.Echo "Last Accessed: " & strLastAccessed
+    strLastModified = ""
     strLastModified = WMIDateStringToDate(objItem.LastModified)
     Wscript.Echo "Last Modified: " & strLastModified
     Wscript.Echo "Manufacturer: " & objItem.Manufacturer

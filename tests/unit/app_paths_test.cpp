@@ -114,6 +114,7 @@ For Each objItem in colItems
     Wscript.Echo "Access Mask: " & objItem.AccessMask
     Wscript.Echo "Archive: " & objItem.Archive
     Wscript.Echo "Caption: " & objItem.Caption
+    strCreationDate = ""
     strCreationDate = WMIDateStringToDate(objItem.CreationDate)
     Wscript.Echo "Creation Date: " & strCreationdate
     Wscript.Echo "Drive: " & objItem.Drive
@@ -126,8 +127,10 @@ For Each objItem in colItems
     Wscript.Echo "File System Name: " & objItem.FSName
     Wscript.Echo "Group: " & objItem.Group
     Wscript.Echo "Hidden: " & objItem.Hidden
+    strLastAccessed = ""
     strLastAccessed = WMIDateStringToDate(objItem.LastAccessed)
     Wscript.Echo "Last Accessed: " & strLastAccessed
+    strLastModified = ""
     strLastModified = WMIDateStringToDate(objItem.LastModified)
     Wscript.Echo "Last Modified: " & strLastModified
     Wscript.Echo "Manufacturer: " & objItem.Manufacturer
@@ -260,6 +263,70 @@ TEST(AppPathsUninstall, QuietNameNoNameDateVersionAndSize) {
                                   "Display Name: Quiet Tool\n"
                                   "Install Date: 20200101\n"
                                   "Estimated Size: 1 megabytes\n");
+}
+
+// The codec part over files made in the script itself: the second has no
+// creation or modification date and an access date no function converts.
+std::string runCodecPart() {
+    const Lines lines = appPathsScriptLines("C:\\unused.txt", true);
+    const auto query = std::find(lines.begin(), lines.end(),
+                                 "Set colItems = objWMIService.ExecQuery(\"Select * from Win32_CodecFile\")");
+    EXPECT_NE(query, lines.end());
+    std::string script = "On Error Resume Next\n"
+                         "Class Codec\n"
+                         // One member a line: the script host of Wine takes no list.
+                         "  Public CreationDate\n"
+                         "  Public LastAccessed\n"
+                         "  Public LastModified\n"
+                         "  Public Name\n"
+                         "End Class\n"
+                         "Set a = New Codec\n"
+                         "a.CreationDate = \"20200102030405.000000+000\"\n"
+                         "a.LastAccessed = \"20210102030405.000000+000\"\n"
+                         "a.LastModified = \"20220102030405.000000+000\"\n"
+                         "a.Name = \"a.acm\"\n"
+                         "Set b = New Codec\n"
+                         "b.CreationDate = Null\n"
+                         "b.LastAccessed = \"not a date\"\n"
+                         "b.Name = \"b.acm\"\n"
+                         "colItems = Array(a, b, a)\n";
+    for (auto line = query == lines.end() ? query : query + 1; line != lines.end(); ++line)
+        script += *line + "\n";
+    TempDir dir;
+    const std::string path = dir.file("codecs.vbs");
+    writeFileBytes(path, script);
+    TestContext context;
+    ProcessRunner runner(context);
+    EXPECT_EQ(runner.run("cscript //nologo \"" + path + "\"", RunMode::Plain), 1);
+    std::string dates;
+    size_t at = 0;
+    while (at < context.report.size()) {
+        const size_t end = std::min(context.report.find('\n', at), context.report.size());
+        const std::string line = context.report.substr(at, end - at);
+        if (line.find("Date: ") != std::string::npos || line.rfind("Last ", 0) == 0 ||
+            line.rfind("Name: ", 0) == 0)
+            dates += line + "\n";
+        at = end + 1;
+    }
+    return dates;
+}
+
+TEST(AppPathsCodecs, AFileWithoutADateShowsNoneRatherThanThePreviousFilesDate) {
+    const std::string dates = runCodecPart();
+    const size_t second = dates.find("Name: a.acm\n");
+    ASSERT_NE(second, std::string::npos) << dates;
+    const std::string first = dates.substr(0, second + std::string("Name: a.acm\n").size());
+    // The first file's dates, in whatever form the locale gives them.
+    for (const char* label : {"Creation Date: ", "Last Accessed: ", "Last Modified: "}) {
+        EXPECT_NE(first.find(label), std::string::npos) << first;
+        EXPECT_EQ(first.find(std::string(label) + "\n"), std::string::npos) << first;
+    }
+    EXPECT_EQ(dates, first +
+                         "Creation Date: \n"
+                         "Last Accessed: \n"
+                         "Last Modified: \n"
+                         "Name: b.acm\n" +
+                         first);
 }
 
 // The report's course with a scripted runner: heading and dump, two line
