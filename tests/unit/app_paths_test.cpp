@@ -229,6 +229,17 @@ objFake.Add strUninstall & "B Quiet", "QuietDisplayName", "Quiet Tool"
 objFake.Add strUninstall & "C Nameless", "InstallDate", "20200101"
 objFake.Add strUninstall & "C Nameless", "EstimatedSize", 1024)script";
 
+// What the script host prints for a script of the test's own.
+std::string runScriptText(const std::string& script) {
+    TempDir dir;
+    const std::string path = dir.file("part.vbs");
+    writeFileBytes(path, script);
+    TestContext context;
+    ProcessRunner runner(context);
+    EXPECT_EQ(runner.run("cscript //nologo \"" + path + "\"", RunMode::Plain), 1);
+    return context.report;
+}
+
 std::string runUninstallPart() {
     const Lines lines = appPathsScriptLines("C:\\unused.txt", true);
     const auto first = std::find(lines.begin(), lines.end(), "Const HKLM = &H80000002 'HKEY_LOCAL_MACHINE");
@@ -244,13 +255,7 @@ std::string runUninstallPart() {
         }
         script += *line + "\n";
     }
-    TempDir dir;
-    const std::string path = dir.file("uninstall.vbs");
-    writeFileBytes(path, script);
-    TestContext context;
-    ProcessRunner runner(context);
-    EXPECT_EQ(runner.run("cscript //nologo \"" + path + "\"", RunMode::Plain), 1);
-    return context.report;
+    return runScriptText(script);
 }
 
 TEST(AppPathsUninstall, QuietNameNoNameDateVersionAndSize) {
@@ -292,17 +297,12 @@ std::string runCodecPart() {
                          "colItems = Array(a, b, a)\n";
     for (auto line = query == lines.end() ? query : query + 1; line != lines.end(); ++line)
         script += *line + "\n";
-    TempDir dir;
-    const std::string path = dir.file("codecs.vbs");
-    writeFileBytes(path, script);
-    TestContext context;
-    ProcessRunner runner(context);
-    EXPECT_EQ(runner.run("cscript //nologo \"" + path + "\"", RunMode::Plain), 1);
+    const std::string printed = runScriptText(script);
     std::string dates;
     size_t at = 0;
-    while (at < context.report.size()) {
-        const size_t end = std::min(context.report.find('\n', at), context.report.size());
-        const std::string line = context.report.substr(at, end - at);
+    while (at < printed.size()) {
+        const size_t end = std::min(printed.find('\n', at), printed.size());
+        const std::string line = printed.substr(at, end - at);
         if (line.find("Date: ") != std::string::npos || line.rfind("Last ", 0) == 0 ||
             line.rfind("Name: ", 0) == 0)
             dates += line + "\n";

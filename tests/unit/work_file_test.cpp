@@ -52,7 +52,11 @@ TEST(WorkFileName, RealNameIsInTheWorkDirectoryAndFree) {
     SetEnvironmentVariableA("TEMP", had ? saved : nullptr);
 }
 
-HANDLE holdWithoutDeleteSharing(const std::string& path) {
+// A new work file in `dir`, held open without delete sharing as a script
+// host holds its script.
+HANDLE heldWorkFile(const TempDir& dir, const std::string& name) {
+    const std::string path = dir.file(name);
+    writeFileBytes(path, "WScript.Echo 1\r\n");
     return CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
 }
 
@@ -60,8 +64,7 @@ HANDLE holdWithoutDeleteSharing(const std::string& path) {
 TEST(WorkFileRemoval, WaitsForAHolderThatLetsGo) {
     TempDir dir;
     const std::string path = dir.file("korvexDlg32_work_file.0000010.vbs");
-    writeFileBytes(path, "WScript.Echo 1\r\n");
-    HANDLE held = holdWithoutDeleteSharing(path);
+    HANDLE held = heldWorkFile(dir, "korvexDlg32_work_file.0000010.vbs");
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
     ASSERT_FALSE(DeleteFileA(path.c_str())) << "the holder must block a plain delete for this test to mean anything";
     std::thread letGo([held] {
@@ -77,8 +80,7 @@ TEST(WorkFileRemoval, WaitsForAHolderThatLetsGo) {
 TEST(WorkFileRemoval, GivesUpOnAHolderThatStaysAndCountsAMissingFileAsGone) {
     TempDir dir;
     const std::string path = dir.file("korvexDlg32_work_file.0000020.txt");
-    writeFileBytes(path, "x");
-    HANDLE held = holdWithoutDeleteSharing(path);
+    HANDLE held = heldWorkFile(dir, "korvexDlg32_work_file.0000020.txt");
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
     EXPECT_FALSE(removeWorkFile(path, 200));
     EXPECT_TRUE(fileExists(path));
