@@ -147,16 +147,19 @@ std::vector<WmiItem> productItems(bool newerWindows) {
     return items;
 }
 
-// Removes the work file whatever happens to the report on its way.
+// Removes the work file whatever happens to the report on its way; after a
+// halt the script host that writes it may still be ending.
 class DeleteOnExit {
   public:
-    explicit DeleteOnExit(std::string path) : path_(std::move(path)) {}
-    ~DeleteOnExit() { DeleteFileA(path_.c_str()); }
+    DeleteOnExit(std::string path, TaskContext& context) : path_(std::move(path)), context_(context) {}
+    ~DeleteOnExit() { remove(); }
     DeleteOnExit(const DeleteOnExit&) = delete;
     DeleteOnExit& operator=(const DeleteOnExit&) = delete;
+    void remove() { removeWorkFile(path_, context_.haltRequested() ? workfile::kHaltedRunPatienceMs : 0); }
 
   private:
     std::string path_;
+    TaskContext& context_;
 };
 
 } // namespace
@@ -199,7 +202,7 @@ void writeAppPathsReport(TaskContext& context) {
     }
     // Named now, made by the script; gone at the end even when the script never made it.
     const std::string exchangePath = makeWorkFileName(workfile::kExchange);
-    const DeleteOnExit exchange(exchangePath);
+    DeleteOnExit exchange(exchangePath, context);
     context.write("\n\n");
     context.progress();
 
@@ -210,7 +213,7 @@ void writeAppPathsReport(TaskContext& context) {
     if (appendLines(script, appPathsScriptLines(exchangePath, newer)))
         context.runner().run(script.text(), RunMode::Script);
     script.clear();
-    DeleteFileA(exchangePath.c_str());
+    exchange.remove();
     context.progress();
 
     writeReportTrailer(context);

@@ -100,8 +100,11 @@ bool removeWorkFile(const std::string& path, DWORD patienceMs) {
         const DWORD error = GetLastError();
         if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return true;
         // Windows 95 to ME say "access denied" where the NT family says
-        // "sharing violation"; anything else will not pass by waiting.
-        if (error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED) return false;
+        // "sharing violation". On the NT family "access denied" means rights
+        // or a read-only file, and neither passes by waiting.
+        const bool held =
+            error == ERROR_SHARING_VIOLATION || (error == ERROR_ACCESS_DENIED && !sys::ntFamily());
+        if (!held) return false;
         if (GetTickCount() - start >= patienceMs) return false;
         Sleep(20);
     }

@@ -14,6 +14,11 @@ inline constexpr const char* kRunnerOutput = "%skorvexDlg32_work_file.%06d%d.txt
 inline constexpr const char* kRunnerBatch = "%skorvexDlg32_work_file.%06d%d.bat";
 inline constexpr const char* kRunnerScript = "%skorvexDlg32_work_file.%06d%d.vbs";
 inline constexpr const char* kExchange = "%skorvexDlg32_temp_file.%06d%d.txt";
+// How long the files of a run a halt has just ended are waited for, all of
+// them together. What is still held then is left to a later report's sweep
+// (on Windows 95 to ME, without job objects, a halt ends only the command
+// interpreter, and the script host runs on).
+inline constexpr DWORD kHaltedRunPatienceMs = 3000;
 }  // namespace workfile
 
 // `pattern` is one of the fixed patterns above; `random` yields the next
@@ -49,7 +54,7 @@ bool readWholeFile(const std::string& path, std::string& out);
 // Deletes a work file. A child ended by a halt lets go of its files only
 // once the system has finished ending it, a moment after TerminateProcess
 // has returned: a file still held is tried again until `patienceMs` has
-// passed. True when the file is gone (or never was).
+// passed (0: one try). True when the file is gone (or never was).
 bool removeWorkFile(const std::string& path, DWORD patienceMs);
 
 // Whether a candidate work-file name is already in use.

@@ -49,16 +49,19 @@ bool writeTextFile(const std::string& path, const std::string& text) {
            written == bytes.size();
 }
 
-// What a halted child still holds is left to a later report's sweep once
-// this patience has passed (Windows 95 to ME, without job objects, end only
-// the command interpreter, and its script host runs on).
-constexpr DWORD kHeldFilePatienceMs = 3000;
-
 struct WorkFiles {
     std::string output, batch, script;
+    // Set by a halt: the children it ended may still hold their files. A run
+    // that ended by itself is not waited for (a helper it left running may
+    // hold the output file for good).
+    DWORD patienceMs = 0;
     ~WorkFiles() {
-        for (const std::string* p : {&output, &batch, &script})
-            if (!p->empty()) removeWorkFile(*p, kHeldFilePatienceMs);
+        const DWORD start = GetTickCount();
+        for (const std::string* p : {&output, &batch, &script}) {
+            if (p->empty()) continue;
+            const DWORD spent = GetTickCount() - start;
+            removeWorkFile(*p, spent < patienceMs ? patienceMs - spent : 0);
+        }
     }
 };
 
@@ -192,6 +195,7 @@ int ProcessRunner::run(const std::string& text, RunMode mode, bool probeOnly, Ru
             if (job) kernel.terminateJobObject(job.get(), 1);
             TerminateProcess(process.get(), 1);
             WaitForSingleObject(process.get(), 5000);
+            files.patienceMs = workfile::kHaltedRunPatienceMs;
             return 0;
         }
         const bool ended = WaitForSingleObject(process.get(), 0) == WAIT_OBJECT_0;

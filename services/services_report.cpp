@@ -82,8 +82,9 @@ bool assembleScript(const std::string& serviceLogPath) {
 
 struct RemovedAtEnd {
     const std::string& path;
-    // The script that writes it may just have been ended by a halt.
-    ~RemovedAtEnd() { removeWorkFile(path, 3000); }
+    TaskContext& context;
+    // After a halt the script that writes it may still be ending.
+    ~RemovedAtEnd() { removeWorkFile(path, context.haltRequested() ? workfile::kHaltedRunPatienceMs : 0); }
 };
 
 } // namespace
@@ -223,7 +224,7 @@ void writeServicesReport(TaskContext& context, HKEY servicesKey, const std::stri
     {
         // The script host has ended (or was ended by a halt) when this goes:
         // the log is free, also when memory ran out on the way.
-        const RemovedAtEnd log{serviceLogPath};
+        const RemovedAtEnd log{serviceLogPath, context};
         // From here on the report is appended to the view as it arrives.
         if (!context.haltRequested() && assembleScript(serviceLogPath))
             context.runner().run(scriptBuffer().text(), RunMode::Script);

@@ -2,7 +2,8 @@
 // byte names the block whose emit answers "stop" (0: none); the rest is the
 // captured text. The details come from a fake whose windows and modules
 // depend on the process id. Besides the sanitizers' findings, a run fails
-// when a block's details are not those of the last process id in the block,
+// when an id is read otherwise than a plain reading of its digits does, when
+// a block's details are not those of the last process id in the block,
 // a block without an id gets details, the blocks without their details are
 // not the captured text (its "%" pairs undone, every line ended), or the
 // stop is not honoured at once.
@@ -41,15 +42,38 @@ std::string details(uint32_t id) {
     return processblocks::processDetailsText(id, fake, windows);
 }
 
-// The id of the last task-list line of `text` that names one.
+// The id a line names, read another way: the digits after the label,
+// leading zeros dropped, at most ten of them and no more than 32 bits.
+std::optional<uint32_t> referenceId(std::string_view line) {
+    static constexpr std::string_view kLabel = "Process ID: ";
+    if (line.substr(0, kLabel.size()) != kLabel) return std::nullopt;
+    std::string_view digits = line.substr(kLabel.size());
+    size_t count = 0;
+    while (count < digits.size() && digits[count] >= '0' && digits[count] <= '9')
+        ++count;
+    digits = digits.substr(0, count);
+    while (digits.size() > 1 && digits.front() == '0')
+        digits.remove_prefix(1);
+    if (digits.empty() || digits.size() > 10) return std::nullopt;
+    uint64_t value = 0;
+    for (const char c : digits)
+        value = value * 10 + static_cast<uint64_t>(c - '0');
+    if (value > 0xFFFFFFFFu) return std::nullopt;
+    return static_cast<uint32_t>(value);
+}
+
+// The id of the last task-list line of `text` that names one; every line's
+// id must read the same both ways.
 std::optional<uint32_t> lastId(std::string_view text) {
     std::optional<uint32_t> id;
     size_t at = 0;
     while (at <= text.size()) {
         size_t end = text.find('\n', at);
         if (end == std::string_view::npos) end = text.size();
-        if (const std::optional<uint32_t> found = processblocks::processIdOfLine(text.substr(at, end - at)))
-            id = found;
+        const std::string_view line = text.substr(at, end - at);
+        const std::optional<uint32_t> found = referenceId(line);
+        require(processblocks::processIdOfLine(line) == found);
+        if (found) id = found;
         at = end + 1;
     }
     return id;

@@ -91,4 +91,20 @@ TEST(WorkFileRemoval, GivesUpOnAHolderThatStaysAndCountsAMissingFileAsGone) {
     EXPECT_TRUE(removeWorkFile(dir.file("no such folder\\x.txt"), 0));
 }
 
+// On the NT family "access denied" is no holder letting go: a read-only
+// file is refused at once, however much patience the caller brings.
+TEST(WorkFileRemoval, ARefusalThatWaitingCannotMendEndsAtOnce) {
+    TempDir dir;
+    const std::string path = dir.file("korvexDlg32_work_file.0000030.txt");
+    writeFileBytes(path, "x");
+    ASSERT_TRUE(SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY));
+    const DWORD start = GetTickCount();
+    const bool removed = removeWorkFile(path, 60000);
+    const DWORD took = GetTickCount() - start;
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_FALSE(removed);
+    EXPECT_TRUE(fileExists(path));
+    EXPECT_LT(took, 30000u) << "waited for a refusal that does not pass";
+}
+
 }  // namespace
