@@ -54,29 +54,25 @@ done
 # Where Windows 98 is pretended, the program takes the single-byte registry
 # calls and opens its work files without the NT-only sharing flag: a whole
 # hive dump must still show a planted key with its values.
+# One test of a test program, run while Windows 98 is pretended:
+# win98_test SECONDS PROGRAM TEST (the environment may add variables).
+win98_test() {
+    local out
+    out=$(timeout -k 5 "$1" "$KORVEXER_WINE" "$dir/tests/$2" --gtest_filter="$3" </dev/null 2>&1)
+    if printf '%s\n' "$out" | grep -q '^\[  PASSED  \] 1 test'; then
+        echo "ok   win98: $3"
+    else
+        echo "FAIL win98: $3"
+        printf '%s\n' "$out"
+        failed=1
+    fi
+}
 if [ "$arch" = win32 ]; then
     "$KORVEXER_WINE" winecfg /v win98 </dev/null >/dev/null 2>&1
-    test=HiveDump.CurrentUserShowsAPlantedKeyWithItsValues
-    out=$(timeout -k 5 120 "$KORVEXER_WINE" "$dir/tests/e2e_tests.exe" --gtest_filter="$test" </dev/null 2>&1)
-    if printf '%s\n' "$out" | grep -q '^\[  PASSED  \] 1 test'; then
-        echo "ok   win98: $test"
-    else
-        echo "FAIL win98: $test"
-        printf '%s\n' "$out"
-        failed=1
-    fi
+    win98_test 120 e2e_tests.exe HiveDump.CurrentUserShowsAPlantedKeyWithItsValues
     # Module listing through the tool-help functions, the binding the Windows
     # 95 family gets (its kernel has no process status library).
-    test=ModuleEnumerator.TheBindingOfThisSystemListsThisProgram
-    out=$(KORVEXER_EXPECT_BINDING=ToolHelp timeout -k 5 60 "$KORVEXER_WINE" "$dir/tests/unit_tests.exe" \
-        --gtest_filter="$test" </dev/null 2>&1)
-    if printf '%s\n' "$out" | grep -q '^\[  PASSED  \] 1 test'; then
-        echo "ok   win98: $test"
-    else
-        echo "FAIL win98: $test"
-        printf '%s\n' "$out"
-        failed=1
-    fi
+    KORVEXER_EXPECT_BINDING=ToolHelp win98_test 60 unit_tests.exe ModuleEnumerator.TheBindingOfThisSystemListsThisProgram
 fi
 "$KORVEXER_WINE" winecfg /v win7 </dev/null >/dev/null 2>&1
 korvexer_wine_end
