@@ -1,8 +1,8 @@
 // The App Paths report: its generated script line for line, the parts of the
 // script run in the real script host (uninstall entries, the size rule), and
 // the report's course with a scripted runner.
+#include "collect/app_paths.h"
 #include "registry/registry_read.h"
-#include "report/app_paths.h"
 #include "report/report_writer.h"
 #include "report/work_file.h"
 #include "runner/command_runner.h"

@@ -3,11 +3,11 @@
 #include "collect/windows_version.h"
 #include "registry/registry_dumper.h"
 #include "registry/registry_read.h"
+#include "report/task_context.h"
+#include "report/work_file.h"
 #include "runner/command_runner.h"
 #include "runner/script_buffer.h"
 #include "runner/wmi_script.h"
-#include "task_context.h"
-#include "work_file.h"
 
 #include <windows.h>
 
