@@ -15,9 +15,7 @@ struct HiveDump : ::testing::Test {
     TempDir work;
     TestKey planted;
     App app{work.path()};
-    void SetUp() override {
-        ASSERT_TRUE(automation::readyForCommands(app));
-    }
+    void SetUp() override { ASSERT_TRUE(automation::readyForCommands(app)); }
     std::string waitForResult(const char* header, int timeoutMs = 120000) {
         std::string view;
         automation::waitUntil(
@@ -57,7 +55,8 @@ TEST_F(HiveDump, CurrentUserShowsAPlantedKeyWithItsValues) {
     // Each line end of the work file (CR CR LF) reaches the view as CR CR LF.
     EXPECT_NE(block.find("\t Blob: \r\r\n\t de ad be ef "), std::string::npos) << block;
     EXPECT_NE(view.find("   Key: Software"), std::string::npos);
-    EXPECT_EQ(automation::countWorkFiles(work.path()), 0) << "report and keys-list files are gone after the load";
+    EXPECT_EQ(automation::countWorkFiles(work.path()), 0)
+        << "report and keys-list files are gone after the load";
 }
 
 // Wine's registry code faults when a key's default value is asked for with a
@@ -115,4 +114,4 @@ TEST_F(HiveDump, CloseDuringADumpEndsAndLeavesNoWorkFile) {
     EXPECT_EQ(automation::countWorkFiles(work.path()), 0);
 }
 
-}  // namespace
+} // namespace
