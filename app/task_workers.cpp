@@ -1,8 +1,8 @@
 #include "task_workers.h"
 
+#include "collect/app_paths.h"
 #include "ie/ie_report.h"
 #include "main_dialog.h"
-#include "report/app_paths.h"
 #include "report/work_file.h"
 #include "services/services_report.h"
 #include "task_driver.h"

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <cstdio>
 #include <memory>
 
 namespace {
@@ -37,10 +38,10 @@ const AcpiTable kAcpiTables[] = {{"HARDWARE\\ACPI\\DSDT", "DSDT Name: "},
 
 // The label always; the value when it was read (the next output otherwise
 // continues on the label's line).
-void writeLabelledValue(TaskContext& context, const LabelledValue& line) {
+void writeLabelledValue(TaskContext& context, HKEY machine, const LabelledValue& line) {
     context.write(line.label);
     std::string value;
-    if (readRegistryString(HKEY_LOCAL_MACHINE, line.key, line.value, value))
+    if (readRegistryString(machine, line.key, line.value, value))
         reportPrintf(context, "%s\n", value.c_str());
 }
 
@@ -49,16 +50,16 @@ struct KeyCloser {
 };
 using OpenKey = std::unique_ptr<std::remove_pointer_t<HKEY>, KeyCloser>;
 
-OpenKey openForReading(const char* path) {
+OpenKey openForReading(HKEY machine, const char* path) {
     HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return nullptr;
+    if (RegOpenKeyExA(machine, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return nullptr;
     return OpenKey(key);
 }
 
 // Names of the first ACPI table key that opens.
-void writeAcpiTableNames(TaskContext& context) {
+void writeAcpiTableNames(TaskContext& context, HKEY machine) {
     for (const AcpiTable& table : kAcpiTables) {
-        OpenKey key = openForReading(table.key);
+        OpenKey key = openForReading(machine, table.key);
         if (!key) continue;
         DWORD subkeys = 0;
         if (RegQueryInfoKeyA(key.get(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, nullptr,
@@ -85,8 +86,8 @@ std::string processorText(HKEY key, const char* value) {
     return std::string(text);
 }
 
-void writeCpuLines(TaskContext& context) {
-    OpenKey key = openForReading("HARDWARE\\DESCRIPTION\\System\\CentralProcessor\\0");
+void writeCpuLines(TaskContext& context, HKEY machine) {
+    OpenKey key = openForReading(machine, "HARDWARE\\DESCRIPTION\\System\\CentralProcessor\\0");
     if (!key) return;
     const std::string name = processorText(key.get(), "ProcessorNameString");
     const std::string identifier = processorText(key.get(), "Identifier");
@@ -103,54 +104,69 @@ void writeCpuLines(TaskContext& context) {
     if (haveMhz && mhz != 0) reportPrintf(context, "CPU Speed: %lu MHz\n", static_cast<unsigned long>(mhz));
 }
 
-void writeSystemInfo(TaskContext& context) {
+} // namespace
+
+SystemFigures systemFigures() {
     SYSTEM_INFO info{};
     GetSystemInfo(&info);
-    reportPrintf(context, "OEM ID: %lu, ", static_cast<unsigned long>(info.dwOemId));
-    reportPrintf(context, "Number of processors: %lu, ",
-                 static_cast<unsigned long>(info.dwNumberOfProcessors));
-    reportPrintf(context, "Page size: %lu\n", static_cast<unsigned long>(info.dwPageSize));
-    reportPrintf(context, "Processor type: %lu, ", static_cast<unsigned long>(info.dwProcessorType));
-    reportPrintf(context, "Active processor mask: %lu\n",
-                 static_cast<unsigned long>(info.dwActiveProcessorMask));
-    reportPrintf(context, "Minimum application address: %lx, ",
-                 static_cast<unsigned long>(reinterpret_cast<uintptr_t>(info.lpMinimumApplicationAddress)));
-    reportPrintf(context, "Maximum application address: %lx\n",
-                 static_cast<unsigned long>(reinterpret_cast<uintptr_t>(info.lpMaximumApplicationAddress)));
+    SystemFigures figures;
+    figures.oemId = info.dwOemId;
+    figures.processors = info.dwNumberOfProcessors;
+    figures.pageSize = info.dwPageSize;
+    figures.processorType = info.dwProcessorType;
+    figures.activeProcessorMask = static_cast<unsigned long>(info.dwActiveProcessorMask);
+    figures.minimumAddress = reinterpret_cast<uintptr_t>(info.lpMinimumApplicationAddress);
+    figures.maximumAddress = reinterpret_cast<uintptr_t>(info.lpMaximumApplicationAddress);
+    return figures;
+}
+
+std::string systemFiguresText(const SystemFigures& f) {
+    char text[400];
+    std::snprintf(text, sizeof text,
+                  "OEM ID: %lu, Number of processors: %lu, Page size: %lu\n"
+                  "Processor type: %lu, Active processor mask: %lu\n"
+                  "Minimum application address: %lx, Maximum application address: %lx\n",
+                  f.oemId, f.processors, f.pageSize, f.processorType, f.activeProcessorMask,
+                  static_cast<unsigned long>(f.minimumAddress), static_cast<unsigned long>(f.maximumAddress));
+    return text;
 }
 
 // GetCurrentHwProfileA came with NT 4.0 and Windows 98: bound at run time.
-void writeHardwareProfile(TaskContext& context) {
+std::optional<HardwareProfile> currentHardwareProfile() {
     using GetProfile = BOOL(WINAPI*)(LPHW_PROFILE_INFOA);
     HMODULE advapi = GetModuleHandleA("advapi32.dll");
     const GetProfile getProfile = advapi == nullptr ? nullptr
                                                     : reinterpret_cast<GetProfile>(reinterpret_cast<void*>(
                                                           GetProcAddress(advapi, "GetCurrentHwProfileA")));
     HW_PROFILE_INFOA profile{};
-    if (getProfile == nullptr || !getProfile(&profile)) return;
+    if (getProfile == nullptr || !getProfile(&profile)) return std::nullopt;
     profile.szHwProfileGuid[HW_PROFILE_GUIDLEN - 1] = '\0';
     profile.szHwProfileName[MAX_PROFILE_LEN - 1] = '\0';
-    reportPrintf(context, "DockInfo = %ld, ", static_cast<long>(profile.dwDockInfo));
-    reportPrintf(context, "Profile Guid = %s, ", profile.szHwProfileGuid);
-    reportPrintf(context, "(%s)\n", profile.szHwProfileName);
+    return HardwareProfile{static_cast<long>(profile.dwDockInfo), profile.szHwProfileGuid,
+                           profile.szHwProfileName};
 }
 
-} // namespace
+std::string hardwareProfileText(const HardwareProfile& profile) {
+    // The texts come from the system: never part of a format.
+    return "DockInfo = " + std::to_string(profile.dockInfo) + ", Profile Guid = " + profile.guid + ", (" +
+           profile.name + ")\n";
+}
 
-bool writePcSupplementSection(TaskContext& context) {
+bool writePcSupplementSection(TaskContext& context, const PcSupplementSources& sources) {
     reportPrintf(context, "\n%s\nPC Supplement data:\n\n", kSep);
     if (!context.step()) return false;
     for (const LabelledValue& line : kSupplementValues) {
-        writeLabelledValue(context, line);
+        writeLabelledValue(context, sources.machine, line);
         if (!context.step()) return false;
     }
-    writeAcpiTableNames(context);
+    writeAcpiTableNames(context, sources.machine);
     if (!context.step()) return false;
-    writeCpuLines(context);
+    writeCpuLines(context, sources.machine);
     if (!context.step()) return false;
-    writeSystemInfo(context);
+    context.write(systemFiguresText(sources.systemInfo()));
     if (!context.step()) return false;
-    writeHardwareProfile(context);
+    if (const std::optional<HardwareProfile> profile = sources.hardwareProfile())
+        context.write(hardwareProfileText(*profile));
     return true;
 }
 
@@ -174,8 +190,10 @@ void writeKeyboardSection(TaskContext& context, int keyboardType) {
 }
 
 void writeVideoBiosLines(TaskContext& context) {
-    writeLabelledValue(context, {"Registry Video Bios Date:        ", kSystemKey, "VideoBiosDate"});
-    writeLabelledValue(context, {"Registry Video Bios Version:        ", kSystemKey, "VideoBiosVersion"});
+    writeLabelledValue(context, HKEY_LOCAL_MACHINE,
+                       {"Registry Video Bios Date:        ", kSystemKey, "VideoBiosDate"});
+    writeLabelledValue(context, HKEY_LOCAL_MACHINE,
+                       {"Registry Video Bios Version:        ", kSystemKey, "VideoBiosVersion"});
 }
 
 MemoryFigures systemMemory() {

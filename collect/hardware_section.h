@@ -2,6 +2,8 @@
 // BIOS, memory status and the logical drives.
 #pragma once
 
+#include <windows.h>
+
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -10,9 +12,42 @@
 
 class TaskContext;
 
+// What GetSystemInfo reports, as the PC supplement block shows it.
+struct SystemFigures {
+    unsigned long oemId = 0;
+    unsigned long processors = 0;
+    unsigned long pageSize = 0;
+    unsigned long processorType = 0;
+    unsigned long activeProcessorMask = 0;
+    uintptr_t minimumAddress = 0;
+    uintptr_t maximumAddress = 0;
+};
+SystemFigures systemFigures();
+// Its three lines.
+std::string systemFiguresText(const SystemFigures& figures);
+
+// What GetCurrentHwProfileA reports; none where the call is missing (Windows
+// 95) or fails.
+struct HardwareProfile {
+    long dockInfo = 0;
+    std::string guid;
+    std::string name;
+};
+std::optional<HardwareProfile> currentHardwareProfile();
+// Its line.
+std::string hardwareProfileText(const HardwareProfile& profile);
+
+// Where the PC supplement block reads: the registry below `machine` (the
+// machine's own hive; tests give a key of their own) and the two calls.
+struct PcSupplementSources {
+    HKEY machine = HKEY_LOCAL_MACHINE;
+    SystemFigures (*systemInfo)() = systemFigures;
+    std::optional<HardwareProfile> (*hardwareProfile)() = currentHardwareProfile;
+};
+
 // Row 9: the header, registry values, ACPI table names, processor, system
 // information and hardware profile. Steps between the writes.
-bool writePcSupplementSection(TaskContext& context);
+bool writePcSupplementSection(TaskContext& context, const PcSupplementSources& sources = {});
 
 // Row 13: the header and the keyboard line for `keyboardType` (no line
 // outside 1 to 7).

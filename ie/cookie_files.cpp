@@ -1,5 +1,7 @@
 #include "cookie_files.h"
 
+#include "ie/zone_time.h"
+#include "report/system_api.h"
 #include "report/win_handles.h"
 
 #include <windows.h>
@@ -29,14 +31,34 @@ bool readCookieFile(const std::string& path, const std::string& name, const Cook
 
 } // namespace
 
+namespace {
+
+ZoneChange zoneChange(const SYSTEMTIME& t) {
+    return ZoneChange{t.wYear, t.wMonth, t.wDayOfWeek, t.wDay, t.wHour, t.wMinute, t.wSecond};
+}
+
+} // namespace
+
 bool systemLocalTime(int64_t seconds, CivilTime& out) {
     const uint64_t intervals = static_cast<uint64_t>(seconds + kEpochDifference) * kIntervalsPerSecond;
-    FILETIME utc{static_cast<DWORD>(intervals & 0xFFFFFFFFu), static_cast<DWORD>(intervals >> 32)};
-    FILETIME local;
-    SYSTEMTIME t;
-    if (!FileTimeToLocalFileTime(&utc, &local) || !FileTimeToSystemTime(&local, &t)) return false;
-    out = CivilTime{t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond};
-    return true;
+    const FILETIME utcFile{static_cast<DWORD>(intervals & 0xFFFFFFFFu), static_cast<DWORD>(intervals >> 32)};
+    SYSTEMTIME utc;
+    if (!FileTimeToSystemTime(&utcFile, &utc)) return false;
+    // FileTimeToLocalFileTime would apply today's offset to every date: a
+    // cookie made in winter would show an hour off in summer.
+    if (const auto toLocal = sys::kernel32Extras().systemTimeToTzSpecificLocalTime) {
+        SYSTEMTIME t;
+        if (toLocal(nullptr, &utc, &t)) {
+            out = CivilTime{t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond};
+            return true;
+        }
+    }
+    // Windows 95 to ME: the zone's rules applied here.
+    TIME_ZONE_INFORMATION zone;
+    if (GetTimeZoneInformation(&zone) == TIME_ZONE_ID_INVALID) return false;
+    const ZoneRules rules{zone.Bias, zone.StandardBias, zone.DaylightBias, zoneChange(zone.StandardDate),
+                          zoneChange(zone.DaylightDate)};
+    return zoneLocalTime(seconds, rules, out);
 }
 
 void readCookieFiles(const std::string& folder, const CookieRecordReader::Sink& write,

@@ -7,7 +7,8 @@
 #include <string>
 #include <string_view>
 
-// Local time through the system's time zone rules (FileTimeToLocalFileTime).
+// Local time through the system's time zone, with the offset in force at
+// that moment (daylight saving or not), whatever today's is.
 bool systemLocalTime(int64_t seconds, CivilTime& out);
 
 // Files are opened by their full path: the process's current directory is

@@ -11,16 +11,8 @@ void printval(TaskContext& report, const BYTE* data, DWORD type, DWORD size) {
     reportPrintf(report, "%s\n", text.c_str());
 }
 
-namespace {
-
-void oemToAnsi(char* text, DWORD size) {
-    OemToCharBuffA(text, text, size);
-}
-
-} // namespace
-
 void printFetchedValue(TaskContext& report, const reg::ValueData& value) {
-    reportPrintf(report, "%s\n", renderFetchedValue(value.type, value.bytes, oemToAnsi).c_str());
+    reportPrintf(report, "%s\n", renderFetchedValue(value.type, value.bytes).c_str());
 }
 
 bool printRegistryValue(TaskContext& report, HKEY key, const std::wstring& valueName) {
@@ -35,7 +27,8 @@ bool printRegistryValue(TaskContext& report, HKEY key, const std::wstring& value
     return true;
 }
 
-int get_value_string_or_dword_from_reg(TaskContext& report, HKEY root, const char* keyPath, const char* valueName) {
+int get_value_string_or_dword_from_reg(TaskContext& report, HKEY root, const char* keyPath,
+                                       const char* valueName) {
     RegKey key;
     if (!key.open(root, keyPath, KEY_READ)) return 0;
     return printRegistryValue(report, key.get(), fromAnsi(valueName)) ? 1 : 0;

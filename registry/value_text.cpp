@@ -99,8 +99,7 @@ std::string renderValue(const BYTE* data, DWORD type, DWORD size) {
     return text;
 }
 
-std::string renderFetchedValue(DWORD type, const std::vector<BYTE>& bytes,
-                               void (*oemToAnsi)(char* text, DWORD size)) {
+std::string renderFetchedValue(DWORD type, const std::vector<BYTE>& bytes) {
     // Sizes are measured on the single-byte form, as that interface gives it.
     DWORD size = static_cast<DWORD>(bytes.size());
     if (size >= regfmt::kHugeValue) {
@@ -112,12 +111,11 @@ std::string renderFetchedValue(DWORD type, const std::vector<BYTE>& bytes,
     }
     std::vector<BYTE> data;
     if (type == REG_SZ || type == REG_EXPAND_SZ) {
-        std::vector<BYTE> converted(bytes);
-        converted.push_back(0);
-        oemToAnsi(reinterpret_cast<char*>(converted.data()), size);
-        data.reserve(converted.size());
+        // Already in the report's code page: an OEM conversion here would
+        // turn every letter above 127 into another one.
+        data.reserve(bytes.size() + 1);
         for (DWORD i = 0; i < size; ++i)
-            if (converted[i] != 13 && converted[i] != 10) data.push_back(converted[i]);
+            if (bytes[i] != 13 && bytes[i] != 10) data.push_back(bytes[i]);
         size = static_cast<DWORD>(data.size());
     } else {
         data = bytes;

@@ -18,8 +18,7 @@ inline constexpr size_t kDumpStop = 18383; // a binary dump stops growing here
 std::string renderValue(const BYTE* data, DWORD type, DWORD size);
 
 // The same for a value as the registry handed it over (texts in their
-// single-byte form): data too large to read gives a notice of its size;
-// texts are converted by `oemToAnsi` (in place, `size` bytes) and lose their
-// line breaks.
-std::string renderFetchedValue(DWORD type, const std::vector<BYTE>& bytes,
-                               void (*oemToAnsi)(char* text, DWORD size));
+// single-byte form, the ANSI code page the report is written in): data too
+// large to read gives a notice of its size; texts lose their line breaks and
+// keep every other character as it is.
+std::string renderFetchedValue(DWORD type, const std::vector<BYTE>& bytes);

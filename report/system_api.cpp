@@ -23,6 +23,7 @@ Kernel32Extras lookUpKernel32() {
     bind(module, "CreateJobObjectA", k.createJobObjectA);
     bind(module, "AssignProcessToJobObject", k.assignProcessToJobObject);
     bind(module, "TerminateJobObject", k.terminateJobObject);
+    bind(module, "SystemTimeToTzSpecificLocalTime", k.systemTimeToTzSpecificLocalTime);
     return k;
 }
 

@@ -18,6 +18,9 @@ struct Kernel32Extras {
     HANDLE(WINAPI* createJobObjectA)(LPSECURITY_ATTRIBUTES attributes, LPCSTR name) = nullptr; // 2000
     BOOL(WINAPI* assignProcessToJobObject)(HANDLE job, HANDLE process) = nullptr;              // 2000
     BOOL(WINAPI* terminateJobObject)(HANDLE job, UINT exitCode) = nullptr;                     // 2000
+    // NT; Windows 95 to ME export it but fail every call.
+    BOOL(WINAPI* systemTimeToTzSpecificLocalTime)
+    (TIME_ZONE_INFORMATION* zone, SYSTEMTIME* utc, SYSTEMTIME* local) = nullptr;
 };
 const Kernel32Extras& kernel32Extras();
 

@@ -6,8 +6,8 @@
 // view appends (1,000 entries planted in the App Paths key by default).
 // Prints figures; asserts nothing.
 #include "app/edit_view.h"
+#include "collect/app_paths.h"
 #include "collect/policies_report.h"
-#include "report/app_paths.h"
 #include "report/report_writer.h"
 #include "report/task_context.h"
 #include "runner/command_runner.h"

@@ -15,9 +15,7 @@ struct HiveDump : ::testing::Test {
     TempDir work;
     TestKey planted;
     App app{work.path()};
-    void SetUp() override {
-        ASSERT_TRUE(automation::readyForCommands(app));
-    }
+    void SetUp() override { ASSERT_TRUE(automation::readyForCommands(app)); }
     std::string waitForResult(const char* header, int timeoutMs = 120000) {
         std::string view;
         automation::waitUntil(
@@ -37,6 +35,9 @@ TEST_F(HiveDump, CurrentUserShowsAPlantedKeyWithItsValues) {
     planted.setBytes("Planted", "Answer", REG_DWORD, &answer, 4);
     const unsigned char bytes[] = {0xde, 0xad, 0xbe, 0xef};
     planted.setBytes("Planted", "Blob", REG_BINARY, bytes, 4);
+    // Letters above 127 in the ANSI code page, named and default.
+    planted.setString("Planted", "Caf\xe9", "Caf\xe9 cr\xe8me");
+    planted.setString("Planted", "", "d\351faut");
 
     app.press(IDC_HKCU);
     // While the dump runs every other command is refused.
@@ -46,13 +47,16 @@ TEST_F(HiveDump, CurrentUserShowsAPlantedKeyWithItsValues) {
     const std::string view = waitForResult("HKEY_CURRENT_USER Registry:\r\n\r\n");
     const std::string keyLine = "   Key: " + planted.path() + "\\Planted";
     ASSERT_NE(view.find(keyLine), std::string::npos) << view.substr(0, 2000);
-    const std::string block = view.substr(view.find(keyLine), 400);
+    const std::string block = view.substr(view.find(keyLine), 600);
     EXPECT_NE(block.find("\t Greeting: helloworld"), std::string::npos) << block;
     EXPECT_NE(block.find("\t Answer: 0000002a"), std::string::npos) << block;
+    EXPECT_NE(block.find("\t Caf\xe9: Caf\xe9 cr\xe8me\r"), std::string::npos) << block;
+    EXPECT_NE(block.find("Unnamed registry key (Default): d\351faut\r"), std::string::npos) << block;
     // Each line end of the work file (CR CR LF) reaches the view as CR CR LF.
     EXPECT_NE(block.find("\t Blob: \r\r\n\t de ad be ef "), std::string::npos) << block;
     EXPECT_NE(view.find("   Key: Software"), std::string::npos);
-    EXPECT_EQ(automation::countWorkFiles(work.path()), 0) << "report and keys-list files are gone after the load";
+    EXPECT_EQ(automation::countWorkFiles(work.path()), 0)
+        << "report and keys-list files are gone after the load";
 }
 
 // Wine's registry code faults when a key's default value is asked for with a
@@ -110,4 +114,4 @@ TEST_F(HiveDump, CloseDuringADumpEndsAndLeavesNoWorkFile) {
     EXPECT_EQ(automation::countWorkFiles(work.path()), 0);
 }
 
-}  // namespace
+} // namespace

@@ -1,8 +1,8 @@
 // The App Paths report: its generated script line for line, the parts of the
 // script run in the real script host (uninstall entries, the size rule), and
 // the report's course with a scripted runner.
+#include "collect/app_paths.h"
 #include "registry/registry_read.h"
-#include "report/app_paths.h"
 #include "report/report_writer.h"
 #include "report/work_file.h"
 #include "runner/command_runner.h"
@@ -24,9 +24,11 @@ using Lines = std::vector<std::string>;
 // The script as the report is to run it; @PATH@ stands for the work file's
 // path as a string literal's content, @DATE@ for the install-date property.
 // The product list is read back only when it holds something: the script
-// host fails on reading all of an empty file, which would end the script.
+// host fails on reading all of an empty file. Every part runs under "On Error
+// Resume Next", the products' too.
 const char* const kExpectedScript =
-    R"script(Wscript.Echo "==========================================================================="
+    R"script(On Error Resume Next
+Wscript.Echo "==========================================================================="
 Wscript.Echo "Installed Software using Windows Installer:"
 Wscript.Echo " "
 Wscript.Echo " "
@@ -329,6 +331,79 @@ TEST(AppPathsCodecs, AFileWithoutADateShowsNoneRatherThanThePreviousFilesDate) {
                          first);
 }
 
+// The whole generated script in the real script host, with the installed
+// products' provider replaced by a stand-in of the test's own (the later
+// parts keep the real ones): a product part that fails must still let the
+// uninstall entries and the codec files through.
+const char* const kStandInProviders = R"script(Class FailingProvider
+  Public Function ExecQuery(query)
+    Err.Raise 429, "stand-in", "no installer provider"
+  End Function
+End Class
+Class Product
+  Public Caption
+  Public Version
+  Public Property Get Name
+    Err.Raise 5, "stand-in", "a name the file cannot hold"
+  End Property
+End Class
+Class OneProductProvider
+  Public Function ExecQuery(query)
+    Set p = New Product
+    p.Caption = "Alpha"
+    p.Version = "1.0"
+    Set ExecQuery = CreateObject("Scripting.Dictionary")
+    ExecQuery.Add p, ""
+  End Function
+End Class)script";
+
+std::string runWithProductProvider(const std::string& provider) {
+    TempDir dir;
+    const Lines lines = appPathsScriptLines(dir.file("products.txt"), true);
+    std::string script;
+    bool replaced = false;
+    for (auto line = lines.begin(); line != lines.end(); ++line) {
+        // The first connection (two lines) is the products'.
+        if (!replaced && line->rfind("Set objWMIService = GetObject(", 0) == 0) {
+            script += "Set objWMIService = " + provider + "\n";
+            ++line;
+            replaced = true;
+            continue;
+        }
+        script += *line + "\n";
+    }
+    EXPECT_TRUE(replaced);
+    return runScriptText(script + kStandInProviders + "\n");
+}
+
+TEST(AppPathsRun, AFailingProductPartLeavesTheLaterPartsTheirLines) {
+    const std::string rule(75, '=');
+    const struct {
+        const char* what;
+        const char* provider;
+        const char* products; // what the product part shows after its heading
+    } cases[] = {
+        {"provider that fails", "New FailingProvider", ""},
+        {"no provider at all", "GetObject(\"winmgmts:\\\\.\\root\\NoSuchNamespace\")", ""},
+        // Every line the product could not give is left out, the rest stays.
+        {"product with a name that cannot be written", "New OneProductProvider",
+         "Caption: Alpha\nVersion: 1.0\n \n"},
+    };
+    for (const auto& c : cases) {
+        const std::string out = runWithProductProvider(c.provider);
+        const size_t products = out.find(rule + "\nInstalled Software using Windows Installer:\n \n \n");
+        ASSERT_NE(products, std::string::npos) << c.what << "\n" << out;
+        const size_t uninstall =
+            out.find(rule + "\nInstalled Software whether or not by Windows Installer:\n \n", products);
+        EXPECT_NE(uninstall, std::string::npos) << c.what << "\n" << out;
+        EXPECT_NE(out.find(rule + "\nCodec Files:\n \n", uninstall), std::string::npos) << c.what << "\n"
+                                                                                        << out;
+        if (*c.products != 0) {
+            EXPECT_NE(out.find(c.products, products), std::string::npos) << c.what << "\n" << out;
+        }
+    }
+}
+
 // The report's course with a scripted runner: heading and dump, two line
 // ends, one script run (whose output lands in the report), the work file
 // gone afterwards, the trailer.
@@ -382,9 +457,8 @@ TEST_F(AppPathsReport, HeadingDumpScriptTrailerInThisOrder) {
 
 // The whole report with the real runner and script host, from a work
 // directory whose name a batch or script line could stumble over. The
-// products part runs first and without error handling: it must neither break
-// on the path nor on an empty product list (Wine lists none), or the later
-// sections would be lost.
+// products part runs first: it must neither break on the path nor on an
+// empty product list (Wine lists none).
 class ScopedTemp {
   public:
     explicit ScopedTemp(const std::string& dir) {

@@ -1,5 +1,6 @@
 #include "ie/cookie_files.h"
 #include "ie/cookie_records.h"
+#include "report/system_api.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -259,3 +260,28 @@ TEST(CookieFiles, AMissingFolderWritesNothingAndTheCurrentDirectoryStays) {
 }
 
 } // namespace
+
+// Runs only in its own ctest entry, which sets a zone with daylight saving
+// (central Europe) in Wine's environment; the suite's run leaves it out.
+// Whatever today's offset, one of the two cookies lies in the other season.
+TEST(DaylightSavingZone, CookieTimesTakeTheOffsetInForceAtTheirOwnDate) {
+    TIME_ZONE_INFORMATION zone{};
+    ASSERT_NE(GetTimeZoneInformation(&zone), TIME_ZONE_ID_UNKNOWN) << "needs a zone with daylight saving";
+    ASSERT_EQ(zone.Bias, -60) << "needs central European time";
+    const std::string expected = "   Site: example.com/\n"
+                                 "   Variable: id\n"
+                                 "   Value: 42\n"
+                                 "   Creation time: 06/15/2008 14:34:56\n"
+                                 "   Expire time: 01/02/2009 04:04:05\n"
+                                 "   Falgs: 1536\n";
+    TempDir dir;
+    writeFileBytes(dir.file("a.txt"), record("id", "42", "example.com/", "1536", kExpires2009, kCreated2008));
+    // The NT family's conversion, then the rules Windows 95 to ME give.
+    for (const bool oldest : {false, true}) {
+        sys::hideKernel32Extras(oldest);
+        std::string out;
+        readCookieFiles(dir.path(), [&](std::string_view t) { out += t; });
+        sys::hideKernel32Extras(false);
+        EXPECT_EQ(out, "   \n  Cookie File: a.txt\n" + expected) << (oldest ? "rules" : "system conversion");
+    }
+}

@@ -1,8 +1,8 @@
 #include "registry/registry_access.h"
 #include "registry/registry_dumper.h"
 #include "report/text_format.h"
-#include "support/test_context.h"
 #include "support/temp_dir.h"
+#include "support/test_context.h"
 #include "support/test_key.h"
 
 #include <gtest/gtest.h>
@@ -117,7 +117,8 @@ TEST_F(Walker, WideAndSingleByteCallsGiveTheSameReport) {
     key.setBytes("", "Quad", REG_QWORD, qword, 8);
     key.setBytes("", "Nothing", REG_NONE, qword, 2);
     std::vector<BYTE> bytes(40000);
-    for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<BYTE>(i * 7);
+    for (size_t i = 0; i < bytes.size(); ++i)
+        bytes[i] = static_cast<BYTE>(i * 7);
     // Too large to come along with its name on either side: read by name.
     key.setBytes("", "Large blob", REG_BINARY, bytes.data(), 40000);
     key.setBytes("", "Small blob", REG_BINARY, bytes.data(), 20);
@@ -157,7 +158,8 @@ TEST_F(Walker, WideAndSingleByteCallsGiveTheSameReport) {
         "\t Multi: \r\n\tone\r\n\ttw\xf6\r\n",
         "\t Quad: Invalid type code\r\n",
         "\t Nothing: Undefined value type\r\n",
-        "\t Caf\xe9 name: ",
+        "\t Caf\xe9 name: crlf \xe9\r\n",
+        "\t Path: %SystemRoot%\\x\r\n",
     };
     for (const std::string& part : parts)
         EXPECT_NE(wide.find(part), std::string::npos) << part << "\nin:\n" << wide;
@@ -198,7 +200,8 @@ std::string frameTail(const std::string& frame) {
 }
 
 TEST_F(Walker, StatusLineShowsTheSubkeyVisitedLastOutsideAPrintingPass) {
-    for (const char* sub : {"A", "B", "C"}) key.setString(sub, "v", "1");
+    for (const char* sub : {"A", "B", "C"})
+        key.setString(sub, "v", "1");
     struct Case {
         const char* name;
         bool services;
@@ -224,21 +227,24 @@ TEST_F(Walker, StatusLineShowsTheSubkeyVisitedLastOutsideAPrintingPass) {
         }
         RegistryDumper(walkingContext, walking, tickingClock).walk(HKEY_CURRENT_USER, key.handle(), "T", "");
         std::vector<std::string> tails;
-        for (const std::string& frame : walkingContext.statusLine.shown) tails.push_back(frameTail(frame));
+        for (const std::string& frame : walkingContext.statusLine.shown)
+            tails.push_back(frameTail(frame));
         EXPECT_EQ(tails, c.tails) << c.name;
     }
 }
 
 TEST(WalkerProgress, TopLevelPercentages) {
     std::vector<std::string> names;
-    for (int i = 0; i < 40; ++i) names.push_back("Key" + std::to_string(i));
+    for (int i = 0; i < 40; ++i)
+        names.push_back("Key" + std::to_string(i));
     EXPECT_EQ(RegistryDumper::topLevelProgress(names, 40, "Key10\\Sub"), "22 to 25");
     EXPECT_EQ(RegistryDumper::topLevelProgress(names, 40, "Key1"), "0 to 1");
     EXPECT_EQ(RegistryDumper::topLevelProgress(names, 40, "Key0\\x"), "0 to 1");
     EXPECT_EQ(RegistryDumper::topLevelProgress(names, 40, "Other"), "");
     std::vector<std::string> many;
-    for (int i = 0; i < 200; ++i) many.push_back("K" + std::to_string(i));
+    for (int i = 0; i < 200; ++i)
+        many.push_back("K" + std::to_string(i));
     EXPECT_EQ(RegistryDumper::topLevelProgress(many, 200, "K25"), "12 to 13");
 }
 
-}  // namespace
+} // namespace

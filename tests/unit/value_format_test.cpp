@@ -1,3 +1,4 @@
+#include "registry/registry_access.h"
 #include "registry/value_format.h"
 #include "report/text_format.h"
 #include "support/test_context.h"
@@ -31,7 +32,8 @@ std::string dumpLine(int bytes, int from = 0) {
 
 std::vector<BYTE> counting(int n) {
     std::vector<BYTE> out(static_cast<size_t>(n));
-    for (int i = 0; i < n; ++i) out[static_cast<size_t>(i)] = static_cast<BYTE>(i);
+    for (int i = 0; i < n; ++i)
+        out[static_cast<size_t>(i)] = static_cast<BYTE>(i);
     return out;
 }
 
@@ -61,7 +63,8 @@ TEST(PrintVal, RendersEveryType) {
         {"resource list", REG_RESOURCE_LIST, {1, 2}, "Resource list"},
         {"qword", 11, {1, 0, 0, 0, 0, 0, 0, 0}, "Invalid type code"},
     };
-    for (const auto& c : cases) EXPECT_EQ(render(c.type, c.data), c.expected) << c.name;
+    for (const auto& c : cases)
+        EXPECT_EQ(render(c.type, c.data), c.expected) << c.name;
 }
 
 TEST(PrintVal, ValueWithoutDataNeedsNoBuffer) {
@@ -84,7 +87,8 @@ TEST(PrintVal, ValueWithoutDataNeedsNoBuffer) {
 TEST(PrintVal, BinaryDumpStopsGrowingAt18383Characters) {
     const std::string dump = render(REG_BINARY, counting(6000));
     std::string expected;
-    for (int line = 0; line < 360; ++line) expected += dumpLine(16, line * 16);
+    for (int line = 0; line < 360; ++line)
+        expected += dumpLine(16, line * 16);
     expected += dumpLine(7, 360 * 16);
     EXPECT_EQ(dump, expected) << "5,767 bytes shown: 360 full lines and 7 more";
 }
@@ -132,9 +136,31 @@ TEST_F(RegistryValue, ReaderCleansStringsAndAppliesTheSizeLimit) {
     EXPECT_EQ(read("multi"), "\r\n\tfirst\r\n\tsecond\r\n\r\n");
 }
 
+// The registry hands texts over in the ANSI code page, through either
+// family of calls: they are printed as they are, only without line breaks.
+TEST_F(RegistryValue, TextsOutsideAsciiPrintAsTheSystemHoldsThem) {
+    ASSERT_EQ(fromAnsi("Caf\xe9"), L"Caf\u00e9") << "the test needs a Latin-1 ANSI code page";
+    key.setString("", "caf\xe9", "Caf\xe9\r\n\xfc");
+    key.setString("", "expand", "%TEMP%\\\xc4rger", REG_EXPAND_SZ);
+    for (const bool ansi : {false, true}) {
+        reg::forceAnsi(ansi);
+        EXPECT_EQ(read("caf\xe9"), "Caf\xe9\xfc\r\n") << ansi;
+        EXPECT_EQ(read("expand"), "%TEMP%\\\xc4rger\r\n") << ansi;
+        reg::forceAnsi(false);
+    }
+}
+
+TEST(FetchedValue, TextsKeepTheirLettersAndLoseTheirLineBreaks) {
+    const std::vector<BYTE> text = {'C', 'a', 'f', 0xe9, '\r', '\n', 0xfc, 0};
+    EXPECT_EQ(renderFetchedValue(REG_SZ, text), "Caf\xe9\xfc");
+    EXPECT_EQ(renderFetchedValue(REG_EXPAND_SZ, text), "Caf\xe9\xfc");
+    EXPECT_EQ(renderFetchedValue(REG_MULTI_SZ, text), "\n\tCaf\xe9\r\n\xfc\n");
+}
+
 TEST_F(RegistryValue, MissingKeyGivesZeroMissingValueNothing) {
-    EXPECT_EQ(get_value_string_or_dword_from_reg(state, HKEY_CURRENT_USER, "Software\\NoSuchKorvexerKey", "x"), 0);
+    EXPECT_EQ(
+        get_value_string_or_dword_from_reg(state, HKEY_CURRENT_USER, "Software\\NoSuchKorvexerKey", "x"), 0);
     EXPECT_EQ(read("no such value"), "");
 }
 
-}  // namespace
+} // namespace

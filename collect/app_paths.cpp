@@ -3,11 +3,11 @@
 #include "collect/windows_version.h"
 #include "registry/registry_dumper.h"
 #include "registry/registry_read.h"
+#include "report/task_context.h"
+#include "report/work_file.h"
 #include "runner/command_runner.h"
 #include "runner/script_buffer.h"
 #include "runner/wmi_script.h"
-#include "task_context.h"
-#include "work_file.h"
 
 #include <windows.h>
 
@@ -18,9 +18,14 @@ namespace {
 
 const char* const kAppPathsKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths";
 
-// The script's fixed stretches, one script line per text line.
+// The script's fixed stretches, one script line per text line. Every part
+// runs under "On Error Resume Next", the products too: a machine without the
+// installer's provider (Server 2003 may lack it), a broken provider or a
+// product line the work file cannot take would otherwise end the script and
+// lose the uninstall entries and codec files that follow.
 const char* const kProductsHead =
-    R"(Wscript.Echo "==========================================================================="
+    R"(On Error Resume Next
+Wscript.Echo "==========================================================================="
 Wscript.Echo "Installed Software using Windows Installer:"
 Wscript.Echo " "
 Wscript.Echo " ")";
@@ -33,8 +38,7 @@ Set colSoftware = objWMIService.ExecQuery _
 For Each objSoftware in colSoftware)";
 
 // The registry's own list, which also knows software installed without
-// Windows Installer. Runs after the products, whose failure would end the
-// script before its first "On Error Resume Next".
+// Windows Installer.
 const char* const kUninstallEntries = R"(On Error Resume Next
 Wscript.Echo " "
 Wscript.Echo "==========================================================================="
@@ -175,10 +179,8 @@ std::vector<std::string> appPathsScriptLines(const std::string& exchangePath, bo
     addLines(out, passThroughWriteLines(file, "objSoftware", productItems(newerWindows)));
     out.push_back("Next");
     addLines(out, passThroughCloseLines(file));
-    // The script host refuses to read all of an empty file, and this part
-    // runs before the script's first "On Error Resume Next": without a single
-    // product the refusal would end the script and lose the uninstall entries
-    // and the codec files. An empty list now just reads as nothing.
+    // The script host refuses to read all of an empty file: without a single
+    // product the list is not read at all rather than read with an error.
     for (const std::string& line : passThroughReadBackLines(file))
         out.push_back(line == "strContents = objFile.ReadAll"
                           ? "If Not objFile.AtEndOfStream Then strContents = objFile.ReadAll"
