@@ -137,7 +137,8 @@ std::string ProcessRunner::batchText(RunMode mode, const std::string& text, cons
                                      const std::string& outputPath) {
     const RunnerModes modes = modesOf(mode);
     // Quoted: the work directory of Windows 2000/XP lies under "Documents and Settings".
-    if (modes.scriptMode) return "cscript " + quoted(scriptPath) + ">" + quoted(outputPath) + "\n";
+    // Without its banner: a localized host words it in its own language.
+    if (modes.scriptMode) return "cscript //NoLogo " + quoted(scriptPath) + ">" + quoted(outputPath) + "\n";
     // No blank before ">": some command interpreters take it as part of the name.
     if (modes.envValueMode) return text + "\nset env_olddir>" + quoted(outputPath) + "\n";
     return text + ">" + quoted(outputPath) + "\n";

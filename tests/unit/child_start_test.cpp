@@ -1,6 +1,7 @@
 // How children are started: which interpreter, by which command line, with
-// which creation flags.
+// which creation flags; the batch line of a script run.
 #include "runner/child_start.h"
+#include "runner/command_runner.h"
 
 #include <gtest/gtest.h>
 
@@ -88,6 +89,16 @@ TEST(ChildStart, BreakAwayFromAJobWhereItIsAllowed) {
         EXPECT_EQ(tried, c.tried) << c.name;
         EXPECT_EQ(result, c.result) << c.name;
     }
+}
+
+TEST(ChildStart, ScriptHostStartsWithoutItsBanner) {
+    const std::string script = "C:\\Temp dir\\korvexDlg32_work_file.0123452.vbs";
+    const std::string output = "C:\\Temp dir\\korvexDlg32_work_file.0123450.txt";
+    for (RunMode mode : {RunMode::Script, RunMode::ScriptCapture, RunMode::ScriptCountInstances})
+        EXPECT_EQ(ProcessRunner::batchText(mode, "WScript.Echo 1", script, output),
+                  "cscript //NoLogo \"" + script + "\">\"" + output + "\"\n");
+    EXPECT_EQ(ProcessRunner::batchText(RunMode::Plain, "ipconfig /all", script, output),
+              "ipconfig /all>\"" + output + "\"\n");
 }
 
 } // namespace
