@@ -23,7 +23,7 @@ struct Edges {
     std::function<void()> repaintDesktop;
     std::function<void(const char* text, const char* title)> tell;
     std::function<bool(const std::string& path)> openWithShell;       // the shell's "open" verb
-    std::function<bool(const std::string& path)> openWithInterpreter; // returns once the interpreter has
+    std::function<bool(const std::string& path)> openWithInterpreter; // waits for the interpreter to end
     std::function<void(const std::string& path)> remove;
 };
 
