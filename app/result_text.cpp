@@ -24,11 +24,6 @@ std::string composeHiveResult(std::string_view header, std::string_view bytes) {
 
 bool viewRefusedText(size_t viewLength, size_t loadedLength) { return viewLength < 250 && viewLength < loadedLength; }
 
-std::string viewerCommandLine(const std::string& path) {
-    // cmd strips the outer pair and runs the quoted path as the command.
-    return "cmd.exe /c \"\"" + path + "\"\"";
-}
-
 void cutAtFirstZero(std::string& text) {
     const size_t zero = text.find('\0');
     if (zero != std::string::npos) text.resize(zero);

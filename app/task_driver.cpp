@@ -4,6 +4,7 @@
 
 #include "collect/environment_collector.h"
 #include "collect/windows_version.h"
+#include "failure_exit.h"
 #include "hive_worker.h"
 #include "main_dialog.h"
 #include "report/running_copies.h"
@@ -189,25 +190,9 @@ LoadEdges MainDialog::loadEdges() {
 }
 
 void MainDialog::failureExit(const std::string& reportFile, const std::string& keysFile) noexcept {
-    InvalidateRect(nullptr, nullptr, TRUE);
-    showMessage("There is NOT enough memory to complete the operation, Program exit!",
-                "Dynamic Memory Allocation problem, Program exit!");
-    try {
-        std::string command = viewerCommandLine(reportFile);
-        STARTUPINFOA si{};
-        si.cb = sizeof si;
-        PROCESS_INFORMATION pi{};
-        if (CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
-            WaitForSingleObject(pi.hProcess, INFINITE);
-            CloseHandle(pi.hThread);
-            CloseHandle(pi.hProcess);
-        }
-    } catch (...) {
-        // Without memory for the command line the report is not shown; the exit goes on.
-    }
-    DeleteFileA(reportFile.c_str());
-    DeleteFileA(keysFile.c_str());
-    InvalidateRect(nullptr, nullptr, TRUE);
+    failureexit::handOverReport(
+        reportFile, keysFile,
+        failureexit::systemEdges([this](const char* text, const char* title) { showMessage(text, title); }));
     runningcopies::countThisCopyOut();
     ExitProcess(static_cast<UINT>(-1));
 }

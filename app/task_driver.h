@@ -19,10 +19,6 @@ std::string composeHiveResult(std::string_view header, std::string_view fileByte
 // True when the view holds less than it was given and too little to be a result.
 bool viewRefusedText(size_t viewLength, size_t loadedLength);
 
-// The command line that opens a report file in the program associated with
-// text files; the path is quoted, so blanks and "&" in it stay part of it.
-std::string viewerCommandLine(const std::string& path);
-
 // The collector's result as shown: the file's text up to its first zero byte
 // (cut in place: the text may be the whole report).
 void cutAtFirstZero(std::string& text);

@@ -1,5 +1,6 @@
 #include "command_runner.h"
 
+#include "child_start.h"
 #include "output_processing.h"
 #include "report/system_api.h"
 #include "report/task_context.h"
@@ -93,6 +94,28 @@ class ChildClock {
     bool stopped_ = false;
 };
 
+// The interpreter by its full path, in the system folder (see child_start.h),
+// suspended until it has joined the run's job. A console of its own (hidden)
+// when this process has one: a run from a command line is attached to the
+// user's console, whose code page, size and title the children would
+// otherwise see and change; in the window they get a fresh one anyway.
+bool startInterpreter(const std::string& batch, STARTUPINFOA& si, bool intoJob, PROCESS_INFORMATION& pi) {
+    const childstart::Interpreter interpreter = childstart::systemInterpreter();
+    if (interpreter.program.empty()) return false;
+    std::string commandLine = childstart::batchCommandLine(interpreter, batch);
+    const auto create = [&](DWORD flags) -> DWORD {
+        if (CreateProcessA(interpreter.program.c_str(), commandLine.data(), nullptr, nullptr, TRUE, flags,
+                           nullptr, interpreter.folder.empty() ? nullptr : interpreter.folder.c_str(), &si,
+                           &pi))
+            return 0;
+        const DWORD error = GetLastError();
+        return error != 0 ? error : ERROR_GEN_FAILURE;
+    };
+    // Out of an enclosing job only where there is a job of ours to join.
+    return childstart::createPreferringBreakaway(CREATE_SUSPENDED | sys::childConsoleFlag(), intoJob,
+                                                 create) == 0;
+}
+
 } // namespace
 
 void oemToAnsiInPlace(std::string& text) {
@@ -114,7 +137,8 @@ std::string ProcessRunner::batchText(RunMode mode, const std::string& text, cons
                                      const std::string& outputPath) {
     const RunnerModes modes = modesOf(mode);
     // Quoted: the work directory of Windows 2000/XP lies under "Documents and Settings".
-    if (modes.scriptMode) return "cscript " + quoted(scriptPath) + ">" + quoted(outputPath) + "\n";
+    // Without its banner: a localized host words it in its own language.
+    if (modes.scriptMode) return "cscript //NoLogo " + quoted(scriptPath) + ">" + quoted(outputPath) + "\n";
     // No blank before ">": some command interpreters take it as part of the name.
     if (modes.envValueMode) return text + "\nset env_olddir>" + quoted(outputPath) + "\n";
     return text + ">" + quoted(outputPath) + "\n";
@@ -166,19 +190,12 @@ int ProcessRunner::run(const std::string& text, RunMode mode, bool probeOnly, Ru
     const bool jobsKnown = kernel.createJobObjectA != nullptr && kernel.assignProcessToJobObject != nullptr &&
                            kernel.terminateJobObject != nullptr;
     Handle job(jobsKnown ? kernel.createJobObjectA(nullptr, nullptr) : nullptr);
-    std::string commandLine = quoted(files.batch);
     PROCESS_INFORMATION pi{};
     ChildClock childClock(childMicros_);
-    // A console of its own (hidden) when this process has one: a run from a
-    // command line is attached to the user's console, whose code page, size
-    // and title the children would otherwise see and change; in the window
-    // they get a fresh one anyway.
-    if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE,
-                        CREATE_SUSPENDED | sys::childConsoleFlag(), nullptr, nullptr, &si, &pi))
-        return 0;
+    if (!startInterpreter(files.batch, si, job.get() != nullptr, pi)) return 0;
     Handle process(pi.hProcess), thread(pi.hThread);
-    // Before Windows 8 a child that inherited a job of ours (a test harness's,
-    // a compatibility layer's) cannot join another: it is then ended alone.
+    // Before Windows 8 a child that stayed in a job enclosing ours (one that
+    // refuses break-away) cannot join another: it is then ended alone.
     if (job && !kernel.assignProcessToJobObject(job.get(), process.get())) job.reset();
     ResumeThread(thread.get());
     // Only the child may hold the write end now: a child that never writes

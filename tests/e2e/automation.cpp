@@ -95,13 +95,14 @@ std::string readShared(const std::string& path) {
 
 CommandRun runCommandLine(const std::string& arguments, const std::string& workDir,
                           const std::string& outputDir, int timeoutMs,
-                          const std::vector<std::string>& overrides, const std::string& currentDir) {
+                          const std::vector<std::string>& overrides, const std::string& currentDir,
+                          const std::string& program) {
     CommandRun run;
     const std::string outPath = outputDir + "korvexer-stdout.txt";
     const std::string errPath = outputDir + "korvexer-stderr.txt";
     HANDLE out = inheritableFile(outPath);
     HANDLE err = inheritableFile(errPath);
-    std::string command = "\"" + korvexerPath() + "\" " + arguments;
+    std::string command = "\"" + (program.empty() ? korvexerPath() : program) + "\" " + arguments;
     std::vector<char> env = environmentWith(workDir, overrides);
     STARTUPINFOA si{};
     si.cb = sizeof si;

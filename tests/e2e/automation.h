@@ -77,10 +77,11 @@ struct CommandRun {
     std::string err;
 };
 // `overrides` as for App ("NAME=value", or "NAME" alone to leave it out);
-// `currentDir` empty: the test's own.
+// `currentDir` empty: the test's own; `program` empty: korvexerPath().
 CommandRun runCommandLine(const std::string& arguments, const std::string& workDir,
                           const std::string& outputDir, int timeoutMs = 240000,
-                          const std::vector<std::string>& overrides = {}, const std::string& currentDir = {});
+                          const std::vector<std::string>& overrides = {}, const std::string& currentDir = {},
+                          const std::string& program = {});
 
 // The program started, its window is up and its first tick has shown the
 // welcome text: commands pressed from now on are taken up by the task driver.

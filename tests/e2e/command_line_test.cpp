@@ -247,6 +247,37 @@ TEST_F(CommandLineReport, CommonReportFileHoldsTheViewsText) {
     expectSameReport(IDC_COMMON_ENV, "common", 200000, inProcessListing);
 }
 
+// Programs planted under the names of the tools the report starts, beside a
+// copy of the program (the folder it was started from: a Downloads folder, a
+// share) and in the work folder, are never run: the report comes whole from
+// the system's own tools.
+TEST_F(CommandLineReport, ToolsPlantedBesideTheProgramOrInTheWorkFolderNeverRun) {
+    TempDir start;
+    const std::string copy = start.file("Korvexer.exe");
+    ASSERT_TRUE(CopyFileA(automation::korvexerPath().c_str(), copy.c_str(), FALSE));
+    const std::string build = automation::korvexerPath().substr(0, automation::korvexerPath().rfind('\\'));
+    const std::string marker = build + "\\tests\\planted_marker.exe";
+    const char* const planted[] = {"cmd.exe", "cscript.exe", "ipconfig.exe"};
+    for (const std::string& dir : {start.path(), work.path()})
+        for (const char* name : planted)
+            ASSERT_TRUE(CopyFileA(marker.c_str(), (dir + name).c_str(), FALSE)) << dir + name;
+
+    const std::string file = work.file("common.txt");
+    const CommandRun run = runCommandLine("/report common \"" + file + "\"", work.path(), work.path(), 200000,
+                                          {}, start.path(), copy);
+    EXPECT_EQ(run.exitCode, 0u) << run.err;
+    for (const std::string& dir : {start.path(), work.path()})
+        for (const char* name : planted)
+            EXPECT_FALSE(fileExists(dir + name + ".ran")) << dir + name << " ran";
+    const std::string report = readFileBytes(file);
+    ASSERT_TRUE(endsWithTrailer(report)) << report.substr(0, 300);
+    // A WMI section's lines (the script host), the task list the report
+    // captures through it, and a line "ipconfig /all" prints under Wine.
+    for (const char* present : {"\r\r\nAddress Width: ", "\r\r\nProcess ID: ", "Primary DNS suffix. . "})
+        EXPECT_NE(report.find(present), std::string::npos) << present;
+    EXPECT_TRUE(waitUntil([&] { return automation::countWorkFiles(work.path()) == 0; }, 15000));
+}
+
 struct Refused {
     const char* arguments;
     const char* reason;

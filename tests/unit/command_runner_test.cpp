@@ -244,3 +244,43 @@ TEST_F(Runner, HaltWithoutJobObjectsEndsTheInterpreter) {
 }
 
 }  // namespace
+
+namespace {
+
+// Where this program runs inside a job ("Run as", a compatibility layer),
+// the runner's children leave it for a job of the runner's own where the
+// job allows that, and stay in it where it refuses: runs and halts work
+// either way. A copy of this program runs the runner's tests inside a job.
+TEST(RunnerInAJob, RunsAndHaltsWhetherTheJobLetsChildrenBreakAwayOrNot) {
+    char self[MAX_PATH + 1] = {};
+    ASSERT_GT(GetModuleFileNameA(nullptr, self, MAX_PATH), 0u);
+    for (const bool breakawayOk : {true, false}) {
+        HANDLE job = CreateJobObjectA(nullptr, nullptr);
+        ASSERT_NE(job, nullptr);
+        JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+        limits.BasicLimitInformation.LimitFlags =
+            JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE | (breakawayOk ? JOB_OBJECT_LIMIT_BREAKAWAY_OK : 0);
+        ASSERT_TRUE(SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits, sizeof limits));
+        std::string command = "\"" + std::string(self) +
+                              "\" --gtest_filter=Runner.PlainCommandAndPercentSigns:Runner.ScriptOutputCapture*:"
+                              "Runner.HaltEndsAHungChildAndEverythingItStarted";
+        STARTUPINFOA si{};
+        si.cb = sizeof si;
+        PROCESS_INFORMATION pi{};
+        ASSERT_TRUE(CreateProcessA(nullptr, command.data(), nullptr, nullptr, TRUE, CREATE_SUSPENDED, nullptr,
+                                   nullptr, &si, &pi));
+        const bool joined = AssignProcessToJobObject(job, pi.hProcess) != FALSE;
+        ResumeThread(pi.hThread);
+        const bool ended = WaitForSingleObject(pi.hProcess, 60000) == WAIT_OBJECT_0;
+        DWORD code = STILL_ACTIVE;
+        GetExitCodeProcess(pi.hProcess, &code);
+        CloseHandle(pi.hThread);
+        CloseHandle(pi.hProcess);
+        CloseHandle(job); // ends whatever is left in it
+        EXPECT_TRUE(joined) << breakawayOk;
+        EXPECT_TRUE(ended) << breakawayOk;
+        EXPECT_EQ(code, 0u) << (breakawayOk ? "break-away allowed" : "break-away refused");
+    }
+}
+
+} // namespace

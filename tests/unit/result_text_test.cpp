@@ -25,11 +25,6 @@ TEST(HiveResult, RefusalNeedsTooLittleAndLessThanLoaded) {
     EXPECT_FALSE(viewRefusedText(120, 120)) << "a short complete dump is shown normally";
 }
 
-TEST(FailureExit, ReportPathIsQuotedForTheInterpreter) {
-    EXPECT_EQ(viewerCommandLine("C:\\Documents and Settings\\A&B\\Temp\\Korvexer_work_file.0123450.txt"),
-              "cmd.exe /c \"\"C:\\Documents and Settings\\A&B\\Temp\\Korvexer_work_file.0123450.txt\"\"");
-}
-
 TEST(CollectorLoad, ZeroByteEndsTheShownText) {
     struct Case {
         std::string bytes;
