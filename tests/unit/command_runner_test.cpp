@@ -3,8 +3,9 @@
 #include "runner/command_runner.h"
 #include "runner/script_buffer.h"
 #include "runner/wmi_script.h"
-#include "support/test_context.h"
+#include "support/probe_process.h"
 #include "support/temp_dir.h"
+#include "support/test_context.h"
 
 #include <gtest/gtest.h>
 #include <tlhelp32.h>
@@ -112,6 +113,21 @@ TEST_F(Runner, AHaltWhileTheOutputIsDeliveredDropsTheRest) {
     EXPECT_EQ(halting.writes, 1);
     EXPECT_LT(halting.report.size(), 25u * 78);
     DeleteFileA(dir.file("lines.txt").c_str());
+}
+
+// A file zero-filled after a crash, printed as Windows' "type" prints it: the
+// zeros reach the report as blanks, and what follows them is there too.
+TEST_F(Runner, ZeroBytesFromAChildArriveAsBlanks) {
+    using namespace std::string_literals;
+    writeFileBytes(dir.file("zeros.txt"), "before\0\0zeros\r\n"s + std::string(600, '\0') + "\r\nafter\r\n");
+    const std::string command =
+        "\"" + besideThisProgram("raw_type.exe") + "\" \"" + dir.file("zeros.txt") + "\"";
+    EXPECT_EQ(run(command), 1);
+    EXPECT_EQ(report(), "before  zeros\n" + std::string(600, ' ') + "\nafter\n");
+    EXPECT_EQ(run(command, false, RunMode::JoinThree), 1);
+    EXPECT_EQ(report().substr(report().find("after\n") + 6),
+              "before  zeros,      " + std::string(600, ' ') + ",      after\n\n");
+    DeleteFileA(dir.file("zeros.txt").c_str());
 }
 
 TEST_F(Runner, JoinThreeOfSevenLines) {
