@@ -14,6 +14,7 @@
 
 #include <cstdlib>
 #include <ctime>
+#include <utility>
 
 namespace {
 
@@ -117,6 +118,26 @@ bool startInterpreter(const std::string& batch, STARTUPINFOA& si, bool intoJob, 
                                                  create) == 0;
 }
 
+// The run's files, each made new as its name is drawn from one sequence
+// seeded with the time in seconds: a copy of the program that draws the same
+// numbers in the same second finds them made and draws again.
+bool claimRunnerFiles(WorkFiles& files, const std::string& dir, bool script) {
+    std::srand(static_cast<unsigned>(std::time(nullptr)));
+    auto random = [] { return std::rand(); };
+    const std::pair<std::string*, const char*> wanted[] = {
+        {&files.output, workfile::kRunnerOutput},
+        {&files.batch, workfile::kRunnerBatch},
+        {&files.script, script ? workfile::kRunnerScript : nullptr},
+    };
+    for (const auto& [path, pattern] : wanted) {
+        if (pattern == nullptr) continue;
+        const ClaimedName claimed = chooseWorkFileName(pattern, dir, random, createNewWorkFile);
+        if (!claimed.created()) return false;
+        *path = claimed.path;
+    }
+    return true;
+}
+
 // In place of every console tool's and script's output, once per report.
 std::string unnamedFolderNotice(const std::string& folder) {
     return "\nNo console tool or script output in this report: the command interpreter cannot reach the "
@@ -168,15 +189,10 @@ int ProcessRunner::run(const std::string& text, RunMode mode, bool probeOnly, Ru
     const std::string dir = workDirectory();
     WorkFiles files;
     const std::optional<std::string> batchDir = batchFolder(dir);
-    if (!batchDir) {
+    if (!batchDir || !claimRunnerFiles(files, dir, modes.scriptMode)) {
         if (modes.scriptMode) scriptBuffer().clear();
         return 0;
     }
-    std::srand(static_cast<unsigned>(std::time(nullptr)));
-    auto random = [] { return std::rand(); };
-    files.output = chooseWorkFileName(workfile::kRunnerOutput, dir, random, workFileNameTaken);
-    files.batch = chooseWorkFileName(workfile::kRunnerBatch, dir, random, workFileNameTaken);
-    files.script = chooseWorkFileName(workfile::kRunnerScript, dir, random, workFileNameTaken);
     // The interpreter reads the batch file in the OEM code page; the
     // callers' own text comes in that code page already.
     const auto inBatch = [&](const std::string& path) {
