@@ -53,8 +53,9 @@ NameClaim createNewWorkFile(const std::string& path);
 // (path + suffix) that must not exist either.
 ClaimedName claimWorkFileName(const char* pattern, const char* companionSuffix = nullptr);
 
-// The path of claimWorkFileName(pattern), whatever its outcome (a caller that
-// cannot write there finds that out and says so).
+// The path of claimWorkFileName(pattern), whatever its outcome: a caller that
+// cannot write there finds that out and says so (after 1,000 taken names it
+// is the last of them, as it always was).
 std::string makeWorkFileName(const char* pattern);
 
 // Work files are shared with every other reader and writer, and (on the NT
