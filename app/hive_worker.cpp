@@ -126,9 +126,11 @@ void runHiveDump(TaskHost& d, HKEY root, const char* name, bool noFreeName) {
 
 bool nameHiveDumpFiles(ControllerState& d) {
     deleteDumpFiles(d);
-    const std::string path = makeWorkFileName(workfile::kReport);
-    // Decided now: once the dump runs, a Clear may have created the file.
-    const bool noFreeName = workFileNameTaken(path);
+    // The keys list is named after the report file: a name whose list an
+    // earlier holder has not yet removed is not free either.
+    const ClaimedName claimed = claimWorkFileName(workfile::kReport, "keys");
+    const std::string& path = claimed.path;
+    const bool noFreeName = claimed.outcome == NameClaim::Taken;
     d.reportPath.set(path);
     d.keysListPath.set(path + "keys");
     return noFreeName;

@@ -26,9 +26,26 @@ std::string formatName(const char* pattern, const std::string& directory, int nu
 bool workFileNameTaken(const std::string& path) {
     // A name that can be opened is in use; so is one that still exists but
     // cannot be opened (a file another process is just letting go of, whose
-    // deletion is pending): creating it would fail.
-    if (fileCanBeRead(path)) return true;
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+    // deletion is pending): creating it would fail. Such a file may refuse
+    // even its attributes, but its folder still lists it.
+    if (fileCanBeRead(path) || GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES) return true;
+    WIN32_FIND_DATAA found;
+    HANDLE find = FindFirstFileA(path.c_str(), &found);
+    if (find == INVALID_HANDLE_VALUE) return false;
+    FindClose(find);
+    return true;
+}
+
+NameClaim createNewWorkFile(const std::string& path) {
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, workFileSharing(), nullptr, CREATE_NEW,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h != INVALID_HANDLE_VALUE) {
+        CloseHandle(h);
+        return NameClaim::Created;
+    }
+    const DWORD error = GetLastError();
+    if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) return NameClaim::Taken;
+    return workFileNameTaken(path) ? NameClaim::Taken : NameClaim::Refused;
 }
 
 DWORD workFileSharingFor(bool ntFamily) {
@@ -110,18 +127,34 @@ bool removeWorkFile(const std::string& path, DWORD patienceMs) {
     }
 }
 
-std::string chooseWorkFileName(const char* pattern, const std::string& directory,
+ClaimedName chooseWorkFileName(const char* pattern, const std::string& directory,
                                const std::function<int()>& random,
-                               const std::function<bool(const std::string&)>& exists) {
-    std::string name;
+                               const std::function<NameClaim(const std::string&)>& claim) {
+    ClaimedName name;
     for (int i = 0; i < 1000; ++i) {
-        name = formatName(pattern, directory, random(), i);
-        if (!exists(name)) return name;
+        name.path = formatName(pattern, directory, random(), i);
+        name.outcome = claim(name.path);
+        if (name.outcome != NameClaim::Taken) return name;
     }
     return name;
 }
 
-std::string makeWorkFileName(const char* pattern) {
+ClaimedName claimWorkFileName(const char* pattern, const char* companionSuffix) {
     std::srand(static_cast<unsigned>(std::time(nullptr)));
-    return chooseWorkFileName(pattern, workDirectory(), [] { return std::rand(); }, workFileNameTaken);
+    const std::string suffix = companionSuffix != nullptr ? companionSuffix : "";
+    return chooseWorkFileName(
+        pattern, workDirectory(), [] { return std::rand(); },
+        [&suffix](const std::string& path) {
+            const NameClaim claim = createNewWorkFile(path);
+            if (claim != NameClaim::Created || suffix.empty() || !workFileNameTaken(path + suffix))
+                return claim;
+            // An earlier holder of the name has not yet
+            // removed its companion file.
+            DeleteFileA(path.c_str());
+            return NameClaim::Taken;
+        });
+}
+
+std::string makeWorkFileName(const char* pattern) {
+    return claimWorkFileName(pattern).path;
 }

@@ -1,5 +1,7 @@
 // Names of work files: directory, fixed prefix, a six-digit pseudo-random
-// number and an attempt index, the first candidate that does not exist yet.
+// number and an attempt index. Each file is made new as its name is drawn, so
+// no two drawers (two copies started in the same second, with the same seed)
+// ever share one.
 #pragma once
 
 #include <windows.h>
@@ -21,12 +23,39 @@ inline constexpr const char* kExchange = "%skorvexDlg32_temp_file.%06d%d.txt";
 inline constexpr DWORD kHaltedRunPatienceMs = 3000;
 }  // namespace workfile
 
-// `pattern` is one of the fixed patterns above; `random` yields the next
-// pseudo-random number; `exists` tells whether a path can be opened for reading.
-std::string chooseWorkFileName(const char* pattern, const std::string& directory,
-                               const std::function<int()>& random,
-                               const std::function<bool(const std::string&)>& exists);
+// What making a candidate work file found.
+enum class NameClaim {
+    Created, // the file is new, made empty: the name is the caller's
+    Taken,   // a file of that name exists: draw again
+    Refused, // the folder takes no file (missing, read-only, full): drawing again cannot help
+};
 
+struct ClaimedName {
+    std::string path;
+    NameClaim outcome = NameClaim::Refused;
+    bool created() const { return outcome == NameClaim::Created; }
+};
+
+// Draws candidates of `pattern` (one of the fixed patterns above; `random`
+// yields the next pseudo-random number) until `claim` makes one, at most
+// 1,000. A name that is not the caller's is handed back only with the
+// outcome that stopped the drawing (Taken after 1,000 attempts: the last one).
+ClaimedName chooseWorkFileName(const char* pattern, const std::string& directory,
+                               const std::function<int()>& random,
+                               const std::function<NameClaim(const std::string&)>& claim);
+
+// Makes the file only when no file of its name exists (one system call, so
+// nothing can come between the test and the making).
+NameClaim createNewWorkFile(const std::string& path);
+
+// A new, empty work file in the work directory, the generator seeded with the
+// time in seconds. `companionSuffix`: a second file named after this one
+// (path + suffix) that must not exist either.
+ClaimedName claimWorkFileName(const char* pattern, const char* companionSuffix = nullptr);
+
+// The path of claimWorkFileName(pattern), whatever its outcome: a caller that
+// cannot write there finds that out and says so (after 1,000 taken names it
+// is the last of them, as it always was).
 std::string makeWorkFileName(const char* pattern);
 
 // Work files are shared with every other reader and writer, and (on the NT
@@ -57,5 +86,5 @@ bool readWholeFile(const std::string& path, std::string& out);
 // passed (0: one try). True when the file is gone (or never was).
 bool removeWorkFile(const std::string& path, DWORD patienceMs);
 
-// Whether a candidate work-file name is already in use.
+// Whether a file of this name exists (one that cannot be opened, too).
 bool workFileNameTaken(const std::string& path);

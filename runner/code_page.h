@@ -16,3 +16,13 @@ std::optional<std::string> inOemCodePage(std::string_view text, CodePageConversi
                                          CodePageConversion toAnsi);
 
 void ansiToOemInPlace(std::string& text);
+
+// The short (8.3) form of an existing path; nothing when it has none.
+using ShortPathLookup = std::optional<std::string> (*)(const std::string& path);
+std::optional<std::string> systemShortPath(const std::string& path);
+
+// A folder as a batch line must name it: in the OEM code page, or, where a
+// letter of it has no place there, by the folder's short name (made of
+// letters the code page has). Nothing when neither names it.
+std::optional<std::string> batchFolderName(const std::string& folder, CodePageConversion toOem,
+                                           CodePageConversion toAnsi, ShortPathLookup shortPath);

@@ -1,6 +1,7 @@
 #include "command_runner.h"
 
 #include "child_start.h"
+#include "code_page.h"
 #include "output_processing.h"
 #include "report/system_api.h"
 #include "report/task_context.h"
@@ -13,6 +14,7 @@
 
 #include <cstdlib>
 #include <ctime>
+#include <utility>
 
 namespace {
 
@@ -116,7 +118,44 @@ bool startInterpreter(const std::string& batch, STARTUPINFOA& si, bool intoJob, 
                                                  create) == 0;
 }
 
+// The run's files, each made new as its name is drawn from one sequence
+// seeded with the time in seconds: a copy of the program that draws the same
+// numbers in the same second finds them made and draws again.
+bool claimRunnerFiles(WorkFiles& files, const std::string& dir, bool script) {
+    std::srand(static_cast<unsigned>(std::time(nullptr)));
+    auto random = [] { return std::rand(); };
+    const std::pair<std::string*, const char*> wanted[] = {
+        {&files.output, workfile::kRunnerOutput},
+        {&files.batch, workfile::kRunnerBatch},
+        {&files.script, script ? workfile::kRunnerScript : nullptr},
+    };
+    for (const auto& [path, pattern] : wanted) {
+        if (pattern == nullptr) continue;
+        const ClaimedName claimed = chooseWorkFileName(pattern, dir, random, createNewWorkFile);
+        if (!claimed.created()) return false;
+        *path = claimed.path;
+    }
+    return true;
+}
+
+// In place of every console tool's and script's output, once per report.
+std::string unnamedFolderNotice(const std::string& folder) {
+    return "\nNo console tool or script output in this report: the command interpreter cannot reach the "
+           "work folder \"" +
+           folder + "\" (set TEMP to a folder with a plainer name).\n";
+}
+
 } // namespace
+
+std::optional<std::string> ProcessRunner::batchFolder(const std::string& folder) {
+    std::optional<std::string> named =
+        batchFolderName(folder, ansiToOemInPlace, oemToAnsiInPlace, shortPath_);
+    if (!named && !folderNoticeWritten_) {
+        folderNoticeWritten_ = true;
+        context_.write(unnamedFolderNotice(folder));
+    }
+    return named;
+}
 
 void oemToAnsiInPlace(std::string& text) {
     if (!text.empty()) OemToCharBuffA(text.data(), text.data(), static_cast<DWORD>(text.size()));
@@ -148,16 +187,22 @@ int ProcessRunner::run(const std::string& text, RunMode mode, bool probeOnly, Ru
     const RunnerModes modes = modesOf(mode);
     const std::string& body = text;
     const std::string dir = workDirectory();
-    std::srand(static_cast<unsigned>(std::time(nullptr)));
-    auto random = [] { return std::rand(); };
     WorkFiles files;
-    files.output = chooseWorkFileName(workfile::kRunnerOutput, dir, random, workFileNameTaken);
-    files.batch = chooseWorkFileName(workfile::kRunnerBatch, dir, random, workFileNameTaken);
-    files.script = chooseWorkFileName(workfile::kRunnerScript, dir, random, workFileNameTaken);
+    const std::optional<std::string> batchDir = batchFolder(dir);
+    if (!batchDir || !claimRunnerFiles(files, dir, modes.scriptMode)) {
+        if (modes.scriptMode) scriptBuffer().clear();
+        return 0;
+    }
+    // The interpreter reads the batch file in the OEM code page; the
+    // callers' own text comes in that code page already.
+    const auto inBatch = [&](const std::string& path) {
+        return path.empty() ? path : *batchDir + path.substr(dir.size());
+    };
 
     const bool scriptWritten = !modes.scriptMode || writeTextFile(files.script, body + "\n");
     const bool batchWritten =
-        scriptWritten && writeTextFile(files.batch, batchText(mode, body, files.script, files.output));
+        scriptWritten &&
+        writeTextFile(files.batch, batchText(mode, body, inBatch(files.script), inBatch(files.output)));
     // The script is on disk (or cannot be): the buffer is free for the next one either way.
     if (modes.scriptMode) scriptBuffer().clear();
     if (!batchWritten) return 0;

@@ -3,8 +3,10 @@
 // or to the holder of that run.
 #pragma once
 
+#include "code_page.h"
 #include "output_processing.h"
 
+#include <optional>
 #include <string>
 
 class TaskContext;
@@ -42,11 +44,14 @@ class CommandRunner {
 // directory, run hidden through the command interpreter.
 class ProcessRunner : public CommandRunner {
   public:
-    explicit ProcessRunner(TaskContext& context) : context_(context) {}
+    // `shortPath` finds a folder's short name (tests stand in for volumes without them).
+    explicit ProcessRunner(TaskContext& context, ShortPathLookup shortPath = systemShortPath)
+        : context_(context), shortPath_(shortPath) {}
     int run(const std::string& text, RunMode mode, bool probeOnly = false,
             RunHolder* holder = nullptr) override;
 
-    // The lines of the batch file for a run (paths quoted).
+    // The lines of the batch file for a run (paths quoted, as the batch line
+    // names them: see batchFolder).
     static std::string batchText(RunMode mode, const std::string& text, const std::string& scriptPath,
                                  const std::string& outputPath);
     static RunnerModes modesOf(RunMode mode);
@@ -57,6 +62,12 @@ class ProcessRunner : public CommandRunner {
     unsigned long long childMicros() const { return childMicros_; }
 
   private:
+    // The work folder as a batch line names it; nothing, and the report told
+    // once, when no name reaches it.
+    std::optional<std::string> batchFolder(const std::string& folder);
+
     TaskContext& context_;
+    ShortPathLookup shortPath_;
+    bool folderNoticeWritten_ = false;
     unsigned long long childMicros_ = 0;
 };

@@ -66,6 +66,10 @@ RunnerOutput processRunnerOutput(std::string_view bytes, const RunnerModes& mode
     };
 
     for (char byte : bytes) {
+        // A file zero-filled after a crash, printed by "type": a zero byte
+        // would end the report wherever the report is read as a text (the
+        // window's load stops at it), and the holders' texts are formats.
+        if (byte == '\0') byte = ' ';
         if (modes.scriptMode) {
             if (newlinesSeen < 2) {
                 if (byte == '\n') ++newlinesSeen;

@@ -1,6 +1,7 @@
 // What the command runner does with the bytes a command printed: drop the
-// script host's banner, cut chunks at line ends, clean and convert them, and
-// hand them to the sink the mode switches choose. Pure: bytes in, pieces out.
+// script host's banner, cut chunks at line ends, clean and convert them (a
+// zero byte becomes a blank), and hand them to the sink the mode switches
+// choose. Pure: bytes in, pieces out.
 #pragma once
 
 #include <string>

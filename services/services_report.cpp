@@ -196,6 +196,10 @@ void writeServicesReport(TaskContext& context, HKEY servicesKey) {
 }
 
 void writeServicesReport(TaskContext& context, HKEY servicesKey, const std::string& serviceLogPath) {
+    // Made (empty) as its name was drawn, so it goes on every way out. When
+    // the script ran, the script host has ended (or was ended by a halt) by
+    // then: the log is free, also when memory ran out on the way.
+    const RemovedAtEnd log{serviceLogPath, context};
     // The registry part goes to a work file and is shown whole: appended
     // piece by piece, the view would repaint for every line of the dump.
     context.beginReportFile();
@@ -221,14 +225,9 @@ void writeServicesReport(TaskContext& context, HKEY servicesKey, const std::stri
         giveUp(context, nullptr);
         return;
     }
-    {
-        // The script host has ended (or was ended by a halt) when this goes:
-        // the log is free, also when memory ran out on the way.
-        const RemovedAtEnd log{serviceLogPath, context};
-        // From here on the report is appended to the view as it arrives.
-        if (!context.haltRequested() && assembleScript(serviceLogPath))
-            context.runner().run(scriptBuffer().text(), RunMode::Script);
-    }
+    // From here on the report is appended to the view as it arrives.
+    if (!context.haltRequested() && assembleScript(serviceLogPath))
+        context.runner().run(scriptBuffer().text(), RunMode::Script);
     context.status().setStatus(" ");
     context.animate(false);
 }

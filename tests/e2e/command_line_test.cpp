@@ -278,6 +278,98 @@ TEST_F(CommandLineReport, ToolsPlantedBesideTheProgramOrInTheWorkFolderNeverRun)
     EXPECT_TRUE(waitUntil([&] { return automation::countWorkFiles(work.path()) == 0; }, 15000));
 }
 
+// The system's hosts file holding other bytes for the length of a test. The
+// original waits beside it too, so a run ended before it could put the
+// original back is mended by the next one.
+class PlantedHostsFile {
+  public:
+    explicit PlantedHostsFile(const std::string& bytes) {
+        char system[MAX_PATH] = {};
+        GetSystemDirectoryA(system, sizeof system);
+        path_ = std::string(system) + "\\drivers\\etc\\hosts";
+        backup_ = path_ + ".korvexer-test-original";
+        if (fileExists(backup_)) MoveFileExA(backup_.c_str(), path_.c_str(), MOVEFILE_REPLACE_EXISTING);
+        hadOne_ = fileExists(path_);
+        if (hadOne_) original_ = readFileBytes(path_);
+        planted_ = !hadOne_ || CopyFileA(path_.c_str(), backup_.c_str(), FALSE);
+        if (planted_) writeFileBytes(path_, bytes);
+    }
+    ~PlantedHostsFile() {
+        if (!planted_) return;
+        if (hadOne_)
+            writeFileBytes(path_, original_);
+        else
+            DeleteFileA(path_.c_str());
+        if (!hadOne_ || readFileBytes(path_) == original_) DeleteFileA(backup_.c_str());
+    }
+    PlantedHostsFile(const PlantedHostsFile&) = delete;
+    PlantedHostsFile& operator=(const PlantedHostsFile&) = delete;
+    bool planted() const { return planted_ && fileExists(path_); }
+
+  private:
+    std::string path_, backup_, original_;
+    bool hadOne_ = false;
+    bool planted_ = false;
+};
+
+// Whether the command interpreter's "type" prints what follows a zero byte
+// (Windows' does; Wine's stops at the first one).
+bool typePassesZeroBytes(const TempDir& dir) {
+    using namespace std::string_literals;
+    writeFileBytes(dir.file("zero.txt"), "a\0b"s);
+    std::string command =
+        "cmd.exe /c type \"" + dir.file("zero.txt") + "\" > \"" + dir.file("typed.txt") + "\"";
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
+                        &si, &pi))
+        return false;
+    WaitForSingleObject(pi.hProcess, 30000);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    const bool passes = readFileBytes(dir.file("typed.txt")) == "a\0b"s;
+    DeleteFileA(dir.file("zero.txt").c_str());
+    DeleteFileA(dir.file("typed.txt").c_str());
+    return passes;
+}
+
+// A hosts file zero-filled after a crash: the report runs to its trailer
+// with no zero byte in it, in the window and from the command line, and
+// holds what follows the zeros wherever "type" prints it.
+TEST_F(CommandLineReport, ZeroBytesInTheHostsFileCutNothing) {
+    using namespace std::string_literals;
+    const PlantedHostsFile hosts("127.0.0.1 before\0\0the zeros\r\n"s + std::string(300, '\0') +
+                                 "\r\n127.0.0.1 after-the-zeros\r\n");
+    ASSERT_TRUE(hosts.planted());
+    const bool typePrintsAll = typePassesZeroBytes(work);
+    App app(work.path());
+    ASSERT_TRUE(automation::readyForCommands(app));
+    app.press(IDC_COMMON_ENV);
+    std::string view;
+    // Done once the loaded report is there: it is shown whole (or cut), never piece by piece.
+    EXPECT_TRUE(waitUntil(
+        [&] {
+            view = app.text(IDC_REPORT_VIEW);
+            return view.find("Local host file: ") != std::string::npos && app.text(IDC_STATUS_LINE) == " ";
+        },
+        200000))
+        << view.substr(0, 300);
+    const std::string file = fileFrom("common", 200000);
+    for (const auto& [where, text] : {std::pair{"view", view}, std::pair{"file", file}}) {
+        EXPECT_NE(text.find("127.0.0.1 before"), std::string::npos) << where;
+        if (typePrintsAll) {
+            EXPECT_NE(text.find("127.0.0.1 before  the zeros\r\r\n" + std::string(300, ' ') +
+                                "\r\r\n127.0.0.1 after-the-zeros\r\r\n"),
+                      std::string::npos)
+                << where;
+        }
+        EXPECT_EQ(text.find('\0'), std::string::npos) << where;
+        EXPECT_TRUE(endsWithTrailer(text))
+            << where << ": " << text.substr(text.size() > 300 ? text.size() - 300 : 0);
+    }
+}
+
 struct Refused {
     const char* arguments;
     const char* reason;

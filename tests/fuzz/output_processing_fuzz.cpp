@@ -2,8 +2,9 @@
 // The first byte picks the mode switches and the probe; the rest is what the
 // command printed. Besides the sanitizers' findings, a run fails when text is
 // lost, reordered or invented: the pieces, the capture and the instance count
-// must each agree with the cleaned output as a whole, pieces must be cut at
-// line ends only, and a probe must deliver nothing.
+// must each agree with the cleaned output as a whole (zero bytes as blanks),
+// pieces must be cut at line ends only, no zero byte may come out, and a
+// probe must deliver nothing.
 #include "report/text_format.h"
 #include "runner/output_processing.h"
 
@@ -65,11 +66,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     require(total <= bytes.size() + 7 * lines + 1);
     require(out.capture.size() <= 2 * bytes.size());
     require(out.envValue.size() <= 2 * bytes.size());
+    // A zero byte would end the report where it is read as a text.
+    require(joined(out).find('\0') == std::string::npos);
+    require(out.capture.find('\0') == std::string::npos && out.envValue.find('\0') == std::string::npos);
 
     // The remaining checks hold for the plain sinks, where the output passes
     // through whole (the script host's banner aside).
     if (modes.scriptMode || modes.envValueMode || modes.joinThreeMode) return 0;
-    std::string cleaned = removeControlBytes(bytes);
+    std::string blanked(bytes);
+    for (char& c : blanked)
+        if (c == '\0') c = ' ';
+    std::string cleaned = removeControlBytes(blanked);
     shiftHighBytes(cleaned);
     if (modes.countInstancesMode) {
         require(out.report.empty() && out.capture.empty());

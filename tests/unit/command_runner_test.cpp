@@ -3,8 +3,9 @@
 #include "runner/command_runner.h"
 #include "runner/script_buffer.h"
 #include "runner/wmi_script.h"
-#include "support/test_context.h"
+#include "support/probe_process.h"
 #include "support/temp_dir.h"
+#include "support/test_context.h"
 
 #include <gtest/gtest.h>
 #include <tlhelp32.h>
@@ -112,6 +113,21 @@ TEST_F(Runner, AHaltWhileTheOutputIsDeliveredDropsTheRest) {
     EXPECT_EQ(halting.writes, 1);
     EXPECT_LT(halting.report.size(), 25u * 78);
     DeleteFileA(dir.file("lines.txt").c_str());
+}
+
+// A file zero-filled after a crash, printed as Windows' "type" prints it: the
+// zeros reach the report as blanks, and what follows them is there too.
+TEST_F(Runner, ZeroBytesFromAChildArriveAsBlanks) {
+    using namespace std::string_literals;
+    writeFileBytes(dir.file("zeros.txt"), "before\0\0zeros\r\n"s + std::string(600, '\0') + "\r\nafter\r\n");
+    const std::string command =
+        "\"" + besideThisProgram("raw_type.exe") + "\" \"" + dir.file("zeros.txt") + "\"";
+    EXPECT_EQ(run(command), 1);
+    EXPECT_EQ(report(), "before  zeros\n" + std::string(600, ' ') + "\nafter\n");
+    EXPECT_EQ(run(command, false, RunMode::JoinThree), 1);
+    EXPECT_EQ(report().substr(report().find("after\n") + 6),
+              "before  zeros,      " + std::string(600, ' ') + ",      after\n\n");
+    DeleteFileA(dir.file("zeros.txt").c_str());
 }
 
 TEST_F(Runner, JoinThreeOfSevenLines) {
@@ -241,6 +257,113 @@ TEST_F(Runner, HaltWithoutJobObjectsEndsTheInterpreter) {
         for (int i = 0; i < 50 && processesNamed("cmd.exe") > before; ++i) Sleep(20);
         return processesNamed("cmd.exe") <= before;
     }()) << "no command interpreter left running";
+}
+
+// The command interpreter reads a batch file in the OEM code page, the
+// program names its folders in the ANSI one. The batch copies itself out, so
+// its bytes can be looked at; its output arriving shows that the
+// interpreter found the output file.
+TEST(RunnerPaths, WorkFolderIsNamedAsTheInterpreterReadsIt) {
+    TempDir base;
+    struct Case {
+        const char* folder;  // ANSI (1252)
+        const char* inBatch; // what the batch line must name it; null: its short name
+    } cases[] = {
+        {"J\xfcrgen", "J\x81rgen"}, // "ü" has a place in the OEM code pages 437 and 850
+        {"Tom\xe1\x9a", nullptr},   // "š" has none: only the short name reaches the folder
+    };
+    for (const Case& c : cases) {
+        const std::string dir = base.file(c.folder) + "\\";
+        ASSERT_TRUE(CreateDirectoryA(dir.c_str(), nullptr)) << c.folder;
+        std::string named = base.path() + (c.inBatch ? c.inBatch : "") + (c.inBatch ? "\\" : "");
+        if (c.inBatch == nullptr) {
+            char shortName[MAX_PATH] = {};
+            ASSERT_GT(GetShortPathNameA(dir.c_str(), shortName, sizeof shortName), 0u) << c.folder;
+            named = shortName;
+            ASSERT_NE(named, dir) << "the folder needs a short name of its own for this case";
+        }
+        ScopedTemp temp(dir);
+        TestContext context;
+        ProcessRunner runner(context);
+        const std::string copy = base.file("batch copy.bat");
+        const std::string command = "copy %0 \"" + copy + "\" & echo copied";
+        EXPECT_EQ(runner.run(command, RunMode::Plain), 1) << c.folder;
+        EXPECT_EQ(context.report, "copied\n") << c.folder;
+        const std::string bytes = readFileBytes(copy);
+        const std::string lead = command + ">\"" + named + "korvexDlg32_work_file.";
+        EXPECT_EQ(bytes.substr(0, lead.size()), lead) << c.folder;
+        const std::string rest = bytes.size() > lead.size() ? bytes.substr(lead.size()) : "";
+        const size_t digits = rest.find_first_not_of("0123456789");
+        EXPECT_GE(digits, 7u) << bytes;
+        EXPECT_EQ(rest.substr(digits == std::string::npos ? rest.size() : digits), ".txt\"\r\n") << bytes;
+        DeleteFileA(copy.c_str());
+
+        context.report.clear();
+        scriptBuffer().clear();
+        scriptBuffer().append("WScript.Echo \"from script\"");
+        EXPECT_EQ(runner.run(scriptBuffer().text(), RunMode::Script), 1) << c.folder;
+        EXPECT_EQ(context.report, "from script\n") << c.folder;
+        EXPECT_EQ(workFilesIn(dir), 0) << c.folder;
+        RemoveDirectoryA(dir.c_str());
+    }
+}
+
+// A volume without short names (or with them switched off) and a letter the
+// OEM code page lacks: nothing can name the folder in a batch line. The
+// report says so once, and nothing is run into a folder that is not there.
+TEST(RunnerPaths, AFolderNoNameReachesIsToldOnceAndNothingRuns) {
+    TempDir base;
+    const std::string dir = base.file("Tom\xe1\x9a") + "\\";
+    ASSERT_TRUE(CreateDirectoryA(dir.c_str(), nullptr));
+    ScopedTemp temp(dir);
+    TestContext context;
+    ProcessRunner runner(context,
+                         [](const std::string&) -> std::optional<std::string> { return std::nullopt; });
+    EXPECT_EQ(runner.run("echo hi", RunMode::Plain), 0);
+    EXPECT_EQ(runner.run("echo hi", RunMode::Plain, true), 0);
+    scriptBuffer().clear();
+    scriptBuffer().append("WScript.Echo \"from script\"");
+    EXPECT_EQ(runner.run(scriptBuffer().text(), RunMode::Script), 0);
+    EXPECT_TRUE(scriptBuffer().empty());
+    EXPECT_EQ(context.report,
+              "\nNo console tool or script output in this report: the command interpreter cannot "
+              "reach the work folder \"" +
+                  dir + "\" (set TEMP to a folder with a plainer name).\n");
+    EXPECT_EQ(workFilesIn(dir), 0);
+    RemoveDirectoryA(dir.c_str());
+}
+
+void fakeToOem(std::string& text) {
+    for (char& c : text)
+        if (c == '\xe9')
+            c = '\x82'; // "é" has a place in the OEM code page
+        else if (c == '\x9a')
+            c = 's'; // "š" has none: the nearest letter
+}
+
+void fakeToAnsi(std::string& text) {
+    for (char& c : text)
+        if (c == '\x82') c = '\xe9';
+}
+
+TEST(RunnerPaths, BatchFolderNameTakesTheOemFormThenTheShortName) {
+    struct Case {
+        const char* folder;
+        std::optional<std::string> shortName;
+        std::optional<std::string> named;
+    } cases[] = {
+        {"C:\\Temp\\", std::nullopt, "C:\\Temp\\"},
+        {"C:\\Ren\xe9\\", std::nullopt, "C:\\Ren\x82\\"},
+        {"C:\\Tom\xe1\x9a\\", "C:\\TOM_~1\\", "C:\\TOM_~1\\"},
+        {"C:\\Tom\xe1\x9a\\", std::nullopt, std::nullopt},
+        {"C:\\Tom\xe1\x9a\\", "C:\\Tom\xe1\x9a\\", std::nullopt}, // no short names on this volume
+    };
+    for (const Case& c : cases) {
+        static std::optional<std::string> shortName;
+        shortName = c.shortName;
+        const auto lookup = [](const std::string&) { return shortName; };
+        EXPECT_EQ(batchFolderName(c.folder, fakeToOem, fakeToAnsi, lookup), c.named) << c.folder;
+    }
 }
 
 }  // namespace

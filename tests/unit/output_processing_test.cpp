@@ -111,4 +111,24 @@ TEST(RunnerOutput, OwnInstances) {
     EXPECT_EQ(countOwnInstanceLines("xProcess: korvex.exe Process: Korvexer.exe\n"), 2);
 }
 
+// A file zero-filled after a crash (a hosts file, a log) printed by "type":
+// a zero byte would end the report wherever the report is read as a text.
+TEST(RunnerOutput, ZeroBytesBecomeBlanksInEveryMode) {
+    using namespace std::string_literals;
+    RunnerModes plain, join, script, capture, env;
+    join.joinThreeMode = true;
+    script.scriptMode = true;
+    capture.scriptMode = capture.captureMode = true;
+    env.envValueMode = true;
+    const std::string lines = "one\0\0two\r\nthree\0\r\n"s;
+    const std::string big = std::string(600, '\0') + "\r\nafter\r\n";
+    EXPECT_EQ(joined(process(lines, plain).report), "one  two\nthree \n");
+    EXPECT_EQ(joined(process(big, plain).report), std::string(600, ' ') + "\nafter\n")
+        << "a chunk of its own";
+    EXPECT_EQ(joined(process(lines, join).report), "one  two,      three ,      \n");
+    EXPECT_EQ(joined(process(kScriptHostBanner + lines, script).report), "one  two\nthree \n");
+    EXPECT_EQ(process(lines, capture).capture, "one  two\nthree \n");
+    EXPECT_EQ(process("env_olddir=C:\\a\0b\r\n"s, env).envValue, "C:\\a b");
+}
+
 }  // namespace

@@ -246,7 +246,9 @@ TEST_F(ServicesReport, AFileThatCannotBeShownIsToldAndEndsTheTask) {
         TestContext failing;
         failing.fileOutcome = c.outcome;
         failing.animating = true;
+        writeFileBytes(log, "");
         writeServicesReport(failing, services, log);
+        EXPECT_FALSE(fileExists(log)) << "the log goes with the task";
         if (c.told == nullptr) {
             EXPECT_TRUE(failing.told.empty());
         } else {
@@ -272,9 +274,12 @@ TEST_F(ServicesReport, TheLogGoesAlsoWhenMemoryRunsOutDuringTheScript) {
 }
 
 TEST_F(ServicesReport, AHaltStopsTheTaskWhereItIs) {
-    // Halted during the key dump: the file is dropped, nothing is shown or run.
+    // Halted during the key dump: the file is dropped, nothing is shown or
+    // run, and the log (made empty as its name was drawn) goes too.
+    writeFileBytes(log, "");
     context.halt = true;
     writeServicesReport(context, services, log);
+    EXPECT_FALSE(fileExists(log));
     EXPECT_EQ(context.reportFilesDropped, 1);
     EXPECT_TRUE(context.report.empty());
     EXPECT_TRUE(context.fakeRunner().calls.empty());

@@ -12,44 +12,129 @@ namespace {
 TEST(WorkFileName, FormatsDirectoryNumberAndIndex) {
     int next = 42;
     auto random = [&next] { return next++; };
-    const std::string name = chooseWorkFileName(workfile::kReport, "C:\\T\\", random, [](const std::string&) { return false; });
-    EXPECT_EQ(name, "C:\\T\\Korvexer_work_file.0000420.txt");
+    const ClaimedName name = chooseWorkFileName(workfile::kReport, "C:\\T\\", random,
+                                                [](const std::string&) { return NameClaim::Created; });
+    EXPECT_EQ(name.path, "C:\\T\\Korvexer_work_file.0000420.txt");
+    EXPECT_TRUE(name.created());
 }
 
-TEST(WorkFileName, SkipsTakenNamesAndFallsBackToTheLast) {
+TEST(WorkFileName, DrawsAgainForTakenNamesUpToAThousandTimesAndStopsAtARefusal) {
     int calls = 0;
     auto random = [] { return 7; };
     std::set<std::string> taken = {"D\\korvexDlg32_work_file.0000070.bat", "D\\korvexDlg32_work_file.0000071.bat"};
-    auto exists = [&](const std::string& p) {
+    auto claim = [&](const std::string& p) {
         ++calls;
-        return taken.count(p) > 0;
+        return taken.count(p) > 0 ? NameClaim::Taken : NameClaim::Created;
     };
-    EXPECT_EQ(chooseWorkFileName(workfile::kRunnerBatch, "D\\", random, exists), "D\\korvexDlg32_work_file.0000072.bat");
+    const ClaimedName third = chooseWorkFileName(workfile::kRunnerBatch, "D\\", random, claim);
+    EXPECT_EQ(third.path, "D\\korvexDlg32_work_file.0000072.bat");
+    EXPECT_TRUE(third.created());
     EXPECT_EQ(calls, 3);
 
     calls = 0;
     auto all = [&](const std::string&) {
         ++calls;
-        return true;
+        return NameClaim::Taken;
     };
-    EXPECT_EQ(chooseWorkFileName(workfile::kExchange, "D\\", random, all), "D\\korvexDlg32_temp_file.000007999.txt");
+    const ClaimedName last = chooseWorkFileName(workfile::kExchange, "D\\", random, all);
+    EXPECT_EQ(last.path, "D\\korvexDlg32_temp_file.000007999.txt");
+    EXPECT_EQ(last.outcome, NameClaim::Taken);
     EXPECT_EQ(calls, 1000);
+
+    calls = 0;
+    auto refused = [&](const std::string&) {
+        ++calls;
+        return NameClaim::Refused;
+    };
+    EXPECT_EQ(chooseWorkFileName(workfile::kReport, "D\\", random, refused).outcome, NameClaim::Refused);
+    EXPECT_EQ(calls, 1) << "a folder that takes no file takes none of the other names either";
 }
 
-TEST(WorkFileName, RealNameIsInTheWorkDirectoryAndFree) {
+class ScopedTemp {
+  public:
+    explicit ScopedTemp(const std::string& dir) {
+        had_ = GetEnvironmentVariableA("TEMP", saved_, sizeof saved_) != 0;
+        SetEnvironmentVariableA("TEMP", dir.c_str());
+    }
+    ~ScopedTemp() { SetEnvironmentVariableA("TEMP", had_ ? saved_ : nullptr); }
+    ScopedTemp(const ScopedTemp&) = delete;
+    ScopedTemp& operator=(const ScopedTemp&) = delete;
+
+  private:
+    char saved_[32768] = {};
+    bool had_ = false;
+};
+
+// Two copies started in the same second with the same TEMP draw the same
+// numbers: the second must not take the first one's name.
+TEST(WorkFileName, RealNameIsMadeNewInTheWorkDirectory) {
     TempDir dir;
-    char saved[32768] = {};
-    const DWORD had = GetEnvironmentVariableA("TEMP", saved, sizeof saved);
-    SetEnvironmentVariableA("TEMP", dir.path().c_str());
+    ScopedTemp temp(dir.path());
     const std::string first = makeWorkFileName(workfile::kReport);
     EXPECT_EQ(first.rfind(dir.path() + "Korvexer_work_file.", 0), 0u) << first;
-    EXPECT_FALSE(fileExists(first));
-    // With the first candidate taken, a choice in the same second moves on.
-    writeFileBytes(first, "x");
+    EXPECT_TRUE(fileExists(first));
+    EXPECT_EQ(readFileBytes(first), "");
     const std::string second = makeWorkFileName(workfile::kReport);
     EXPECT_NE(second, first);
-    EXPECT_FALSE(fileExists(second));
-    SetEnvironmentVariableA("TEMP", had ? saved : nullptr);
+    EXPECT_TRUE(fileExists(second));
+
+    ScopedTemp missing(dir.file("no such folder") + "\\");
+    const ClaimedName refused = claimWorkFileName(workfile::kReport);
+    EXPECT_EQ(refused.outcome, NameClaim::Refused);
+    EXPECT_EQ(refused.path.rfind(dir.file("no such folder\\Korvexer_work_file."), 0), 0u) << refused.path;
+}
+
+TEST(WorkFileName, DrawersWithTheSameSeedGetFilesOfTheirOwn) {
+    TempDir dir;
+    for (const char* pattern : {workfile::kReport, workfile::kRunnerOutput, workfile::kRunnerBatch,
+                                workfile::kRunnerScript, workfile::kExchange}) {
+        int a = 4711, b = 4711;
+        const ClaimedName first = chooseWorkFileName(
+            pattern, dir.path(), [&a] { return a++; }, createNewWorkFile);
+        const ClaimedName second = chooseWorkFileName(
+            pattern, dir.path(), [&b] { return b++; }, createNewWorkFile);
+        EXPECT_TRUE(first.created()) << pattern;
+        EXPECT_TRUE(second.created()) << pattern;
+        EXPECT_NE(first.path, second.path) << pattern;
+        EXPECT_TRUE(fileExists(first.path) && fileExists(second.path)) << pattern;
+    }
+}
+
+// The other copy makes the drawn name between this copy's draw and its
+// making: its file is left as it is, and this copy draws again.
+TEST(WorkFileName, ANameMadeByARacingCopyIsNeverJoined) {
+    TempDir dir;
+    std::string raced;
+    auto racingClaim = [&](const std::string& path) {
+        if (raced.empty()) {
+            raced = path;
+            writeFileBytes(path, "the other copy's report");
+        }
+        return createNewWorkFile(path);
+    };
+    int next = 5;
+    const ClaimedName mine = chooseWorkFileName(
+        workfile::kReport, dir.path(), [&next] { return next++; }, racingClaim);
+    EXPECT_TRUE(mine.created());
+    EXPECT_NE(mine.path, raced);
+    EXPECT_EQ(readFileBytes(raced), "the other copy's report");
+    EXPECT_EQ(readFileBytes(mine.path), "");
+}
+
+// A hive dump's keys list is its report file's name with "keys" after it: a
+// name whose list an earlier dump has not yet removed is not free.
+TEST(WorkFileName, ACompanionFileLeftBehindKeepsItsNameTaken) {
+    TempDir dir;
+    ScopedTemp temp(dir.path());
+    const ClaimedName earlier = claimWorkFileName(workfile::kReport, "keys");
+    ASSERT_TRUE(earlier.created());
+    DeleteFileA(earlier.path.c_str());
+    writeFileBytes(earlier.path + "keys", "HKEY_A\r\n");
+    const ClaimedName next = claimWorkFileName(workfile::kReport, "keys");
+    EXPECT_TRUE(next.created());
+    EXPECT_NE(next.path, earlier.path);
+    EXPECT_FALSE(fileExists(next.path + "keys"));
+    EXPECT_FALSE(fileExists(earlier.path)) << "the name given up is not left made";
 }
 
 // A new work file in `dir`, held open without delete sharing as a script
