@@ -23,6 +23,8 @@ Kernel32Extras lookUpKernel32() {
     bind(module, "CreateJobObjectA", k.createJobObjectA);
     bind(module, "AssignProcessToJobObject", k.assignProcessToJobObject);
     bind(module, "TerminateJobObject", k.terminateJobObject);
+    bind(module, "SetInformationJobObject", k.setInformationJobObject);
+    bind(module, "IsProcessInJob", k.isProcessInJob);
     bind(module, "SystemTimeToTzSpecificLocalTime", k.systemTimeToTzSpecificLocalTime);
     return k;
 }

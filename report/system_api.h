@@ -18,6 +18,10 @@ struct Kernel32Extras {
     HANDLE(WINAPI* createJobObjectA)(LPSECURITY_ATTRIBUTES attributes, LPCSTR name) = nullptr; // 2000
     BOOL(WINAPI* assignProcessToJobObject)(HANDLE job, HANDLE process) = nullptr;              // 2000
     BOOL(WINAPI* terminateJobObject)(HANDLE job, UINT exitCode) = nullptr;                     // 2000
+    BOOL(WINAPI* setInformationJobObject)
+    (HANDLE job, JOBOBJECTINFOCLASS kind, LPVOID information,
+     DWORD length) = nullptr;                                                         // 2000
+    BOOL(WINAPI* isProcessInJob)(HANDLE process, HANDLE job, PBOOL result) = nullptr; // XP
     // NT; Windows 95 to ME export it but fail every call.
     BOOL(WINAPI* systemTimeToTzSpecificLocalTime)
     (TIME_ZONE_INFORMATION* zone, SYSTEMTIME* utc, SYSTEMTIME* local) = nullptr;

@@ -67,4 +67,16 @@ DWORD createPreferringBreakaway(DWORD flags, bool breakAway,
     return create(flags);
 }
 
+bool endChildrenWithThisProgram(HANDLE job) {
+    const sys::Kernel32Extras& kernel = sys::kernel32Extras();
+    if (job == nullptr || kernel.isProcessInJob == nullptr || kernel.setInformationJobObject == nullptr)
+        return false;
+    BOOL inJob = FALSE;
+    if (!kernel.isProcessInJob(GetCurrentProcess(), nullptr, &inJob) || !inJob) return false;
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+    return kernel.setInformationJobObject(job, JobObjectExtendedLimitInformation, &limits, sizeof limits) !=
+           FALSE;
+}
+
 } // namespace childstart

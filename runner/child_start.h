@@ -43,4 +43,12 @@ Interpreter systemInterpreter();
 // fail with ERROR_ACCESS_DENIED: then the child is created inside it.
 DWORD createPreferringBreakaway(DWORD flags, bool breakAway, const std::function<DWORD(DWORD flags)>& create);
 
+// Where this program itself runs inside a job, children that left it for
+// `job` would no longer end with that job (an installer's, a "Run as"
+// session's) when its owner ends it together with this program: `job` then
+// ends them as soon as its last handle goes, which is this program's at the
+// latest. Elsewhere `job` is left as it is, so nothing changes for helpers a
+// command leaves running. True when the limit was set.
+bool endChildrenWithThisProgram(HANDLE job);
+
 } // namespace childstart

@@ -235,6 +235,7 @@ int ProcessRunner::run(const std::string& text, RunMode mode, bool probeOnly, Ru
     const bool jobsKnown = kernel.createJobObjectA != nullptr && kernel.assignProcessToJobObject != nullptr &&
                            kernel.terminateJobObject != nullptr;
     Handle job(jobsKnown ? kernel.createJobObjectA(nullptr, nullptr) : nullptr);
+    childstart::endChildrenWithThisProgram(job.get());
     PROCESS_INFORMATION pi{};
     ChildClock childClock(childMicros_);
     if (!startInterpreter(files.batch, si, job.get() != nullptr, pi)) return 0;

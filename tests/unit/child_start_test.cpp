@@ -91,6 +91,46 @@ TEST(ChildStart, BreakAwayFromAJobWhereItIsAllowed) {
     }
 }
 
+// Run alone and inside a job (RunnerInAJob): a job of the runner's own ends
+// its children with this program only where this program is in a job itself.
+TEST(ChildStart, OwnJobEndsItsChildrenWithThisProgramOnlyInsideAJob) {
+    BOOL inJob = FALSE;
+    ASSERT_TRUE(IsProcessInJob(GetCurrentProcess(), nullptr, &inJob));
+    HANDLE job = CreateJobObjectA(nullptr, nullptr);
+    ASSERT_NE(job, nullptr);
+    EXPECT_EQ(childstart::endChildrenWithThisProgram(job), inJob != FALSE);
+    // A child that waits for input that never comes, started as the runner
+    // starts its own.
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    HANDLE readEnd = nullptr, writeEnd = nullptr;
+    ASSERT_TRUE(CreatePipe(&readEnd, &writeEnd, &inherit, 0));
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdInput = readEnd;
+    si.hStdOutput = si.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+    std::string command = "cmd.exe /c pause";
+    PROCESS_INFORMATION pi{};
+    const DWORD error =
+        childstart::createPreferringBreakaway(CREATE_SUSPENDED, inJob != FALSE, [&](DWORD flags) {
+            return CreateProcessA(nullptr, command.data(), nullptr, nullptr, TRUE, flags, nullptr, nullptr,
+                                  &si, &pi)
+                       ? 0
+                       : GetLastError();
+        });
+    ASSERT_EQ(error, 0u);
+    EXPECT_TRUE(AssignProcessToJobObject(job, pi.hProcess));
+    ResumeThread(pi.hThread);
+    CloseHandle(job);
+    const bool ended = WaitForSingleObject(pi.hProcess, 3000) == WAIT_OBJECT_0;
+    EXPECT_EQ(ended, inJob != FALSE);
+    TerminateProcess(pi.hProcess, 1);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    CloseHandle(readEnd);
+    CloseHandle(writeEnd);
+}
+
 TEST(ChildStart, ScriptHostStartsWithoutItsBanner) {
     const std::string script = "C:\\Temp dir\\korvexDlg32_work_file.0123452.vbs";
     const std::string output = "C:\\Temp dir\\korvexDlg32_work_file.0123450.txt";

@@ -15,14 +15,14 @@
 namespace {
 
 class ScopedTemp {
-public:
+  public:
     explicit ScopedTemp(const std::string& dir) {
         had_ = GetEnvironmentVariableA("TEMP", saved_, sizeof saved_) != 0;
         SetEnvironmentVariableA("TEMP", dir.c_str());
     }
     ~ScopedTemp() { SetEnvironmentVariableA("TEMP", had_ ? saved_ : nullptr); }
 
-private:
+  private:
     char saved_[32768] = {};
     bool had_ = false;
 };
@@ -32,7 +32,8 @@ int workFilesIn(const std::string& dir) {
     WIN32_FIND_DATAA data;
     HANDLE find = FindFirstFileA((dir + "korvexDlg32_*").c_str(), &data);
     if (find == INVALID_HANDLE_VALUE) return 0;
-    do ++n;
+    do
+        ++n;
     while (FindNextFileA(find, &data));
     FindClose(find);
     return n;
@@ -86,7 +87,8 @@ TEST_F(Runner, ProbeResults) {
 
 TEST_F(Runner, TwentyFiveLinesArriveInFourChunksWithoutTabs) {
     std::string lines;
-    for (int i = 0; i < 25; ++i) lines += std::string(39, 'a') + "\t" + std::string(38, 'b') + "\r\n";
+    for (int i = 0; i < 25; ++i)
+        lines += std::string(39, 'a') + "\t" + std::string(38, 'b') + "\r\n";
     writeFileBytes(dir.file("lines.txt"), lines);
     context.writes = 0;
     EXPECT_EQ(run("type \"" + dir.file("lines.txt") + "\""), 1);
@@ -180,9 +182,8 @@ TEST_F(Runner, PassThroughFilesAreWrittenThenEchoedWhole) {
     const std::string caption = report().substr(at, report().find("\n", at) - at);
     EXPECT_GT(caption.size(), std::string("Caption: ").size()) << "the property's value was written";
     const std::string sep(75, '=');
-    EXPECT_EQ(report(), " \n" + sep + "\nLogged:\n \nkept from before\n" + caption +
-                                "\n\n\n" + " \n" + sep + "\nListed:\n \n" + caption +
-                                "\n \n\n");
+    EXPECT_EQ(report(), " \n" + sep + "\nLogged:\n \nkept from before\n" + caption + "\n\n\n" + " \n" + sep +
+                            "\nListed:\n \n" + caption + "\n \n\n");
     EXPECT_EQ(readFileBytes(log.path), "kept from before\r\n" + caption + "\r\n\r\n")
         << "left for the section";
     DeleteFileA(log.path.c_str());
@@ -230,7 +231,8 @@ TEST_F(Runner, HaltEndsAHungChildAndEverythingItStarted) {
     EXPECT_LT(took, 800u + 10000u) << "ended soon after the halt";
     EXPECT_EQ(report(), "");
     EXPECT_TRUE([&] {
-        for (int i = 0; i < 50 && processesNamed("cscript.exe") > before; ++i) Sleep(20);
+        for (int i = 0; i < 50 && processesNamed("cscript.exe") > before; ++i)
+            Sleep(20);
         return processesNamed("cscript.exe") <= before;
     }()) << "no script host left running";
 }
@@ -254,7 +256,8 @@ TEST_F(Runner, HaltWithoutJobObjectsEndsTheInterpreter) {
     EXPECT_LT(took, 800u + 10000u) << "ended soon after the halt";
     EXPECT_EQ(report(), "");
     EXPECT_TRUE([&] {
-        for (int i = 0; i < 50 && processesNamed("cmd.exe") > before; ++i) Sleep(20);
+        for (int i = 0; i < 50 && processesNamed("cmd.exe") > before; ++i)
+            Sleep(20);
         return processesNamed("cmd.exe") <= before;
     }()) << "no command interpreter left running";
 }
@@ -366,7 +369,7 @@ TEST(RunnerPaths, BatchFolderNameTakesTheOemFormThenTheShortName) {
     }
 }
 
-}  // namespace
+} // namespace
 
 namespace {
 
@@ -384,9 +387,17 @@ TEST(RunnerInAJob, RunsAndHaltsWhetherTheJobLetsChildrenBreakAwayOrNot) {
         limits.BasicLimitInformation.LimitFlags =
             JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE | (breakawayOk ? JOB_OBJECT_LIMIT_BREAKAWAY_OK : 0);
         ASSERT_TRUE(SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits, sizeof limits));
-        std::string command = "\"" + std::string(self) +
-                              "\" --gtest_filter=Runner.PlainCommandAndPercentSigns:Runner.ScriptOutputCapture*:"
-                              "Runner.HaltEndsAHungChildAndEverythingItStarted";
+        // The tests that ran are counted from the child's report: a filter
+        // that no longer matches would pass with none.
+        TempDir results;
+        const std::string xml = results.file("results.xml");
+        std::string command =
+            "\"" + std::string(self) +
+            "\" --gtest_filter=Runner.PlainCommandAndPercentSigns:Runner.ScriptOutputCapture*:"
+            "Runner.HaltEndsAHungChildAndEverythingItStarted:"
+            "ChildStart.OwnJobEndsItsChildrenWithThisProgramOnlyInsideAJob"
+            " \"--gtest_output=xml:" +
+            xml + "\"";
         STARTUPINFOA si{};
         si.cb = sizeof si;
         PROCESS_INFORMATION pi{};
@@ -403,6 +414,13 @@ TEST(RunnerInAJob, RunsAndHaltsWhetherTheJobLetsChildrenBreakAwayOrNot) {
         EXPECT_TRUE(joined) << breakawayOk;
         EXPECT_TRUE(ended) << breakawayOk;
         EXPECT_EQ(code, 0u) << (breakawayOk ? "break-away allowed" : "break-away refused");
+        const std::string report = readFileBytes(xml);
+        size_t ran = 0;
+        for (size_t at = report.find("<testcase "); at != std::string::npos;
+             at = report.find("<testcase ", at + 1))
+            ++ran;
+        EXPECT_EQ(ran, 4u) << report;
+        EXPECT_EQ(report.find("<skipped"), std::string::npos) << report;
     }
 }
 
