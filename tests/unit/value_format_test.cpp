@@ -142,8 +142,10 @@ TEST_F(RegistryValue, TextsOutsideAsciiPrintAsTheSystemHoldsThem) {
     ASSERT_EQ(fromAnsi("Caf\xe9"), L"Caf\u00e9") << "the test needs a Latin-1 ANSI code page";
     key.setString("", "caf\xe9", "Caf\xe9\r\n\xfc");
     key.setString("", "expand", "%TEMP%\\\xc4rger", REG_EXPAND_SZ);
+    key.setString("", "", "cr\xe8me");
     for (const bool ansi : {false, true}) {
         reg::forceAnsi(ansi);
+        EXPECT_EQ(read(""), "cr\xe8me\r\n") << "the default value, " << ansi;
         EXPECT_EQ(read("caf\xe9"), "Caf\xe9\xfc\r\n") << ansi;
         EXPECT_EQ(read("expand"), "%TEMP%\\\xc4rger\r\n") << ansi;
         reg::forceAnsi(false);
