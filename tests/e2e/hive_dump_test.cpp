@@ -15,9 +15,7 @@ struct HiveDump : ::testing::Test {
     TempDir work;
     TestKey planted;
     App app{work.path()};
-    void SetUp() override {
-        ASSERT_TRUE(automation::readyForCommands(app));
-    }
+    void SetUp() override { ASSERT_TRUE(automation::readyForCommands(app)); }
     std::string waitForResult(const char* header, int timeoutMs = 120000) {
         std::string view;
         automation::waitUntil(
@@ -52,7 +50,8 @@ TEST_F(HiveDump, CurrentUserShowsAPlantedKeyWithItsValues) {
     // Each line end of the work file (CR CR LF) reaches the view as CR CR LF.
     EXPECT_NE(block.find("\t Blob: \r\r\n\t de ad be ef "), std::string::npos) << block;
     EXPECT_NE(view.find("   Key: Software"), std::string::npos);
-    EXPECT_EQ(automation::countWorkFiles(work.path()), 0) << "report and keys-list files are gone after the load";
+    EXPECT_EQ(automation::countWorkFiles(work.path()), 0)
+        << "report and keys-list files are gone after the load";
 }
 
 // Wine's registry code faults when a key's default value is asked for with a
@@ -90,13 +89,12 @@ TEST_F(HiveDump, ClearDuringADumpLeavesNoResultAndNoWorkFile) {
     app.press(IDC_HKLM);
     ASSERT_TRUE(automation::waitUntil([&] { return automation::countWorkFiles(work.path()) > 0; }, 20000));
     app.press(IDC_CLEAR);
-    // Clear empties the view; a worker caught in a name pass blanks it as it stops.
-    const std::string cleared = app.text(IDC_REPORT_VIEW);
-    EXPECT_TRUE(cleared == "\r\n\r\n " || cleared == " ") << cleared;
+    // Clear empties the view, and nothing the stopping worker does writes to it afterwards.
+    EXPECT_EQ(app.text(IDC_REPORT_VIEW), "\r\n\r\n ");
     // The worker stops at its next halt check and removes its files.
     EXPECT_TRUE(automation::waitUntil([&] { return automation::countWorkFiles(work.path()) == 0; }, 20000));
     Sleep(1500);
-    EXPECT_EQ(app.text(IDC_REPORT_VIEW).find("Registry:"), std::string::npos) << app.text(IDC_REPORT_VIEW);
+    EXPECT_EQ(app.text(IDC_REPORT_VIEW), "\r\n\r\n ");
     // The next task is accepted again.
     app.press(IDC_HKCC);
     EXPECT_TRUE(automation::waitForHiveResult(app, "HKEY_CURRENT_CONFIG")) << app.text(IDC_REPORT_VIEW);
@@ -110,4 +108,4 @@ TEST_F(HiveDump, CloseDuringADumpEndsAndLeavesNoWorkFile) {
     EXPECT_EQ(automation::countWorkFiles(work.path()), 0);
 }
 
-}  // namespace
+} // namespace
