@@ -171,6 +171,8 @@ bool MainDialog::onMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& 
             view_.setWholeText(*text);
             result = TRUE;
         }
+        // A dialog answers a sent message through its message result.
+        SetWindowLongPtrA(hwnd(), DWLP_MSGRESULT, result);
         return true;
     }
     if (message == showTaskResultMessage()) {
@@ -185,6 +187,7 @@ bool MainDialog::onMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& 
             // Memory ran out on the way into the view: the worker takes its failure path.
             result = kShowFailed;
         }
+        SetWindowLongPtrA(hwnd(), DWLP_MSGRESULT, result);
         return true;
     }
     if (message == applyCursorMessage()) {
