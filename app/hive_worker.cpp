@@ -31,12 +31,17 @@ void deleteDumpFiles(ControllerState& d) {
     DeleteFileA(d.keysListPath.get().c_str());
 }
 
-// A dump that ends without a result: both files gone, the halt answered.
-// The task's end goes last: the next task may start as soon as it is over.
-void abandonDump(ControllerState& d, TaskLife::Ticket ticket) {
+// A dump that ends without a result: both files gone, the halt answered, the
+// user told when there is something to tell (after the files have gone; the
+// task ends only once the box is closed: its own loop takes commands, which
+// wait till then). The task's end goes last: the next task may start as soon
+// as it is over.
+void abandonDump(TaskHost& d, TaskLife::Ticket ticket, const char* message = nullptr,
+                 const char* title = kNoMemoryTitle) {
     d.resultReady = 0;
     deleteDumpFiles(d);
     d.collectorRunning = 0;
+    if (message != nullptr) d.showMessage(message, title);
     d.life.end(ticket);
 }
 
@@ -57,8 +62,7 @@ void runDump(TaskHost& d, TaskLife::Ticket ticket, HKEY root, const std::string&
     const HiveDumpOutcome outcome = dumpHive(context, root, d.keysListPath.get(), newer);
     switch (outcome) {
     case HiveDumpOutcome::NoMemory:
-        d.showMessage("There is not enough memory to complete the operation", kNoMemoryTitle);
-        abandonDump(d, ticket);
+        abandonDump(d, ticket, "There is not enough memory to complete the operation");
         return;
     case HiveDumpOutcome::Halted:
         abandonDump(d, ticket);
@@ -74,8 +78,7 @@ void runDump(TaskHost& d, TaskLife::Ticket ticket, HKEY root, const std::string&
         const std::string message = results::workFileFailureText(d.reportPath.get());
         setStatus(d, " ");
         d.view->setText("");
-        d.showMessage(message.c_str(), results::kFileCreationTitle);
-        abandonDump(d, ticket);
+        abandonDump(d, ticket, message.c_str(), results::kFileCreationTitle);
         return;
     }
     d.resultHeader.set(hiveName + " Registry:\r\n");
