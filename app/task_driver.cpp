@@ -22,7 +22,7 @@ namespace {
 
 uint8_t tickPhase = 0;
 bool firstTickDone = false;
-uint8_t loadWaitTicks = 0;
+LoadWait loadWait;
 
 struct CollectorBlock {
     MainDialog* dialog;
@@ -109,19 +109,27 @@ void MainDialog::tick() {
 
     // A finished dump waits for its load; a halt in the meantime has ended it.
     if (life.phase() == TaskPhase::Finished) {
-        ++loadWaitTicks;
-        if (loadWaitTicks == 1) {
+        std::string scratch;
+        const bool newer = describeWindowsVersion(scratch);
+        bool firstTick = false;
+        const LoadStep step = hiveLoadStep(loadWait, life.current(), newer, firstTick);
+        if (firstTick) {
             HANDLE thread = workerThread.exchange(nullptr);
             if (thread != nullptr) CloseHandle(thread);
         }
-        std::string scratch;
-        const bool newer = describeWindowsVersion(scratch);
-        if (newer || loadWaitTicks > 40) {
-            if (!newer) Sleep(4000);
-            loadWaitTicks = 0;
+        if (step != LoadStep::Wait) {
+            if (step == LoadStep::WaitThenLoad) Sleep(4000);
             loadHiveResult(*this, loadEdges());
         }
     }
+}
+
+LoadStep hiveLoadStep(LoadWait& wait, TaskLife::Ticket ticket, bool newerWindows, bool& firstTick) {
+    if (wait.ticket != ticket) wait = LoadWait{ticket, 0};
+    ++wait.ticks;
+    firstTick = wait.ticks == 1;
+    if (newerWindows) return LoadStep::Load;
+    return wait.ticks > 40 ? LoadStep::WaitThenLoad : LoadStep::Wait;
 }
 
 void MainDialog::startCollectorWorker() {

@@ -1,5 +1,6 @@
 // The life of one task: every event in every state, and the halt that
 // belongs to one task only.
+#include "app/task_driver.h"
 #include "app/task_life.h"
 
 #include <gtest/gtest.h>
@@ -211,6 +212,30 @@ TEST(TaskLife, NothingStartsOnceClosed) {
     EXPECT_TRUE(l.life.closed());
     EXPECT_EQ(l.life.start(), 0u);
     EXPECT_EQ(l.life.phase(), P::Idle);
+}
+
+TEST(HiveLoadWait, FromXpOnTheResultLoadsOnItsFirstTick) {
+    LoadWait wait;
+    bool first = false;
+    EXPECT_EQ(hiveLoadStep(wait, 7, true, first), LoadStep::Load);
+    EXPECT_TRUE(first);
+}
+
+TEST(HiveLoadWait, BeforeXpEachDumpWaitsItsOwnFortyTicks) {
+    LoadWait wait;
+    bool first = false;
+    // The first dump is cleared after 20 ticks of its wait: it never loads.
+    for (int tick = 1; tick <= 20; ++tick) {
+        EXPECT_EQ(hiveLoadStep(wait, 1, false, first), LoadStep::Wait);
+        EXPECT_EQ(first, tick == 1);
+    }
+    // The next dump starts its count afresh.
+    for (int tick = 1; tick <= 40; ++tick) {
+        ASSERT_EQ(hiveLoadStep(wait, 2, false, first), LoadStep::Wait) << "tick " << tick;
+        EXPECT_EQ(first, tick == 1);
+    }
+    EXPECT_EQ(hiveLoadStep(wait, 2, false, first), LoadStep::WaitThenLoad);
+    EXPECT_FALSE(first);
 }
 
 } // namespace
