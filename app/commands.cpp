@@ -14,7 +14,8 @@ void MainDialog::taskCommand(int id) {
     const TaskCommand* command = findTaskCommand(id);
     if (command == nullptr) return;
 
-    if (isBusy()) {
+    // Refused while another task's life is not over, and once Close has run.
+    if (life.start() == 0) {
         MessageBeep(MB_OK);
         return;
     }
@@ -55,31 +56,38 @@ void MainDialog::taskCommand(int id) {
 }
 
 void MainDialog::startServicesWorker() {
+    const TaskLife::Ticket ticket = life.current();
     HKEY key = nullptr;
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Services", 0, KEY_READ, &key) !=
-        ERROR_SUCCESS)
+        ERROR_SUCCESS) {
+        // The header and the status text stay; no task runs.
+        life.end(ticket);
         return;
+    }
     auto* block = new (std::nothrow) ServicesWorkerBlock{this, key};
     if (block == nullptr) {
         RegCloseKey(key);
+        // Ended after the box: its own loop runs ticks and takes commands, which wait till then.
         showMessage(results::kNoMemory, results::kNoMemoryTitle);
         setStatus(" ");
         view_.setText("");
+        life.end(ticket);
         return;
     }
-    servicesActive = 1;
+    life.run(ticket);
     HANDLE thread = CreateThread(nullptr, 0, servicesWorker, block, 0, nullptr);
     if (thread == nullptr) {
-        servicesActive = 0;
         RegCloseKey(key);
         delete block;
         setStatus(" ");
+        life.end(ticket);
         return;
     }
     CloseHandle(thread);
 }
 
 void MainDialog::startIeWorker() {
+    const TaskLife::Ticket ticket = life.current();
     std::unique_ptr<IeWorkerBlock> block(new (std::nothrow) IeWorkerBlock{this, {}});
     if (block != nullptr) {
         // Named here, before anything can see the task running: a Clear from
@@ -95,19 +103,23 @@ void MainDialog::startIeWorker() {
         showMessage("EI, There is not enough memory to complete the operation", results::kNoMemoryTitle);
         setStatus(" ");
         view_.setText("");
+        life.end(ticket);
         return;
     }
     if (!createReportWorkFile(*this, block->path)) {
         reportPath.clear();
         tellWorkFileFailure(*this, block->path);
+        life.end(ticket);
         return;
     }
     ieRunning = 1;
+    life.run(ticket);
     HANDLE thread = CreateThread(nullptr, 0, ieWorker, block.get(), 0, nullptr);
     if (thread == nullptr) {
         ieRunning = 0;
         reportPath.clear();
         setStatus(" ");
+        life.end(ticket);
         return;
     }
     block.release(); // the worker frees it

@@ -1,14 +1,6 @@
 #include "controller_state.h"
 
-bool ControllerState::requestPending() const {
-    if (collectRequested || appPathsRequested) return true;
-    for (const auto& hive : hiveRequested)
-        if (hive) return true;
-    return false;
-}
-
 void ControllerState::resetTaskState() {
-    haltRequested = 0;
     noReportYet = 1;
     suppressOutput = 0;
     policiesMode = 0;
@@ -20,10 +12,11 @@ void ControllerState::resetTaskState() {
     reportLength = 0;
     searchCopyLength = 0;
     searchCopyForgotten = 1;
-    // Last: once these are down the window accepts the next command.
     ieRunning = 0;
     servicesRunning = 0;
     collectorRunning = 0;
+    // Last: from here on the window accepts the next command.
+    life.end(life.current());
 }
 
 void ControllerState::resetWindowState() {

@@ -5,6 +5,7 @@
 #include "message_sink.h"
 #include "report/report_writer.h"
 #include "report/shared_text.h"
+#include "task_life.h"
 
 #include <windows.h>
 
@@ -14,7 +15,11 @@
 #include <string>
 
 struct ControllerState : ReportState {
+    // Polled by the task bodies; raised and lowered only by `life`.
     std::atomic<uint8_t> haltRequested{0};
+    // The current task from its acceptance to its end: whether a command is
+    // taken, whom a halt stops, whether a result may still reach the view.
+    TaskLife life{haltRequested};
     std::atomic<uint8_t> noReportYet{1};
     std::atomic<uint8_t> collectRequested{0};
     std::atomic<uint8_t> policiesMode{0};
@@ -29,10 +34,6 @@ struct ControllerState : ReportState {
     // Raised by a task that ended without its whole report and without
     // telling (memory ran out on the way): the view then holds only a part.
     std::atomic<uint8_t> taskFailed{0};
-
-    // Held by the Services worker from its start to its end (servicesRunning
-    // only covers its registry dump).
-    std::atomic<uint8_t> servicesActive{0};
 
     // Search state; the copy itself belongs to the window's thread.
     std::atomic<uint8_t> searchBarShown{0};
@@ -52,7 +53,6 @@ struct ControllerState : ReportState {
     StatusDisplay* status = nullptr;
     MessageSink* messages = nullptr;
 
-    bool requestPending() const;
     void showMessage(const char* text, const char* title) const {
         if (messages != nullptr) messages->show(text, title);
     }
@@ -62,7 +62,7 @@ struct ControllerState : ReportState {
     }
 
     // The part of a reset that a worker may run when its task ends early:
-    // task flags and paths, the running flags last.
+    // task flags and paths, the running flags, and last the task's life.
     // The window's own state (closing, the layout and search-bar flags, the
     // requests its commands raise) is left alone: the window's thread may be
     // changing it at that very moment, and a Close must not be undone.

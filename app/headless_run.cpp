@@ -111,7 +111,7 @@ LoadEdges HeadlessHost::loadEdges() {
 void HeadlessHost::halt() {
     halted_ = 1;
     animateStatus = 0;
-    haltRequested = 1;
+    life.halt();
 }
 
 std::string HeadlessHost::failure() const {
@@ -197,7 +197,6 @@ std::string runServices(HeadlessHost& host) {
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Services", 0, KEY_READ, &key) !=
         ERROR_SUCCESS)
         return "the services key cannot be opened";
-    host.servicesActive = 1;
     runServicesTask(host, key);
     return {};
 }
@@ -284,6 +283,10 @@ class ConsoleHalt {
 } // namespace
 
 std::string runHeadlessTask(HeadlessHost& host, const TaskCommand& command) {
+    // The task is taken up at once, on this thread: there is no tick to wait for.
+    const TaskLife::Ticket ticket = host.life.start();
+    if (ticket == 0) return "another report is running";
+    if (!host.life.run(ticket)) return kHaltedReason;
     beginAsTheCommand(host, command);
     std::string outcome;
     try {
@@ -308,6 +311,8 @@ std::string runHeadlessTask(HeadlessHost& host, const TaskCommand& command) {
     } catch (const std::bad_alloc&) {
         outcome = "there is not enough memory to complete the report";
     }
+    // A task that could not be started has no end of its own.
+    host.life.end(ticket);
     if (host.halted()) return kHaltedReason;
     if (host.taskFailed) return "there is not enough memory to complete the report";
     const std::string told = host.failure();

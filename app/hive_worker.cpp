@@ -31,16 +31,21 @@ void deleteDumpFiles(ControllerState& d) {
     DeleteFileA(d.keysListPath.get().c_str());
 }
 
-// A dump that ends without a result: both files gone, the halt answered.
-// The running flag goes last: the next task may start as soon as it is down.
-void abandonDump(ControllerState& d) {
+// A dump that ends without a result: both files gone, the halt answered, the
+// user told when there is something to tell (after the files have gone; the
+// task ends only once the box is closed: its own loop takes commands, which
+// wait till then). The task's end goes last: the next task may start as soon
+// as it is over.
+void abandonDump(TaskHost& d, TaskLife::Ticket ticket, const char* message = nullptr,
+                 const char* title = kNoMemoryTitle) {
     d.resultReady = 0;
     deleteDumpFiles(d);
-    d.haltRequested = 0;
     d.collectorRunning = 0;
+    if (message != nullptr) d.showMessage(message, title);
+    d.life.end(ticket);
 }
 
-void runDump(TaskHost& d, HKEY root, const std::string& hiveName, bool noFreeName) {
+void runDump(TaskHost& d, TaskLife::Ticket ticket, HKEY root, const std::string& hiveName, bool noFreeName) {
     d.collectorRunning = 1;
     if (noFreeName) {
         d.showMessage("Unable to create temporary file. Make sure the disk is not full or write protected.",
@@ -48,6 +53,7 @@ void runDump(TaskHost& d, HKEY root, const std::string& hiveName, bool noFreeNam
         setStatus(d, " ");
         d.view->setText("");
         d.collectorRunning = 0;
+        d.life.end(ticket);
         return;
     }
     std::string scratch;
@@ -56,11 +62,10 @@ void runDump(TaskHost& d, HKEY root, const std::string& hiveName, bool noFreeNam
     const HiveDumpOutcome outcome = dumpHive(context, root, d.keysListPath.get(), newer);
     switch (outcome) {
     case HiveDumpOutcome::NoMemory:
-        abandonDump(d);
-        d.showMessage("There is not enough memory to complete the operation", kNoMemoryTitle);
+        abandonDump(d, ticket, "There is not enough memory to complete the operation");
         return;
     case HiveDumpOutcome::Halted:
-        abandonDump(d);
+        abandonDump(d, ticket);
         return;
     case HiveDumpOutcome::ListLost:
     case HiveDumpOutcome::Complete:
@@ -73,22 +78,21 @@ void runDump(TaskHost& d, HKEY root, const std::string& hiveName, bool noFreeNam
         const std::string message = results::workFileFailureText(d.reportPath.get());
         setStatus(d, " ");
         d.view->setText("");
-        abandonDump(d);
-        d.showMessage(message.c_str(), results::kFileCreationTitle);
+        abandonDump(d, ticket, message.c_str(), results::kFileCreationTitle);
         return;
     }
     d.resultHeader.set(hiveName + " Registry:\r\n");
     setStatus(d, "Working .. please Wait ");
     if (d.status != nullptr) d.status->repaint();
-    // The status text waits for the window's thread, so a Clear may have run
-    // in between as well.
-    if (d.haltRequested) {
-        setStatus(d, " ");
-        abandonDump(d);
-        return;
-    }
     d.resultReady = 1;
     d.collectorRunning = 0;
+    // The result waits for the task driver's load from here on, unless a
+    // Clear came first (the status text waits for the window's thread, so
+    // one may have run meanwhile): then nothing of it may stay.
+    if (!d.life.finishRun(ticket)) {
+        setStatus(d, " ");
+        abandonDump(d, ticket);
+    }
 }
 
 DWORD WINAPI hiveWorker(void* parameter) {
@@ -105,8 +109,11 @@ DWORD WINAPI hiveWorker(void* parameter) {
 } // namespace
 
 void runHiveDump(TaskHost& d, HKEY root, const char* name, bool noFreeName) {
+    const TaskLife::Ticket ticket = d.life.current();
+    // Lowered before the dump can end its task: once it has, the next task owns the flag.
+    d.animateStatus = 0;
     try {
-        runDump(d, root, name, noFreeName);
+        runDump(d, ticket, root, name, noFreeName);
     } catch (...) {
         try {
             deleteDumpFiles(d);
@@ -117,11 +124,10 @@ void runHiveDump(TaskHost& d, HKEY root, const char* name, bool noFreeName) {
         // Only memory can fail here: the dump ends without a result, the
         // halt it may have had is answered, and the user is told.
         d.resultReady = 0;
-        d.haltRequested = 0;
         d.collectorRunning = 0;
         d.showMessage("There is not enough memory to complete the operation", kNoMemoryTitle);
+        d.life.end(ticket);
     }
-    d.animateStatus = 0;
 }
 
 bool nameHiveDumpFiles(ControllerState& d) {
@@ -137,6 +143,7 @@ bool nameHiveDumpFiles(ControllerState& d) {
 }
 
 void startHiveDump(MainDialog& d, HKEY root, const char* name) {
+    const TaskLife::Ticket ticket = d.life.current();
     std::unique_ptr<HiveBlock> block(new (std::nothrow) HiveBlock{&d, root, name, false});
     if (block != nullptr) {
         // The files of an earlier task go, and this dump's are named, here on
@@ -154,8 +161,8 @@ void startHiveDump(MainDialog& d, HKEY root, const char* name) {
         // and takes commands, which must wait. A Clear among them asked a
         // task to halt that never started: nobody else would lower that.
         tellWorkFileFailure(d, d.reportPath.get());
-        d.haltRequested = 0;
         d.collectorRunning = 0;
+        d.life.end(ticket);
         return;
     }
     if (block == nullptr) {
@@ -163,6 +170,7 @@ void startHiveDump(MainDialog& d, HKEY root, const char* name) {
         d.setStatus(" ");
         d.reportView().setText("");
         d.collectorRunning = 0;
+        d.life.end(ticket);
         return;
     }
     d.collectorRunning = 1;
@@ -170,6 +178,7 @@ void startHiveDump(MainDialog& d, HKEY root, const char* name) {
     if (thread == nullptr) {
         d.collectorRunning = 0;
         d.setStatus(" ");
+        d.life.end(ticket);
         return;
     }
     block.release(); // the worker frees it

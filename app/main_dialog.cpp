@@ -4,6 +4,8 @@
 #include "report/text_search.h"
 #include "resources/resource.h"
 
+#include <new>
+
 const std::array<int, 13> kAnchoredButtons = {
     IDC_FIND,     IDC_COMMON_ENV, IDC_POLICIES, IDC_CLEAR, IDC_APP_PATHS, IDC_CLOSE, IDC_IE,
     IDC_SERVICES, IDC_HKCR,       IDC_HKCU,     IDC_HKLM,  IDC_HKU,       IDC_HKCC};
@@ -22,16 +24,16 @@ MainDialog::~MainDialog() {
 }
 
 bool MainDialog::workerRunning() const {
-    return collectorRunning != 0 || ieRunning != 0 || servicesActive != 0;
+    // A thread other than the window's owns the task: it stops at a halt and ends the task itself.
+    const TaskPhase phase = life.phase();
+    return phase == TaskPhase::Running || phase == TaskPhase::Loading;
 }
 
 bool MainDialog::isBusy() const {
-    // A raised request counts as busy: between a press and the tick that
-    // starts its worker no second task may be accepted. So does a finished
-    // dump the task driver has not loaded yet: before XP the load waits some
-    // eight seconds, and a task accepted meanwhile would have its view, its
-    // report path and its files taken over by the load.
-    return workerRunning() || requestPending() || resultReady != 0;
+    // From the accepted command to the result in the view: a request waiting
+    // for its tick, a running worker, a finished dump the task driver has not
+    // loaded yet (before XP that load waits some eight seconds).
+    return life.busy();
 }
 
 void MainDialog::resetState() {
@@ -101,6 +103,32 @@ bool showUnlessHalted(MainDialog& dialog, const std::string& text) {
     return SendMessageA(dialog.hwnd(), showResultMessage(), 0, reinterpret_cast<LPARAM>(&text)) == TRUE;
 }
 
+namespace {
+
+constexpr INT_PTR kShowFailed = 2;
+
+struct TaskResult {
+    TaskLife::Ticket ticket;
+    const std::string* text;
+    bool endTask;
+};
+
+UINT showTaskResultMessage() {
+    static const UINT message = RegisterWindowMessageA("Korvexer.ShowTaskResult");
+    return message;
+}
+
+} // namespace
+
+bool showResultUnlessHalted(MainDialog& dialog, TaskLife::Ticket ticket, const std::string& text,
+                            bool endTask) {
+    TaskResult result{ticket, &text, endTask};
+    const LRESULT shown =
+        SendMessageA(dialog.hwnd(), showTaskResultMessage(), 0, reinterpret_cast<LPARAM>(&result));
+    if (shown == kShowFailed) throw std::bad_alloc();
+    return shown == TRUE;
+}
+
 void MainDialog::progressStep() {
     statusProgressFor(*this);
 }
@@ -143,6 +171,23 @@ bool MainDialog::onMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& 
             view_.setWholeText(*text);
             result = TRUE;
         }
+        // A dialog answers a sent message through its message result.
+        SetWindowLongPtrA(hwnd(), DWLP_MSGRESULT, result);
+        return true;
+    }
+    if (message == showTaskResultMessage()) {
+        // Decided here, on the window's thread, where Clear and Close run: a
+        // halt is either in before (the result is dropped) or comes after.
+        const auto* shown = reinterpret_cast<const TaskResult*>(lParam);
+        result = FALSE;
+        try {
+            if (shown != nullptr && showTaskResult(*this, shown->ticket, *shown->text, shown->endTask))
+                result = TRUE;
+        } catch (...) {
+            // Memory ran out on the way into the view: the worker takes its failure path.
+            result = kShowFailed;
+        }
+        SetWindowLongPtrA(hwnd(), DWLP_MSGRESULT, result);
         return true;
     }
     if (message == applyCursorMessage()) {

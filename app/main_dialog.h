@@ -41,7 +41,8 @@ class MainDialog : public DialogBase, public TaskHost {
     ~MainDialog() override;
 
     bool isBusy() const;
-    // A worker thread (collector, hive dump, Services, Internet Explorer) is running.
+    // A thread other than the window's owns the current task (a worker, or a
+    // result on its way into the view).
     bool workerRunning() const;
     void resetState();
     void setStatus(std::string_view text) { statusLine_.setStatus(text); }
@@ -128,6 +129,10 @@ void statusProgressFor(MainDialog& dialog);
 // text is dropped) or comes after (and empties the view), never in between.
 // False when the text was dropped.
 bool showUnlessHalted(MainDialog& dialog, const std::string& text);
+
+// showTaskResult on the window's thread.
+bool showResultUnlessHalted(MainDialog& dialog, TaskLife::Ticket ticket, const std::string& text,
+                            bool endTask);
 
 // Registered message that suspends (wParam 1) or resumes (0) the task driver.
 UINT holdTicksMessage();

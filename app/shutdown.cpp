@@ -37,15 +37,15 @@ void MainDialog::clearCommand() {
     // file and forgets the name, and the halt line below could bring the
     // file back under a name nobody deletes any more.
     const std::string runningReport = reportPath.get();
-    if (workerRunning()) {
-        haltRequested = 1;
+    // A task nobody runs yet (a request waiting for its tick, a finished dump
+    // waiting for its load) ends here; a running one is asked to stop, and
+    // ends itself, its halt with it.
+    if (life.halt()) {
         animateStatus = 0;
         reportPrintf(*this, "\n\nClear button activated. Sub process force halt!\n");
         Sleep(2000);
         if (isBusy()) Sleep(1000);
     }
-    // A request not yet taken up, or a finished dump not yet loaded: nothing
-    // runs, so withdrawing them is the whole halt.
     withdrawPendingWork();
     animateStatus = 0;
     if (searchBarShown) hideSearchBar();
@@ -62,9 +62,6 @@ void MainDialog::clearCommand() {
     // A dump that finished during the waits is never loaded now: its
     // keys-list file would otherwise stay behind.
     if (!collectorRunning) deleteIfNamed(keysListPath.get());
-    // A worker that ended on its own during the waits never saw the halt and
-    // will not lower it; left up, it would stop the next task at its start.
-    if (!workerRunning()) haltRequested = 0;
 }
 
 void MainDialog::waitForReportToSettle() {
@@ -81,8 +78,8 @@ void MainDialog::waitForReportToSettle() {
 void MainDialog::closeSequence() {
     setStatus("Shutdown .. please Wait");
     withdrawPendingWork();
-    if (workerRunning()) {
-        haltRequested = 1;
+    // From here on no command starts a task.
+    if (life.close()) {
         animateStatus = 0;
         waitForReportToSettle();
     }
@@ -117,7 +114,7 @@ void MainDialog::exitStep() {
 void MainDialog::onCancel() {
     // Escape ends the dialog at once; a running worker is asked to stop and
     // the process ends right after the dialog (see afterDialogEnded).
-    if (workerRunning()) haltRequested = 1;
+    life.close();
     endDialog(IDCANCEL);
 }
 

@@ -23,7 +23,7 @@ namespace {
 
 uint8_t tickPhase = 0;
 bool firstTickDone = false;
-uint8_t loadWaitTicks = 0;
+LoadWait loadWait;
 
 struct CollectorBlock {
     MainDialog* dialog;
@@ -94,38 +94,51 @@ void MainDialog::tick() {
 
     if (appPathsRequested) {
         appPathsRequested = 0;
-        runAppPathsTask(*this);
+        if (life.run(life.current())) runAppPathsTask(*this);
     }
 
     for (size_t i = 0; i < 5; ++i) {
         if (!hiveRequested[i]) continue;
-        // The worker's running flag goes up before the request comes down, so
-        // there is no moment in which a second command could be accepted.
-        collectorRunning = 1;
         hiveRequested[i] = 0;
+        if (!life.run(life.current())) continue;
+        collectorRunning = 1;
         startHiveDump(*this, hiveEntry(static_cast<int>(i)).root, hiveEntry(static_cast<int>(i)).name);
         setStatus(" ");
     }
 
     if (closing) exitStep();
 
-    if (resultReady) {
-        ++loadWaitTicks;
-        if (loadWaitTicks == 1) {
+    // A finished dump waits for its load; a halt in the meantime has ended it.
+    if (life.phase() == TaskPhase::Finished) {
+        std::string scratch;
+        const bool newer = describeWindowsVersion(scratch);
+        bool firstTick = false;
+        const LoadStep step = hiveLoadStep(loadWait, life.current(), newer, firstTick);
+        if (firstTick) {
             HANDLE thread = workerThread.exchange(nullptr);
             if (thread != nullptr) CloseHandle(thread);
         }
-        std::string scratch;
-        const bool newer = describeWindowsVersion(scratch);
-        if (newer || loadWaitTicks > 40) {
-            if (!newer) Sleep(4000);
-            loadWaitTicks = 0;
+        if (step != LoadStep::Wait) {
+            if (step == LoadStep::WaitThenLoad) Sleep(4000);
             loadHiveResult(*this, loadEdges());
         }
     }
 }
 
+LoadStep hiveLoadStep(LoadWait& wait, TaskLife::Ticket ticket, bool newerWindows, bool& firstTick) {
+    if (wait.ticket != ticket) wait = LoadWait{ticket, 0};
+    ++wait.ticks;
+    firstTick = wait.ticks == 1;
+    if (newerWindows) return LoadStep::Load;
+    return wait.ticks > 40 ? LoadStep::WaitThenLoad : LoadStep::Wait;
+}
+
 void MainDialog::startCollectorWorker() {
+    const TaskLife::Ticket ticket = life.current();
+    if (!life.run(ticket)) {
+        collectRequested = 0;
+        return;
+    }
     if (policiesMode == 1) {
         statusProgressFor(*this);
         view_.setText(driver::kPoliciesHeading);
@@ -153,6 +166,7 @@ void MainDialog::startCollectorWorker() {
         showMessage(results::kNoMemory, results::kNoMemoryTitle);
         setStatus(" ");
         view_.setText("");
+        life.end(ticket);
         return;
     }
     if (!createReportWorkFile(*this, block->path)) {
@@ -160,11 +174,10 @@ void MainDialog::startCollectorWorker() {
         // not start the same request again.
         collectRequested = 0;
         tellWorkFileFailure(*this, block->path);
+        life.end(ticket);
         return;
     }
     collectorActive = 1;
-    // Raised before the request is lowered, so that isBusy() never sees a
-    // gap between the two.
     collectorRunning = 1;
     collectRequested = 0;
     HANDLE thread = CreateThread(nullptr, 0, collectorWorker, block.get(), 0, nullptr);
@@ -173,6 +186,7 @@ void MainDialog::startCollectorWorker() {
         collectorRunning = 0;
         setStatus(" ");
         view_.setText("");
+        life.end(ticket);
         return;
     }
     block.release(); // the worker frees it
@@ -183,6 +197,9 @@ void MainDialog::startCollectorWorker() {
 LoadEdges MainDialog::loadEdges() {
     LoadEdges edges;
     edges.sleep = [](unsigned milliseconds) { Sleep(milliseconds); };
+    edges.show = [this](TaskLife::Ticket ticket, const std::string& text, bool endTask) {
+        return showResultUnlessHalted(*this, ticket, text, endTask);
+    };
     edges.failureExit = [this](const std::string& reportFile, const std::string& keysFile) {
         failureExit(reportFile, keysFile);
     };

@@ -19,9 +19,8 @@ void setView(ControllerState& s, const char* text) {
 }
 
 // The end of a hive load that keeps the program running.
-void finishHiveLoad(ControllerState& s) noexcept {
+void finishHiveLoad(ControllerState& s, TaskLife::Ticket ticket) noexcept {
     s.collectorRunning = 0;
-    s.haltRequested = 0;
     s.resultReady = 0;
     try {
         setStatus(s, " ");
@@ -30,22 +29,44 @@ void finishHiveLoad(ControllerState& s) noexcept {
     } catch (...) {
         // Only the tidying is lost; the exit steps delete the files again.
     }
+    s.life.end(ticket);
 }
 
+bool showResult(ControllerState& s, TaskLife::Ticket ticket, const std::string& text, const LoadEdges& edges,
+                bool endTask) {
+    if (edges.show) return edges.show(ticket, text, endTask);
+    ScopedLock lock(s.life.lock());
+    return showTaskResult(s, ticket, text, endTask);
+}
+
+enum class Shown { Taken, Dropped, Refused };
+
 // Puts the result into the view; a view that refuses it is given it again a
-// few times. False when it never takes it.
-bool showInView(ControllerState& s, const std::string& text, const LoadEdges& edges) {
-    s.view->setWholeText(text);
+// few times.
+Shown showInView(ControllerState& s, TaskLife::Ticket ticket, const std::string& text,
+                 const LoadEdges& edges) {
+    if (!showResult(s, ticket, text, edges, false)) return Shown::Dropped;
     if (s.status != nullptr) s.status->repaint();
     for (int attempt = 0; viewRefusedText(s.view->length(), text.size()); ++attempt) {
-        if (attempt == 17) return false;
+        if (attempt == 17) return Shown::Refused;
         edges.sleep(1500);
-        s.view->setWholeText(text);
+        if (!showResult(s, ticket, text, edges, false)) return Shown::Dropped;
     }
-    return true;
+    return Shown::Taken;
 }
 
 } // namespace
+
+bool showTaskResult(ControllerState& s, TaskLife::Ticket ticket, const std::string& text, bool endTask) {
+    if (!s.life.mayShow(ticket)) return false;
+    s.view->setWholeText(text);
+    if (endTask) {
+        s.reportLength = static_cast<int32_t>(text.size());
+        setStatus(s, " ");
+        s.life.end(ticket);
+    }
+    return true;
+}
 
 namespace results {
 
@@ -135,19 +156,24 @@ void failIeTask(ControllerState& s, const std::string& path) noexcept {
 
 namespace {
 
-// The finished report work file whole in the view, `tail` after it, and the
-// file deleted; the read's outcome when it could not be had.
-ReadOutcome showWorkFile(ControllerState& s, const std::string& path, const LoadEdges& edges,
-                         std::string_view tail) {
+// The finished report work file whole in the view, `tail` after it, the file
+// deleted and the task ended in the same step as the show; the read's outcome
+// when it could not be had. `dropped`: a halt came while it was loading, and
+// the view was left as the halt left it.
+ReadOutcome showWorkFile(ControllerState& s, TaskLife::Ticket ticket, const std::string& path,
+                         const LoadEdges& edges, std::string_view tail, bool& dropped) {
     std::string text;
     const ReadOutcome outcome = edges.read(path, text);
     if (outcome != ReadOutcome::Read) return outcome;
     cutAtFirstZero(text);
     text += tail;
-    s.view->setWholeText(text);
-    s.reportLength = static_cast<int32_t>(text.size());
-    std::string().swap(text);
     DeleteFileA(path.c_str());
+    // The worker's own flags go down first: once shown, the task is over.
+    s.animateStatus = 0;
+    s.collectorActive = 0;
+    s.collectorRunning = 0;
+    s.ieRunning = 0;
+    dropped = !showResult(s, ticket, text, edges, true);
     return outcome;
 }
 
@@ -155,26 +181,25 @@ ReadOutcome showWorkFile(ControllerState& s, const std::string& path, const Load
 
 void finishIeTask(ControllerState& s, const std::string& path, bool completed,
                   const LoadEdges& edges) noexcept {
+    const TaskLife::Ticket ticket = s.life.current();
     try {
         s.reportFile.close();
-        if (!completed || s.haltRequested) {
-            // Stopped on its way: the report is never shown, and nothing of
-            // it may stay behind in the work directory.
+        bool dropped = !completed || !s.life.beginLoad(ticket);
+        if (!dropped) {
+            if (failIfWritesLost(s, path)) return;
+            const ReadOutcome outcome = showWorkFile(s, ticket, path, edges, reportTrailer(), dropped);
+            if (outcome != ReadOutcome::Read) {
+                failTask(s, path, collectorLoadFailureText(outcome));
+                return;
+            }
+        }
+        if (dropped) {
+            // Stopped on its way, or halted while it was loading: the report
+            // is never shown, and nothing of it may stay behind.
             DeleteFileA(path.c_str());
             setStatus(s, " ");
             s.resetTaskState();
-            return;
         }
-        if (failIfWritesLost(s, path)) return;
-        const ReadOutcome outcome = showWorkFile(s, path, edges, reportTrailer());
-        if (outcome != ReadOutcome::Read) {
-            failTask(s, path, collectorLoadFailureText(outcome));
-            return;
-        }
-        setStatus(s, " ");
-        s.animateStatus = 0;
-        s.haltRequested = 0;
-        s.ieRunning = 0;
     } catch (...) {
         // Memory ran out on the way into the view.
         failTask(s, path, results::kNoMemoryCapital);
@@ -183,29 +208,33 @@ void finishIeTask(ControllerState& s, const std::string& path, bool completed,
 
 void finishCollectorTask(ControllerState& s, const std::string& path, const LoadEdges& edges,
                          bool sweepStaleFiles) {
+    const TaskLife::Ticket ticket = s.life.current();
     try {
         s.reportFile.close();
-        if (s.haltRequested) {
-            // The halted report is never shown; nothing of it may stay behind.
+        bool dropped = !s.life.beginLoad(ticket);
+        if (!dropped) {
+            if (failIfWritesLost(s, path)) return;
+            // Before the load, by exact name, sparing this report's own file:
+            // once the report is shown the next command is taken at once, and
+            // no file of the next task can exist yet. The process count was
+            // taken a while ago: a copy started since has work files of its
+            // own there too.
+            if (sweepStaleFiles && !s.haltRequested && !runningcopies::othersRunning())
+                sweepStaleWorkFiles(workDirectory(), {path});
+            const ReadOutcome outcome = showWorkFile(s, ticket, path, edges, {}, dropped);
+            if (outcome != ReadOutcome::Read) {
+                failCollectorTask(s, path, collectorLoadFailureText(outcome));
+                return;
+            }
+        }
+        if (dropped) {
+            // Halted, before or during the load: never shown, and nothing of
+            // it may stay behind.
             DeleteFileA(path.c_str());
             setStatus(s, "");
             s.collectorActive = 0;
             s.resetTaskState();
-            return;
         }
-        if (failIfWritesLost(s, path)) return;
-        const ReadOutcome outcome = showWorkFile(s, path, edges, {});
-        if (outcome != ReadOutcome::Read) {
-            failCollectorTask(s, path, collectorLoadFailureText(outcome));
-            return;
-        }
-        // The process count was taken a while ago: a copy started since has
-        // work files of its own there too.
-        if (sweepStaleFiles && !runningcopies::othersRunning()) startStaleWorkFileCleanup(workDirectory());
-        setStatus(s, " ");
-        s.animateStatus = 0;
-        s.collectorActive = 0;
-        s.collectorRunning = 0;
     } catch (...) {
         // Memory ran out on the way into the view: the same failure as a
         // read that could not get its buffer.
@@ -214,27 +243,40 @@ void finishCollectorTask(ControllerState& s, const std::string& path, const Load
 }
 
 void loadHiveResult(ControllerState& s, const LoadEdges& edges) noexcept {
-    enum class Load { Shown, Unreadable, Failed };
+    enum class Load { Shown, Dropped, Unreadable, Failed };
     Load load = Load::Failed;
     std::string path;
     std::string keys;
+    const TaskLife::Ticket ticket = s.life.current();
     s.resultReady = 0;
     try {
         s.reportFile.close();
         path = s.reportPath.get();
         keys = s.keysListPath.get();
         std::string contents;
-        const ReadOutcome outcome = edges.read(path, contents);
-        if (outcome == ReadOutcome::CannotOpen) {
-            load = Load::Unreadable;
-        } else if (outcome == ReadOutcome::Read) {
-            // A large hive in a 32-bit process may not fit twice: the file's
-            // bytes go as soon as the composed text holds them.
-            std::string text = composeHiveResult(s.resultHeader.get(), contents);
-            std::string().swap(contents);
-            if (showInView(s, text, edges)) {
-                s.reportLength = static_cast<int32_t>(s.view->length());
-                load = Load::Shown;
+        if (!s.life.beginLoad(ticket)) {
+            load = Load::Dropped;
+        } else {
+            const ReadOutcome outcome = edges.read(path, contents);
+            if (outcome == ReadOutcome::CannotOpen) {
+                load = Load::Unreadable;
+            } else if (outcome == ReadOutcome::Read) {
+                // A large hive in a 32-bit process may not fit twice: the file's
+                // bytes go as soon as the composed text holds them.
+                std::string text = composeHiveResult(s.resultHeader.get(), contents);
+                std::string().swap(contents);
+                switch (showInView(s, ticket, text, edges)) {
+                case Shown::Taken:
+                    s.reportLength = static_cast<int32_t>(s.view->length());
+                    load = Load::Shown;
+                    break;
+                case Shown::Dropped:
+                    load = Load::Dropped;
+                    break;
+                case Shown::Refused:
+                    load = Load::Failed;
+                    break;
+                }
             }
         }
     } catch (...) {
@@ -242,11 +284,12 @@ void loadHiveResult(ControllerState& s, const LoadEdges& edges) noexcept {
     }
     switch (load) {
     case Load::Shown:
-        finishHiveLoad(s);
+    case Load::Dropped:
+        finishHiveLoad(s, ticket);
         break;
     case Load::Unreadable:
         s.showMessage(results::kCannotRead, path.c_str());
-        finishHiveLoad(s);
+        finishHiveLoad(s, ticket);
         break;
     case Load::Failed:
         edges.failureExit(path, keys);

@@ -34,8 +34,17 @@ ReadOutcome readReportWorkFile(const std::string& path, std::string& out);
 // when it was read.
 const char* collectorLoadFailureText(ReadOutcome outcome);
 
+// Puts the result of task `ticket` in place of the view unless that task was
+// halted (or is no longer the current one); false when it was dropped. With
+// `endTask`, the status line goes blank and the task ends in the same step, so
+// a command pressed as soon as the result shows is taken.
+bool showTaskResult(ControllerState& state, TaskLife::Ticket ticket, const std::string& text, bool endTask);
+
 struct LoadEdges {
     std::function<ReadOutcome(const std::string& path, std::string& out)> read = readReportWorkFile;
+    // showTaskResult where the view lives (the window's thread, where Clear
+    // and Close run). Empty: under the task life's lock, on this thread.
+    std::function<bool(TaskLife::Ticket ticket, const std::string& text, bool endTask)> show;
     std::function<void(unsigned milliseconds)> sleep;
     // Hands the report to the viewer and ends the process: it returns only
     // where a test stands in for it.
@@ -44,9 +53,9 @@ struct LoadEdges {
 
 // The collector worker's end, once the collector has returned: the halt path,
 // or the report work file into the view. Never throws: any failure takes the
-// collector's failure path. `sweepStaleFiles`: once the report is in the view
-// and its file deleted (the sweep's first pattern matches it too), and before
-// the next command is accepted, the work files of earlier runs are swept.
+// collector's failure path. `sweepStaleFiles`: before the load, the work files
+// of earlier runs are swept (this report's own file is spared), so that the
+// task is over, and the next command taken, as soon as the report is shown.
 void finishCollectorTask(ControllerState& state, const std::string& path, const LoadEdges& edges,
                          bool sweepStaleFiles = false);
 
@@ -65,7 +74,8 @@ void tellWorkFileFailure(ControllerState& state, const std::string& path);
 
 // The Internet Explorer worker's end, once its report has returned
 // (`completed` false: it stopped at a halt). The halted report is deleted
-// unseen; a finished one is shown with the report trailer. Never throws:
+// unseen; a finished one is shown with the report trailer unless a halt came
+// while it was being loaded. Never throws:
 // any failure takes the failure path (message, empty view, file deleted).
 void finishIeTask(ControllerState& state, const std::string& path, bool completed,
                   const LoadEdges& edges) noexcept;

@@ -80,6 +80,7 @@ class ServicesContext : public WindowContext {
 } // namespace
 
 void runServicesTask(TaskHost& host, HKEY servicesKey) {
+    const TaskLife::Ticket ticket = host.life.current();
     try {
         // Destroyed before the flags come down: its work file never outlives the task.
         ServicesContext context(host);
@@ -92,9 +93,8 @@ void runServicesTask(TaskHost& host, HKEY servicesKey) {
     RegCloseKey(servicesKey);
     if (host.status != nullptr) host.status->setStatus(" ");
     host.animateStatus = 0;
-    host.haltRequested = 0;
     // Last: from here on the window accepts the next command.
-    host.servicesActive = 0;
+    host.life.end(ticket);
 }
 
 void runIeTask(TaskHost& host, const std::string& path) {
@@ -129,6 +129,7 @@ DWORD WINAPI ieWorker(void* parameter) {
 }
 
 void runAppPathsTask(TaskHost& host) {
+    const TaskLife::Ticket ticket = host.life.current();
     // No worker flag goes up: the report is written straight into the view,
     // which starts from a single blank in place of the command's header.
     host.view->setText(" ");
@@ -143,4 +144,5 @@ void runAppPathsTask(TaskHost& host) {
     }
     if (host.status != nullptr) host.status->setStatus(" ");
     host.animateStatus = 0;
+    host.life.end(ticket);
 }

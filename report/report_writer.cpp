@@ -1,7 +1,5 @@
 #include "report_writer.h"
 
-#include "system_api.h"
-
 #include "text_format.h"
 
 #include <windows.h>
@@ -76,49 +74,27 @@ void writeReportTrailer(ReportState& d) {
     reportPrintf(d, "%s", reportTrailer());
 }
 
-std::string staleCleanupCommand(int which, const std::string& directory) {
+void sweepStaleWorkFiles(const std::string& directory, const std::vector<std::string>& keep) {
     static const char* const kPatterns[] = {"Korvexer_work_file*.*", "korvexDlg32_temp_file*.*",
                                             "korvexDlg32_work_file*.*"};
-    if (which < 0 || which > 2) return {};
-    // The command interpreter expands "%NAME%" on its command line even
-    // between quotation marks, and a quotation mark would end the quoting: a
-    // "del" aimed elsewhere is worse than files left over, so such a
-    // directory is not swept.
-    if (directory.find_first_of("%\"") != std::string::npos) return {};
-    // Quoted: work directories under "Documents and Settings" contain blanks.
-    return "cmd /c del \"" + directory + kPatterns[which] + "\"";
-}
-
-void startStaleWorkFileCleanup(const std::string& directory) {
-    // "del" tells of every pattern that matched nothing; that goes nowhere,
-    // not to the program's own standard error or console (a report run from
-    // a command line has one line there, its reason, or nothing).
-    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    HANDLE nul = CreateFileA("NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                             &inherit, OPEN_EXISTING, 0, nullptr);
-    for (int i = 0; i < 3; ++i) {
-        std::string command = staleCleanupCommand(i, directory);
-        if (command.empty()) break;
-        STARTUPINFOA si{};
-        si.cb = sizeof si;
-        si.dwFlags = STARTF_USESHOWWINDOW;
-        si.wShowWindow = SW_HIDE;
-        if (nul != INVALID_HANDLE_VALUE) {
-            si.dwFlags |= STARTF_USESTDHANDLES;
-            si.hStdInput = nul;
-            si.hStdOutput = nul;
-            si.hStdError = nul;
-        }
-        PROCESS_INFORMATION pi{};
-        // Hidden, never in the console a command-line run is attached to.
-        if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, nul != INVALID_HANDLE_VALUE,
-                            sys::childConsoleFlag(), nullptr, nullptr, &si, &pi))
-            continue;
-        // Waited for (a while): a "del" still running when the next task
-        // names its report file would take that file with it.
-        WaitForSingleObject(pi.hProcess, 10000);
-        CloseHandle(pi.hThread);
-        CloseHandle(pi.hProcess);
+    // Named here, deleted one by one: no command interpreter, so nothing in
+    // the folder's name can turn the sweep elsewhere.
+    std::vector<std::string> found;
+    for (const char* pattern : kPatterns) {
+        WIN32_FIND_DATAA entry;
+        HANDLE find = FindFirstFileA((directory + pattern).c_str(), &entry);
+        if (find == INVALID_HANDLE_VALUE) continue;
+        do {
+            if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
+                found.push_back(directory + entry.cFileName);
+        } while (FindNextFileA(find, &entry));
+        FindClose(find);
     }
-    if (nul != INVALID_HANDLE_VALUE) CloseHandle(nul);
+    for (const std::string& path : found) {
+        bool kept = false;
+        for (const std::string& own : keep)
+            kept = kept || lstrcmpiA(own.c_str(), path.c_str()) == 0;
+        // A file another process still holds open is not deleted; a later sweep takes it.
+        if (!kept) DeleteFileA(path.c_str());
+    }
 }

@@ -10,6 +10,7 @@
 #include <atomic>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // The part of the window's state the writer needs. The window owns one; tests
 // make their own with a fake view.
@@ -37,8 +38,9 @@ inline constexpr size_t kBufferStep = 2560;
 inline constexpr size_t kBufferLimit = 2560001;
 inline constexpr size_t kViewPrintfBuffer = 9260;
 // The longest text reportPrintf accepts: the largest buffer below the limit, less its terminator.
-inline constexpr size_t kLongestText = kFirstBuffer + ((kBufferLimit - kFirstBuffer - 1) / kBufferStep) * kBufferStep - 1;
-}  // namespace report
+inline constexpr size_t kLongestText =
+    kFirstBuffer + ((kBufferLimit - kFirstBuffer - 1) / kBufferStep) * kBufferStep - 1;
+} // namespace report
 
 // printf-style append of one piece of report text; returns the formatted
 // length (0 while output is suppressed or the text is too long to format).
@@ -53,11 +55,8 @@ void viewPrintf(ReportState& dialog, const char* format, ...) __attribute__((for
 // Writes the closing block of every report (reportTrailer()).
 void writeReportTrailer(ReportState& dialog);
 
-// The three hidden commands that sweep work files of earlier runs out of
-// `directory`. Run only after the current report has been loaded, since the
-// first pattern matches it too. Empty for a directory that cannot be named
-// safely on the command line (a "%" or a quotation mark in it).
-std::string staleCleanupCommand(int which, const std::string& directory);
-// Runs the three hidden, each waited for (at most ten seconds), so that the
-// next task's report file cannot fall under a pattern.
-void startStaleWorkFileCleanup(const std::string& directory);
+// Deletes the work files of earlier runs from `directory` (which ends in a
+// backslash): every file whose name starts as a report, runner or exchange
+// work file's does, each by its exact name, except those named in `keep`
+// (full paths, compared without regard to case). Returns once it is done.
+void sweepStaleWorkFiles(const std::string& directory, const std::vector<std::string>& keep);

@@ -289,4 +289,54 @@ TEST_F(CommonReport, HaltDuringThePortRunStartsNothingMoreAndSweepsNothing) {
         EXPECT_TRUE(exists(path)) << path;
 }
 
+// The report is over once it is shown: a command pressed as soon as its
+// trailer is in the view is taken at once.
+TEST_F(CommonReport, ACommandPressedAsTheTrailerShowsIsTaken) {
+    app.press(IDC_COMMON_ENV);
+    const std::string trailer = kSep + "\r\r\r\nKorvexer.exe -> ";
+    ASSERT_TRUE(
+        waitUntil([&] { return app.text(IDC_REPORT_VIEW).find(trailer) != std::string::npos; }, 180000));
+    app.press(IDC_HKCC);
+    EXPECT_EQ(app.text(IDC_REPORT_VIEW).rfind("Getting HKEY_CURRENT_CONFIG Registry:", 0), 0u)
+        << app.text(IDC_REPORT_VIEW).substr(0, 200);
+    EXPECT_TRUE(automation::waitForHiveResult(app, "HKEY_CURRENT_CONFIG", 60000));
+    EXPECT_TRUE(waitUntil([&] { return automation::countWorkFiles(work.path()) == 0; }, 15000))
+        << filesIn(work.path());
+}
+
+// Clear the moment the report reaches the view, while its worker may still be
+// finishing: the halt ends with that report, and the next command, pressed a
+// little later, runs to its end.
+struct ClearAsTheReportArrives : CommonReport {
+    void runReportAndClearAsItArrives() {
+        app.press(IDC_COMMON_ENV);
+        ASSERT_TRUE(waitUntil(
+            [&] { return app.text(IDC_REPORT_VIEW).find("OperatingSystem:") != std::string::npos; }, 180000));
+        app.press(IDC_CLEAR);
+        EXPECT_EQ(app.text(IDC_REPORT_VIEW), "\r\n\r\n ");
+        Sleep(4000);
+        EXPECT_EQ(app.text(IDC_REPORT_VIEW), "\r\n\r\n ") << "nothing of the cleared report comes back";
+        EXPECT_EQ(app.text(IDC_STATUS_LINE), " ");
+    }
+    void expectNoWorkFileLeft() {
+        EXPECT_TRUE(waitUntil([&] { return automation::countWorkFiles(work.path()) == 0; }, 15000))
+            << filesIn(work.path());
+    }
+};
+
+TEST_F(ClearAsTheReportArrives, AHiveDumpThenRunsToItsEnd) {
+    runReportAndClearAsItArrives();
+    app.press(IDC_HKCC);
+    EXPECT_TRUE(automation::waitForHiveResult(app, "HKEY_CURRENT_CONFIG", 60000))
+        << "view \"" << app.text(IDC_REPORT_VIEW) << "\" status \"" << app.text(IDC_STATUS_LINE) << "\"";
+    expectNoWorkFileLeft();
+}
+
+TEST_F(ClearAsTheReportArrives, TheReportThenRunsAgainToItsEnd) {
+    runReportAndClearAsItArrives();
+    const std::string report = runReport();
+    EXPECT_NE(report.find(kSep + "\nKorvexer.exe -> "), std::string::npos) << report.substr(0, 300);
+    expectNoWorkFileLeft();
+}
+
 } // namespace

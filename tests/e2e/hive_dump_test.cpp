@@ -94,13 +94,12 @@ TEST_F(HiveDump, ClearDuringADumpLeavesNoResultAndNoWorkFile) {
     app.press(IDC_HKLM);
     ASSERT_TRUE(automation::waitUntil([&] { return automation::countWorkFiles(work.path()) > 0; }, 20000));
     app.press(IDC_CLEAR);
-    // Clear empties the view; a worker caught in a name pass blanks it as it stops.
-    const std::string cleared = app.text(IDC_REPORT_VIEW);
-    EXPECT_TRUE(cleared == "\r\n\r\n " || cleared == " ") << cleared;
+    // Clear empties the view, and nothing the stopping worker does writes to it afterwards.
+    EXPECT_EQ(app.text(IDC_REPORT_VIEW), "\r\n\r\n ");
     // The worker stops at its next halt check and removes its files.
     EXPECT_TRUE(automation::waitUntil([&] { return automation::countWorkFiles(work.path()) == 0; }, 20000));
     Sleep(1500);
-    EXPECT_EQ(app.text(IDC_REPORT_VIEW).find("Registry:"), std::string::npos) << app.text(IDC_REPORT_VIEW);
+    EXPECT_EQ(app.text(IDC_REPORT_VIEW), "\r\n\r\n ");
     // The next task is accepted again.
     app.press(IDC_HKCC);
     EXPECT_TRUE(automation::waitForHiveResult(app, "HKEY_CURRENT_CONFIG")) << app.text(IDC_REPORT_VIEW);

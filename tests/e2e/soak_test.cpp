@@ -83,8 +83,8 @@ struct Soak : ::testing::Test {
             return waitUntil(
                 [&] {
                     const std::string view = app.text(IDC_REPORT_VIEW);
-                    // Clear's empty view, or the blank a dump stopped in a name pass leaves.
-                    return (view == "\r\n\r\n " || view == " ") && app.text(IDC_STATUS_LINE) == " " &&
+                    // Clear's empty view exactly: nothing writes to it after a Clear.
+                    return view == "\r\n\r\n " && app.text(IDC_STATUS_LINE) == " " &&
                            automation::countWorkFiles(work.path()) == 0;
                 },
                 60000);

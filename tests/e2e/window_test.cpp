@@ -41,7 +41,7 @@ TEST_F(Window, ShowsItsSeventeenControls) {
         const char* text;
         bool visible;
     } controls[] = {
-        {IDC_REPORT_VIEW, kWelcome, true},  // the welcome text, exactly
+        {IDC_REPORT_VIEW, kWelcome, true}, // the welcome text, exactly
         {IDC_STATUS_LINE, " ", true},
         {IDC_SEARCH_FIELD, "", false},
         {IDC_SEARCH, "Search", false},
@@ -97,7 +97,7 @@ TEST_F(Window, EachTaskCommandShowsItsHeaderAndStatus) {
         EXPECT_EQ(app.text(IDC_REPORT_VIEW).substr(0, std::string(c.header).size()), c.header) << c.id;
         EXPECT_EQ(app.text(IDC_STATUS_LINE), c.status) << c.id;
         app.holdTicks(false);
-        app.press(IDC_CLEAR);  // abandons the task: a whole hive dump is not needed here
+        app.press(IDC_CLEAR); // abandons the task: a whole hive dump is not needed here
     }
 }
 
@@ -121,7 +121,7 @@ TEST_F(Window, WorkerCommandsShowTheirHeaders) {
 
 TEST_F(Window, CommonEnvironmentLeavesTheViewForTheDriver) {
     app.postPress(IDC_COMMON_ENV);
-    app.postPress(IDC_POLICIES);  // queued behind it: must be refused
+    app.postPress(IDC_POLICIES); // queued behind it: must be refused
     EXPECT_TRUE(automation::waitUntil(
         [&] { return app.text(IDC_REPORT_VIEW).find("OperatingSystem:") != std::string::npos; }, 180000))
         << app.text(IDC_REPORT_VIEW);
@@ -148,14 +148,16 @@ TEST_F(Window, CommonEnvironmentShowsHeadingThenReportAndLeavesNoWorkFile) {
     const std::string sep(75, '=');
     // The report opens with who and where; the operating system follows the accounts.
     EXPECT_EQ(view.rfind("User / Windows Environment:\r\r\nComputer name:      ", 0), 0u) << view;
-    EXPECT_NE(view.find("\r\r\n" + sep + "\r\r\nOperatingSystem:\r\r\n\r\r\nOS: Windows "), std::string::npos) << view;
+    EXPECT_NE(view.find("\r\r\n" + sep + "\r\r\nOperatingSystem:\r\r\n\r\r\nOS: Windows "), std::string::npos)
+        << view;
     EXPECT_NE(view.find("Platform type: NT "), std::string::npos) << view;
     EXPECT_NE(view.find("Windows Product id:         "), std::string::npos) << view;
     // The operating-system WMI run follows the section (Wine reports a version from XP on: the long block).
     EXPECT_NE(view.find("Caption: "), std::string::npos) << view;
     EXPECT_NE(view.find("BuildNumber: "), std::string::npos) << view;
     EXPECT_NE(view.find(sep + "\r\r\r\nKorvexer.exe -> "), std::string::npos) << view;
-    EXPECT_TRUE(automation::waitUntil([&] { return app.text(IDC_STATUS_LINE) == " "; }, 10000));
+    EXPECT_TRUE(automation::waitUntil([&] { return app.text(IDC_STATUS_LINE) == " "; }, 10000))
+        << "status \"" << app.text(IDC_STATUS_LINE) << "\"";
     EXPECT_EQ(automation::countWorkFiles(work.path()), 0);
 }
 
@@ -164,4 +166,4 @@ TEST_F(Window, EscapeEndsTheDialogAndTheProcess) {
     EXPECT_EQ(app.waitForExit(10000), 0u);
 }
 
-}  // namespace
+} // namespace

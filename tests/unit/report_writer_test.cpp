@@ -171,41 +171,30 @@ TEST(ViewPrintf, AppendsAtCaretOrToCollectorFile) {
     EXPECT_EQ(view.content.size(), 9259u);
 }
 
-TEST(StaleCleanup, CommandsQuoteTheDirectory) {
-    const std::string dir = "C:\\Documents and Settings\\A & B\\Local Settings\\Temp\\";
-    EXPECT_EQ(staleCleanupCommand(0, dir), "cmd /c del \"" + dir + "Korvexer_work_file*.*\"");
-    EXPECT_EQ(staleCleanupCommand(1, dir), "cmd /c del \"" + dir + "korvexDlg32_temp_file*.*\"");
-    EXPECT_EQ(staleCleanupCommand(2, dir), "cmd /c del \"" + dir + "korvexDlg32_work_file*.*\"");
-}
-
-TEST(StaleCleanup, NoCommandForADirectoryTheCommandLineWouldRewrite) {
-    for (const char* dir : {"C:\\%SystemRoot%\\", "C:\\100%\\", "C:\\a\" & del C:\\*.* & \"\\"}) {
-        for (int which = 0; which < 3; ++which)
-            EXPECT_EQ(staleCleanupCommand(which, dir), "") << dir;
-    }
-}
-
-TEST(StaleCleanup, SweepIsOverWhenItReturnsAndTakesOnlyWorkFiles) {
-    TempDir dir;
+TEST(StaleCleanup, SweepTakesOnlyWorkFilesAndSparesTheNamedOnes) {
+    TempDir root;
+    // No command line reads the folder's name: "%" and "&" in it are characters like any other.
+    const std::string folder = root.file("100% & co %TEMP%\\");
+    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
     const char* const swept[] = {"Korvexer_work_file.1234560.txt", "korvexDlg32_temp_file.2345671.txt",
-                                 "korvexDlg32_work_file.3456782.bat", "korvexDlg32_work_file.3456782.vbs"};
-    const char* const kept[] = {"notes.txt", "Korvexer.exe", "korvexDlg32.txt"};
-    auto make = [&](const char* name) {
-        HANDLE file =
-            CreateFileA(dir.file(name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-        ASSERT_NE(file, INVALID_HANDLE_VALUE) << name;
-        CloseHandle(file);
-    };
+                                 "korvexDlg32_work_file.3456782.bat", "korvexDlg32_work_file.3456782.vbs",
+                                 "Korvexer_work_file.1234560.txtkeys"};
+    const char* const kept[] = {"notes.txt", "Korvexer.exe", "korvexDlg32.txt",
+                                "Korvexer_work_file.7654320.txt"}; // this run's own report
     for (const char* name : swept)
-        make(name);
+        writeFileBytes(folder + name, "x");
     for (const char* name : kept)
-        make(name);
-    startStaleWorkFileCleanup(dir.path());
+        writeFileBytes(folder + name, "x");
+    // Named in another case than on disk: still the same file.
+    sweepStaleWorkFiles(folder, {folder + "KORVEXER_WORK_FILE.7654320.TXT"});
     // No waiting here: the sweep has finished when the call returns.
     for (const char* name : swept)
-        EXPECT_EQ(GetFileAttributesA(dir.file(name).c_str()), INVALID_FILE_ATTRIBUTES) << name;
+        EXPECT_FALSE(fileExists(folder + name)) << name;
     for (const char* name : kept)
-        EXPECT_NE(GetFileAttributesA(dir.file(name).c_str()), INVALID_FILE_ATTRIBUTES) << name;
+        EXPECT_TRUE(fileExists(folder + name)) << name;
+    for (const char* name : kept)
+        DeleteFileA((folder + name).c_str());
+    RemoveDirectoryA(folder.c_str());
 }
 
 } // namespace

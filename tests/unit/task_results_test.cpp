@@ -47,8 +47,16 @@ struct TaskEnd : ::testing::Test {
         edges.failureExit = [this](const std::string& r, const std::string& k) { exits.emplace_back(r, k); };
     }
     void use(FakeView& view) { state.view = &view; }
+    // A task accepted and taken up by its worker (whatever task ran before is over).
+    TaskLife::Ticket taskRunning() {
+        state.life.end(state.life.current());
+        const TaskLife::Ticket ticket = state.life.start();
+        EXPECT_TRUE(state.life.run(ticket));
+        return ticket;
+    }
     // A collector task as the worker leaves it when the collector returns.
     void collectorRunning(const std::string& fileBytes) {
+        taskRunning();
         writeFileBytes(report, fileBytes);
         state.reportPath.set(report);
         state.collectorReportPath.set(report);
@@ -73,6 +81,7 @@ struct TaskEnd : ::testing::Test {
         EXPECT_EQ(state.searchRunPending, 1);
     }
     void expectCollectorTaskOver() {
+        EXPECT_EQ(state.life.phase(), TaskPhase::Idle) << "the next command is taken";
         EXPECT_EQ(state.collectorRunning, 0u);
         EXPECT_EQ(state.collectorActive, 0);
         EXPECT_EQ(state.animateStatus, 0);
@@ -81,6 +90,7 @@ struct TaskEnd : ::testing::Test {
     }
     // A finished hive dump waiting for the task driver.
     void dumpFinished(const std::string& fileBytes) {
+        EXPECT_TRUE(state.life.finishRun(taskRunning()));
         writeFileBytes(report, fileBytes);
         writeFileBytes(keys, "Software\n");
         state.reportPath.set(report);
@@ -176,6 +186,7 @@ TEST_F(TaskEnd, ReportWhoseFileLostTextIsNeverShown) {
         use(view);
         view.content = "Getting IE information ...........\r\n";
         messages.shown.clear();
+        taskRunning();
         state.reportPath.set(lost);
         state.collectorRunning = ie ? 0 : 1;
         state.ieRunning = ie ? 1 : 0;
@@ -216,7 +227,7 @@ TEST_F(TaskEnd, HaltedCollectorLeavesTheWindowsOwnStateAlone) {
     use(view);
     view.content = "\r\n\r\n ";
     collectorRunning("partial report\r\r\n\r\r\nClear button activated. Sub process force halt!\r\r\n");
-    state.haltRequested = 1;
+    state.life.halt();
     windowBusyWithItsOwnState();
     finishCollectorTask(state, report, edges);
     expectWindowStateUntouched();
@@ -224,6 +235,87 @@ TEST_F(TaskEnd, HaltedCollectorLeavesTheWindowsOwnStateAlone) {
     EXPECT_EQ(view.content, "\r\n\r\n ") << "a halted report is never shown";
     EXPECT_EQ(status.shown.back(), "") << "the status line is left empty";
     EXPECT_TRUE(messages.shown.empty());
+}
+
+// Clear (or Close) runs while the finished report is read for the view: the
+// read stands for the window's thread clearing the view and raising the halt.
+std::function<ReadOutcome(const std::string&, std::string&)> clearDuringTheRead(ControllerState& state,
+                                                                                FakeView& view) {
+    return [&state, &view](const std::string& path, std::string& out) {
+        view.content = "\r\n\r\n ";
+        state.life.halt();
+        return readReportWorkFile(path, out);
+    };
+}
+
+TEST_F(TaskEnd, CollectorReportHaltedDuringItsLoadIsNeverShown) {
+    FakeView view;
+    use(view);
+    collectorRunning("the whole report\r\r\n");
+    edges.read = clearDuringTheRead(state, view);
+    finishCollectorTask(state, report, edges);
+    EXPECT_EQ(view.content, "\r\n\r\n ") << "the cleared view stays cleared";
+    EXPECT_TRUE(messages.shown.empty());
+    expectCollectorTaskOver();
+}
+
+TEST_F(TaskEnd, ClearRightAfterTheCollectorReportIsShownEndsWithThatTask) {
+    FakeView view;
+    use(view);
+    collectorRunning("the whole report\r\r\n");
+    // The report reaches the view, and Clear comes right behind it, while
+    // the worker is still on its way out.
+    edges.show = [&](TaskLife::Ticket ticket, const std::string& text, bool endTask) {
+        const bool shown = showTaskResult(state, ticket, text, endTask);
+        EXPECT_EQ(view.content, text);
+        state.life.halt();
+        view.content = "\r\n\r\n ";
+        return shown;
+    };
+    finishCollectorTask(state, report, edges);
+    expectCollectorTaskOver();
+    EXPECT_EQ(view.content, "\r\n\r\n ");
+    // The next task starts without the halt that was meant for this one.
+    const TaskLife::Ticket next = state.life.start();
+    ASSERT_NE(next, 0u);
+    EXPECT_EQ(state.haltRequested, 0);
+    EXPECT_TRUE(state.life.run(next));
+}
+
+TEST_F(TaskEnd, CollectorSweepsStaleWorkFilesBeforeTheLoadAndSparesItsOwn) {
+    FakeView view;
+    use(view);
+    char previous[MAX_PATH] = {};
+    const bool hadTemp = GetEnvironmentVariableA("TEMP", previous, sizeof previous) > 0;
+    SetEnvironmentVariableA("TEMP", dir.path().c_str());
+    const std::vector<std::string> stale = {dir.file("Korvexer_work_file.9999990.txt"),
+                                            dir.file("korvexDlg32_temp_file.9999991.txt"),
+                                            dir.file("korvexDlg32_work_file.9999992.vbs")};
+    for (const std::string& path : stale)
+        writeFileBytes(path, "left by an earlier run");
+    writeFileBytes(dir.file("notes.txt"), "not ours");
+    collectorRunning("the whole report\r\r\n");
+    finishCollectorTask(state, report, edges, true);
+    SetEnvironmentVariableA("TEMP", hadTemp ? previous : nullptr);
+    EXPECT_EQ(view.content, "the whole report\r\r\n") << "the report's own file outlived the sweep";
+    for (const std::string& path : stale)
+        EXPECT_FALSE(fileExists(path)) << path;
+    EXPECT_TRUE(fileExists(dir.file("notes.txt")));
+    expectCollectorTaskOver();
+}
+
+TEST_F(TaskEnd, HiveResultHaltedDuringItsLoadIsNeverShown) {
+    FakeView view;
+    use(view);
+    dumpFinished("\r\r\n   Key: Software\r\r\n");
+    edges.read = clearDuringTheRead(state, view);
+    loadHiveResult(state, edges);
+    EXPECT_EQ(view.content, "\r\n\r\n ");
+    EXPECT_EQ(state.life.phase(), TaskPhase::Idle);
+    EXPECT_EQ(state.haltRequested, 0);
+    EXPECT_FALSE(fileExists(report));
+    EXPECT_FALSE(fileExists(keys));
+    EXPECT_TRUE(exits.empty());
 }
 
 TEST_F(TaskEnd, HiveResultIsHeaderFileLinesAndTrailer) {
@@ -321,12 +413,14 @@ TEST_F(TaskEnd, HiveResultTakenAtTheSecondAttemptAfterOneWait) {
 // the trailer; a halt deletes it unseen; a failure shows its message.
 struct IeTaskEnd : TaskEnd {
     void ieRunning(const std::string& fileBytes) {
+        taskRunning();
         writeFileBytes(report, fileBytes);
         state.reportPath.set(report);
         state.ieRunning = 1;
         state.noReportYet = 0;
     }
     void expectIeTaskOver() {
+        EXPECT_EQ(state.life.phase(), TaskPhase::Idle) << "the next command is taken";
         EXPECT_EQ(state.ieRunning, 0);
         EXPECT_EQ(state.animateStatus, 0);
         EXPECT_EQ(state.haltRequested, 0);
@@ -356,7 +450,7 @@ TEST_F(IeTaskEnd, HaltedReportIsDeletedUnseen) {
         view.content = "\r\n\r\n ";
         ieRunning("partial\r\r\nClear button activated. Sub process force halt!\r\r\n");
         // A report that stopped at a halt, or one that finished just as the halt came.
-        state.haltRequested = completed ? 1 : 0;
+        if (completed) state.life.halt();
         windowBusyWithItsOwnState();
         finishIeTask(state, report, completed, edges);
         EXPECT_EQ(view.content, "\r\n\r\n ");
@@ -364,6 +458,17 @@ TEST_F(IeTaskEnd, HaltedReportIsDeletedUnseen) {
         expectIeTaskOver();
         expectWindowStateUntouched();
     }
+}
+
+TEST_F(IeTaskEnd, ReportHaltedDuringItsLoadIsNeverShown) {
+    FakeView view;
+    use(view);
+    ieRunning("\r\r\nInternet Explorer History for user: alice\r\r\n");
+    edges.read = clearDuringTheRead(state, view);
+    finishIeTask(state, report, true, edges);
+    EXPECT_EQ(view.content, "\r\n\r\n ") << "the cleared view stays cleared";
+    EXPECT_TRUE(messages.shown.empty());
+    expectIeTaskOver();
 }
 
 TEST_F(IeTaskEnd, EachFailureShowsItsMessageEmptiesTheViewAndDeletesTheFile) {
