@@ -1,4 +1,4 @@
-#include "task_driver.h"
+#include "result_text.h"
 
 #include "report/report_trailer.h"
 

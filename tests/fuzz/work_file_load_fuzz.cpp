@@ -5,7 +5,7 @@
 // none), then the file. Besides the sanitizers' findings, a run fails when a
 // failed read leaves text behind, a completed one differs from the file, or
 // the composed text loses, reorders or invents lines.
-#include "app/task_driver.h"
+#include "app/result_text.h"
 #include "report/read_to_end.h"
 #include "report/report_trailer.h"
 
