@@ -219,8 +219,11 @@ class Session {
             app_.press(id);
             const std::string view = wholeView();
             const std::string status = app_.text(IDC_STATUS_LINE);
+            // Services and Internet Explorer start their worker at once, and
+            // it may have shown its report before the view is read back.
             const bool taken = t.header != nullptr
-                                   ? !startsWith(viewBefore, t.header) && startsWith(view, t.header)
+                                   ? (!startsWith(viewBefore, t.header) && startsWith(view, t.header)) ||
+                                         (view != viewBefore && reportOwner(view) == &t)
                                    : statusBefore != kAcceptedStatus && status == kAcceptedStatus;
             if (taken) {
                 current_ = &t;
