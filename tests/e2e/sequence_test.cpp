@@ -44,7 +44,7 @@ const char* const kServicesLastSection = "Running Service Processes:";
 
 // Bounds, not expectations: the slowest run seen here took a fraction of each.
 constexpr int kAcceptMs = 60000;    // a refused command is taken once the task before has ended
-constexpr int kSettleMs = 30000;    // a halted task's worker ends and its files go
+constexpr int kSettleMs = 15000;    // a halted task's worker ends and its files go
 constexpr int kLongTaskMs = 180000; // the common report and the large hives
 constexpr int kShortTaskMs = 90000;
 
@@ -431,7 +431,6 @@ class Session {
         return AssertionSuccess();
     }
 
-    App& app() { return app_; }
     std::mt19937& random() { return rng_; }
     const Task* current() const { return current_; }
     void note(const std::string& what) {
