@@ -656,17 +656,27 @@ struct ClearedThenWhole {
 };
 
 const ClearedThenWhole kClearedThenWhole[] = {
-    {IDC_COMMON_ENV, ClearAt::Start, 0, IDC_HKCC},     {IDC_COMMON_ENV, ClearAt::Midway, 2000, IDC_POLICIES},
-    {IDC_COMMON_ENV, ClearAt::FinalLoad, 0, IDC_HKCU}, {IDC_POLICIES, ClearAt::Start, 0, IDC_IE},
-    {IDC_POLICIES, ClearAt::FinalLoad, 0, IDC_HKCC},   {IDC_SERVICES, ClearAt::Start, 0, IDC_APP_PATHS},
-    {IDC_SERVICES, ClearAt::Midway, 300, IDC_HKU},     {IDC_SERVICES, ClearAt::FinalLoad, 0, IDC_POLICIES},
-    {IDC_APP_PATHS, ClearAt::Start, 0, IDC_SERVICES},  {IDC_IE, ClearAt::Start, 0, IDC_HKCC},
-    {IDC_IE, ClearAt::FinalLoad, 0, IDC_APP_PATHS},    {IDC_HKCR, ClearAt::Start, 0, IDC_IE},
-    {IDC_HKCR, ClearAt::Midway, 300, IDC_HKCC},        {IDC_HKCU, ClearAt::Start, 0, IDC_HKU},
-    {IDC_HKCU, ClearAt::FinalLoad, 0, IDC_IE},         {IDC_HKLM, ClearAt::Start, 0, IDC_HKCC},
-    {IDC_HKLM, ClearAt::Midway, 600, IDC_POLICIES},    {IDC_HKU, ClearAt::Start, 0, IDC_HKCU},
-    {IDC_HKU, ClearAt::FinalLoad, 0, IDC_HKCC},        {IDC_HKCC, ClearAt::Start, 0, IDC_SERVICES},
-    {IDC_HKCC, ClearAt::FinalLoad, 0, IDC_HKU},
+    {IDC_COMMON_ENV, ClearAt::Start, 0, IDC_HKCC},         // halted at its first step
+    {IDC_COMMON_ENV, ClearAt::Midway, 2000, IDC_POLICIES}, // halted on its way
+    {IDC_COMMON_ENV, ClearAt::FinalLoad, 0, IDC_HKCU},     // shown, halted while it sweeps old work files
+    {IDC_POLICIES, ClearAt::Start, 0, IDC_IE},             // halted at its first step
+    {IDC_POLICIES, ClearAt::FinalLoad, 0, IDC_HKCC},       // Clear right behind its shown report
+    {IDC_SERVICES, ClearAt::Start, 0, IDC_APP_PATHS},      // halted in its registry part
+    {IDC_SERVICES, ClearAt::Midway, 300, IDC_HKU},         // halted in its registry part or its script
+    {IDC_SERVICES, ClearAt::FinalLoad, 0, IDC_POLICIES},   // registry part shown, halted in its script
+    {IDC_APP_PATHS, ClearAt::Start, 0, IDC_SERVICES},      // Clear waits for the window's thread: after it
+    {IDC_IE, ClearAt::Start, 0, IDC_HKCC},                 // halted on its way
+    {IDC_IE, ClearAt::FinalLoad, 0, IDC_APP_PATHS},        // Clear right behind its shown report
+    {IDC_HKCR, ClearAt::Start, 0, IDC_IE},                 // halted in its name passes
+    {IDC_HKCR, ClearAt::Midway, 300, IDC_HKCC},            // halted on its way
+    {IDC_HKCU, ClearAt::Start, 0, IDC_HKU},                // halted in its name passes
+    {IDC_HKCU, ClearAt::FinalLoad, 0, IDC_IE},             // dump finished, its load not yet run
+    {IDC_HKLM, ClearAt::Start, 0, IDC_HKCC},               // halted in its name passes
+    {IDC_HKLM, ClearAt::Midway, 600, IDC_POLICIES},        // halted on its way
+    {IDC_HKU, ClearAt::Start, 0, IDC_HKCU},                // halted in its name passes
+    {IDC_HKU, ClearAt::FinalLoad, 0, IDC_HKCC},            // dump finished, its load not yet run
+    {IDC_HKCC, ClearAt::Start, 0, IDC_SERVICES},           // halted in its name passes
+    {IDC_HKCC, ClearAt::FinalLoad, 0, IDC_HKU},            // dump finished, its load not yet run
 };
 
 TEST(Sequence, WhatUsersDoInARow) {
