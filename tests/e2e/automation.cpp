@@ -185,6 +185,10 @@ void App::holdTicks(bool hold) {
                         10000, &result);
 }
 
+void App::postHoldTicks(bool hold) {
+    PostMessageA(window_, RegisterWindowMessageA("Korvexer.HoldTicks"), hold ? 1 : 0, 0);
+}
+
 void App::postTick() {
     PostMessageA(window_, WM_TIMER, 1, 0);
 }

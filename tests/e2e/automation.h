@@ -39,6 +39,8 @@ class App {
     void postTick();
     // Suspends or resumes the window's task driver (its timer ticks).
     void holdTicks(bool hold);
+    // The same, queued behind what was posted before it.
+    void postHoldTicks(bool hold);
     std::string text(int id) const;
     bool visible(int id) const;
     void selection(DWORD& start, DWORD& end) const;

@@ -73,11 +73,16 @@ struct Soak : ::testing::Test {
             20000);
         const bool cleared = index % 5 == 2;
         if (accepted && cleared) {
-            // The tick that starts the task, and right behind it Clear.
+            // The tick that starts the task, and right behind it Clear. All
+            // three queued: a tick posted while the driver is held would be
+            // taken up (and dropped) at once, and Clear would then only
+            // withdraw a request that never started.
+            app.postHoldTicks(false);
             app.postTick();
             app.postPress(IDC_CLEAR);
+        } else {
+            app.holdTicks(false);
         }
-        app.holdTicks(false);
         if (!accepted) return false;
         if (cleared) {
             return waitUntil(
