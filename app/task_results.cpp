@@ -218,9 +218,9 @@ void finishCollectorTask(ControllerState& s, const std::string& path, const Load
             // once the report is shown the next command is taken at once, and
             // no file of the next task can exist yet. The process count was
             // taken a while ago: a copy started since has work files of its
-            // own there too.
+            // own there too, so the count is asked again before every delete.
             if (sweepStaleFiles && !s.haltRequested && !runningcopies::othersRunning())
-                sweepStaleWorkFiles(workDirectory(), {path});
+                sweepStaleWorkFiles(workDirectory(), {path}, [] { return runningcopies::othersRunning(); });
             const ReadOutcome outcome = showWorkFile(s, ticket, path, edges, {}, dropped);
             if (outcome != ReadOutcome::Read) {
                 failCollectorTask(s, path, collectorLoadFailureText(outcome));

@@ -112,7 +112,6 @@ HiveDumpOutcome dumpHive(TaskContext& context, HKEY root, const std::string& key
             walk.topLevelCapacity = static_cast<size_t>(walk.topLevelSeen) + 10;
             walk.collectToList = true;
         }
-        if (context.haltRequested()) context.showLive(" ");
         namePass(context, walk, root);
         walk.collectToList = false;
         pause(newer);

@@ -74,7 +74,8 @@ void writeReportTrailer(ReportState& d) {
     reportPrintf(d, "%s", reportTrailer());
 }
 
-void sweepStaleWorkFiles(const std::string& directory, const std::vector<std::string>& keep) {
+void sweepStaleWorkFiles(const std::string& directory, const std::vector<std::string>& keep,
+                         std::function<bool()> stop) {
     static const char* const kPatterns[] = {"Korvexer_work_file*.*", "korvexDlg32_temp_file*.*",
                                             "korvexDlg32_work_file*.*"};
     // Named here, deleted one by one: no command interpreter, so nothing in
@@ -94,7 +95,11 @@ void sweepStaleWorkFiles(const std::string& directory, const std::vector<std::st
         bool kept = false;
         for (const std::string& own : keep)
             kept = kept || lstrcmpiA(own.c_str(), path.c_str()) == 0;
+        if (kept) continue;
+        // Asked again for every file: a copy started after the listing may
+        // already have made the file about to go.
+        if (stop && stop()) return;
         // A file another process still holds open is not deleted; a later sweep takes it.
-        if (!kept) DeleteFileA(path.c_str());
+        DeleteFileA(path.c_str());
     }
 }

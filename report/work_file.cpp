@@ -21,7 +21,7 @@ std::string formatName(const char* pattern, const std::string& directory, int nu
     return out;
 }
 
-}  // namespace
+} // namespace
 
 bool workFileNameTaken(const std::string& path) {
     // A name that can be opened is in use; so is one that still exists but
@@ -53,7 +53,9 @@ DWORD workFileSharingFor(bool ntFamily) {
     return ntFamily ? sharing | FILE_SHARE_DELETE : sharing;
 }
 
-DWORD workFileSharing() { return workFileSharingFor(sys::ntFamily()); }
+DWORD workFileSharing() {
+    return workFileSharingFor(sys::ntFamily());
+}
 
 HANDLE openWorkFileToRead(const std::string& path) {
     return CreateFileA(path.c_str(), GENERIC_READ, workFileSharing(), nullptr, OPEN_EXISTING,
@@ -139,20 +141,21 @@ ClaimedName chooseWorkFileName(const char* pattern, const std::string& directory
     return name;
 }
 
+NameClaim createNewWorkFileWithCompanion(const std::string& path, const std::string& companionSuffix) {
+    const NameClaim claim = createNewWorkFile(path);
+    if (claim != NameClaim::Created || companionSuffix.empty() || !workFileNameTaken(path + companionSuffix))
+        return claim;
+    // An earlier holder of the name has not yet removed its companion file.
+    DeleteFileA(path.c_str());
+    return NameClaim::Taken;
+}
+
 ClaimedName claimWorkFileName(const char* pattern, const char* companionSuffix) {
     std::srand(static_cast<unsigned>(std::time(nullptr)));
     const std::string suffix = companionSuffix != nullptr ? companionSuffix : "";
     return chooseWorkFileName(
         pattern, workDirectory(), [] { return std::rand(); },
-        [&suffix](const std::string& path) {
-            const NameClaim claim = createNewWorkFile(path);
-            if (claim != NameClaim::Created || suffix.empty() || !workFileNameTaken(path + suffix))
-                return claim;
-            // An earlier holder of the name has not yet
-            // removed its companion file.
-            DeleteFileA(path.c_str());
-            return NameClaim::Taken;
-        });
+        [&suffix](const std::string& path) { return createNewWorkFileWithCompanion(path, suffix); });
 }
 
 std::string makeWorkFileName(const char* pattern) {

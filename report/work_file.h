@@ -21,7 +21,7 @@ inline constexpr const char* kExchange = "%skorvexDlg32_temp_file.%06d%d.txt";
 // (on Windows 95 to ME, without job objects, a halt ends only the command
 // interpreter, and the script host runs on).
 inline constexpr DWORD kHaltedRunPatienceMs = 3000;
-}  // namespace workfile
+} // namespace workfile
 
 // What making a candidate work file found.
 enum class NameClaim {
@@ -47,6 +47,10 @@ ClaimedName chooseWorkFileName(const char* pattern, const std::string& directory
 // Makes the file only when no file of its name exists (one system call, so
 // nothing can come between the test and the making).
 NameClaim createNewWorkFile(const std::string& path);
+
+// The same, and the name is free only while no file named path +
+// `companionSuffix` exists either (an empty suffix: none is looked for).
+NameClaim createNewWorkFileWithCompanion(const std::string& path, const std::string& companionSuffix);
 
 // A new, empty work file in the work directory, the generator seeded with the
 // time in seconds. `companionSuffix`: a second file named after this one

@@ -68,10 +68,6 @@ struct WorkFiles {
     }
 };
 
-std::string quoted(const std::string& path) {
-    return "\"" + path + "\"";
-}
-
 // Adds the time from its making to stop() (or to its end, on the early ways
 // out) to a total of microseconds.
 class ChildClock {
@@ -147,6 +143,17 @@ std::string unnamedFolderNotice(const std::string& folder) {
 
 } // namespace
 
+std::string batchLinePath(const std::string& path) {
+    std::string quoted = "\"";
+    for (const char c : path) {
+        // The interpreter expands "%" in a batch line even between quotation
+        // marks; "%%" is read back as one.
+        if (c == '%') quoted += '%';
+        quoted += c;
+    }
+    return quoted + "\"";
+}
+
 std::optional<std::string> ProcessRunner::batchFolder(const std::string& folder) {
     std::optional<std::string> named =
         batchFolderName(folder, ansiToOemInPlace, oemToAnsiInPlace, shortPath_);
@@ -177,10 +184,11 @@ std::string ProcessRunner::batchText(RunMode mode, const std::string& text, cons
     const RunnerModes modes = modesOf(mode);
     // Quoted: the work directory of Windows 2000/XP lies under "Documents and Settings".
     // Without its banner: a localized host words it in its own language.
-    if (modes.scriptMode) return "cscript //NoLogo " + quoted(scriptPath) + ">" + quoted(outputPath) + "\n";
+    if (modes.scriptMode)
+        return "cscript //NoLogo " + batchLinePath(scriptPath) + ">" + batchLinePath(outputPath) + "\n";
     // No blank before ">": some command interpreters take it as part of the name.
-    if (modes.envValueMode) return text + "\nset env_olddir>" + quoted(outputPath) + "\n";
-    return text + ">" + quoted(outputPath) + "\n";
+    if (modes.envValueMode) return text + "\nset env_olddir>" + batchLinePath(outputPath) + "\n";
+    return text + ">" + batchLinePath(outputPath) + "\n";
 }
 
 int ProcessRunner::run(const std::string& text, RunMode mode, bool probeOnly, RunHolder* holder) {

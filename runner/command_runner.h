@@ -40,6 +40,10 @@ class CommandRunner {
                     RunHolder* holder = nullptr) = 0;
 };
 
+// A path of the runner's own as a batch line names it: between quotation
+// marks, each "%" doubled. The callers' command text is theirs to write.
+std::string batchLinePath(const std::string& path);
+
 // The runner of the product: a batch file (and a script file) in the work
 // directory, run hidden through the command interpreter.
 class ProcessRunner : public CommandRunner {

@@ -196,9 +196,25 @@ TEST_F(Runner, StringLiteralStandsForItsTextInTheScriptHost) {
     EXPECT_EQ(report(), "say \"hi\" & 'bye' 100% \"\"\nnext line\n");
 }
 
-TEST(RunnerPaths, BlanksAndAmpersandInTheWorkDirectory) {
+TEST(RunnerPaths, BatchLinePathQuotesAndDoublesPercentSigns) {
+    const struct {
+        const char* path;
+        const char* line;
+    } cases[] = {
+        {"C:\\with blanks\\f.txt", "\"C:\\with blanks\\f.txt\""},
+        {"C:\\100%done\\f.txt", "\"C:\\100%%done\\f.txt\""},
+        {"C:\\%TEMP%%\\", "\"C:\\%%TEMP%%%%\\\""},
+        {"", "\"\""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(batchLinePath(c.path), c.line) << c.path;
+}
+
+TEST(RunnerPaths, BlanksAmpersandAndPercentSignsInTheWorkDirectory) {
     TempDir base;
-    for (const char* name : {"with blanks here", "a & echo INJECTED"}) {
+    // A lone "%" would vanish from the batch line, and "% off 100%" would be
+    // read as a variable that is not set: the output would go elsewhere.
+    for (const char* name : {"with blanks here", "a & echo INJECTED", "100%done", "50% off 100%"}) {
         const std::string dir = base.file(name) + "\\";
         ASSERT_TRUE(CreateDirectoryA(dir.c_str(), nullptr)) << name;
         ScopedTemp temp(dir);

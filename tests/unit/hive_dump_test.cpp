@@ -51,4 +51,12 @@ TEST_F(HiveDumpLayout, AnEmptyHivePrintsNothing) {
     EXPECT_EQ(dump(), "");
 }
 
+// Both hosts drop live text once a halt is raised: a halted dump has nothing to show.
+TEST_F(HiveDumpLayout, AHaltedDumpAsksForNoLiveText) {
+    hive.setString("Alpha", "a", "1");
+    context.halt = true;
+    dumpHive(context, hive.handle(), dir.file("keys"), true);
+    EXPECT_TRUE(context.liveTexts.empty()) << context.liveTexts.front();
+}
+
 } // namespace

@@ -1,8 +1,13 @@
 #include "report/report_writer.h"
+#include "report/running_copies.h"
 #include "support/fake_view.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
+
+#include <functional>
+#include <optional>
+#include <string>
 
 namespace {
 
@@ -186,7 +191,7 @@ TEST(StaleCleanup, SweepTakesOnlyWorkFilesAndSparesTheNamedOnes) {
     for (const char* name : kept)
         writeFileBytes(folder + name, "x");
     // Named in another case than on disk: still the same file.
-    sweepStaleWorkFiles(folder, {folder + "KORVEXER_WORK_FILE.7654320.TXT"});
+    sweepStaleWorkFiles(folder, {folder + "KORVEXER_WORK_FILE.7654320.TXT"}, [] { return false; });
     // No waiting here: the sweep has finished when the call returns.
     for (const char* name : swept)
         EXPECT_FALSE(fileExists(folder + name)) << name;
@@ -195,6 +200,43 @@ TEST(StaleCleanup, SweepTakesOnlyWorkFilesAndSparesTheNamedOnes) {
     for (const char* name : kept)
         DeleteFileA((folder + name).c_str());
     RemoveDirectoryA(folder.c_str());
+}
+
+// Fills `folder` with stale work files, sweeps it with `stop` and returns how many are left.
+int filesLeftAfterSweep(const std::string& folder, const std::function<bool()>& stop) {
+    const char* const names[] = {"Korvexer_work_file.1.txt", "korvexDlg32_temp_file.2.txt",
+                                 "korvexDlg32_work_file.3.bat", "korvexDlg32_work_file.3.txt"};
+    for (const char* name : names)
+        writeFileBytes(folder + name, "x");
+    sweepStaleWorkFiles(folder, {}, stop);
+    int left = 0;
+    for (const char* name : names)
+        left += fileExists(folder + name) ? 1 : 0;
+    for (const char* name : names)
+        DeleteFileA((folder + name).c_str());
+    return left;
+}
+
+TEST(StaleCleanup, SweepStopsAtTheFirstDeleteItsPredicateForbids) {
+    TempDir dir;
+    int asked = 0;
+    // Asked before each delete: true from the second on, so exactly one goes.
+    EXPECT_EQ(filesLeftAfterSweep(dir.path(), [&] { return ++asked > 1; }), 3);
+    EXPECT_EQ(asked, 2);
+}
+
+TEST(StaleCleanup, ACopyStartedDuringTheSweepStopsIt) {
+    TempDir dir;
+    const std::string name = "KorvexerTest.SweepCopies." + std::to_string(GetCurrentProcessId());
+    RunningCopies self(name.c_str());
+    std::optional<RunningCopies> other;
+    int asked = 0;
+    const int left = filesLeftAfterSweep(dir.path(), [&] {
+        // The other copy starts once the first file is gone.
+        if (++asked == 2) other.emplace(name.c_str());
+        return self.othersRunning();
+    });
+    EXPECT_EQ(left, 3);
 }
 
 } // namespace

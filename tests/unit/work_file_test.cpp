@@ -21,7 +21,8 @@ TEST(WorkFileName, FormatsDirectoryNumberAndIndex) {
 TEST(WorkFileName, DrawsAgainForTakenNamesUpToAThousandTimesAndStopsAtARefusal) {
     int calls = 0;
     auto random = [] { return 7; };
-    std::set<std::string> taken = {"D\\korvexDlg32_work_file.0000070.bat", "D\\korvexDlg32_work_file.0000071.bat"};
+    std::set<std::string> taken = {"D\\korvexDlg32_work_file.0000070.bat",
+                                   "D\\korvexDlg32_work_file.0000071.bat"};
     auto claim = [&](const std::string& p) {
         ++calls;
         return taken.count(p) > 0 ? NameClaim::Taken : NameClaim::Created;
@@ -125,16 +126,19 @@ TEST(WorkFileName, ANameMadeByARacingCopyIsNeverJoined) {
 // name whose list an earlier dump has not yet removed is not free.
 TEST(WorkFileName, ACompanionFileLeftBehindKeepsItsNameTaken) {
     TempDir dir;
-    ScopedTemp temp(dir.path());
-    const ClaimedName earlier = claimWorkFileName(workfile::kReport, "keys");
+    // The same numbers every time: the second drawing meets the first one's name.
+    const auto random = [] { return 4242; };
+    const auto claim = [](const std::string& path) { return createNewWorkFileWithCompanion(path, "keys"); };
+    const ClaimedName earlier = chooseWorkFileName(workfile::kReport, dir.path(), random, claim);
     ASSERT_TRUE(earlier.created());
     DeleteFileA(earlier.path.c_str());
     writeFileBytes(earlier.path + "keys", "HKEY_A\r\n");
-    const ClaimedName next = claimWorkFileName(workfile::kReport, "keys");
+    const ClaimedName next = chooseWorkFileName(workfile::kReport, dir.path(), random, claim);
     EXPECT_TRUE(next.created());
     EXPECT_NE(next.path, earlier.path);
     EXPECT_FALSE(fileExists(next.path + "keys"));
     EXPECT_FALSE(fileExists(earlier.path)) << "the name given up is not left made";
+    DeleteFileA((earlier.path + "keys").c_str());
 }
 
 // A new work file in `dir`, held open without delete sharing as a script
@@ -151,7 +155,8 @@ TEST(WorkFileRemoval, WaitsForAHolderThatLetsGo) {
     const std::string path = dir.file("korvexDlg32_work_file.0000010.vbs");
     HANDLE held = heldWorkFile(dir, "korvexDlg32_work_file.0000010.vbs");
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
-    ASSERT_FALSE(DeleteFileA(path.c_str())) << "the holder must block a plain delete for this test to mean anything";
+    ASSERT_FALSE(DeleteFileA(path.c_str()))
+        << "the holder must block a plain delete for this test to mean anything";
     std::thread letGo([held] {
         Sleep(300);
         CloseHandle(held);
@@ -192,4 +197,4 @@ TEST(WorkFileRemoval, ARefusalThatWaitingCannotMendEndsAtOnce) {
     EXPECT_LT(took, 30000u) << "waited for a refusal that does not pass";
 }
 
-}  // namespace
+} // namespace
