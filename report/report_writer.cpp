@@ -74,7 +74,8 @@ void writeReportTrailer(ReportState& d) {
     reportPrintf(d, "%s", reportTrailer());
 }
 
-void sweepStaleWorkFiles(const std::string& directory, const std::vector<std::string>& keep) {
+void sweepStaleWorkFiles(const std::string& directory, const std::vector<std::string>& keep,
+                         const std::function<bool()>& stop) {
     static const char* const kPatterns[] = {"Korvexer_work_file*.*", "korvexDlg32_temp_file*.*",
                                             "korvexDlg32_work_file*.*"};
     // Named here, deleted one by one: no command interpreter, so nothing in
@@ -91,6 +92,8 @@ void sweepStaleWorkFiles(const std::string& directory, const std::vector<std::st
         FindClose(find);
     }
     for (const std::string& path : found) {
+        // A halt wants the task over at once; what is left waits for a later sweep.
+        if (stop && stop()) return;
         bool kept = false;
         for (const std::string& own : keep)
             kept = kept || lstrcmpiA(own.c_str(), path.c_str()) == 0;

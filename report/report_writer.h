@@ -9,6 +9,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -58,5 +59,7 @@ void writeReportTrailer(ReportState& dialog);
 // Deletes the work files of earlier runs from `directory` (which ends in a
 // backslash): every file whose name starts as a report, runner or exchange
 // work file's does, each by its exact name, except those named in `keep`
-// (full paths, compared without regard to case). Returns once it is done.
-void sweepStaleWorkFiles(const std::string& directory, const std::vector<std::string>& keep);
+// (full paths, compared without regard to case). Returns once it is done, or
+// as soon as `stop` (asked before each deletion) answers true.
+void sweepStaleWorkFiles(const std::string& directory, const std::vector<std::string>& keep,
+                         const std::function<bool()>& stop = {});

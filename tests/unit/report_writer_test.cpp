@@ -197,6 +197,24 @@ TEST(StaleCleanup, SweepTakesOnlyWorkFilesAndSparesTheNamedOnes) {
     RemoveDirectoryA(folder.c_str());
 }
 
+TEST(SweepStaleWorkFiles, StopsAsSoonAsItIsAskedTo) {
+    TempDir root;
+    const std::string folder = root.path();
+    const char* const names[] = {"Korvexer_work_file.1234560.txt", "Korvexer_work_file.2345670.txt",
+                                 "korvexDlg32_temp_file.3456781.txt"};
+    for (const char* name : names)
+        writeFileBytes(folder + name, "x");
+    int asked = 0;
+    // A halt is raised once the first file has gone.
+    sweepStaleWorkFiles(folder, {}, [&asked] { return asked++ >= 1; });
+    int left = 0;
+    for (const char* name : names) {
+        left += fileExists(folder + name) ? 1 : 0;
+        DeleteFileA((folder + name).c_str());
+    }
+    EXPECT_EQ(left, 2);
+}
+
 } // namespace
 
 TEST(ReportFileLoss, AFileThatCannotBeOpenedIsRememberedUntilANewTaskTakesItsName) {
