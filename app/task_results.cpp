@@ -177,6 +177,19 @@ ReadOutcome showWorkFile(ControllerState& s, TaskLife::Ticket ticket, const std:
     return outcome;
 }
 
+// A read that failed because Clear (or Close) deleted the file under it is
+// no failure: the halted report is dropped like any other, and the view stays
+// as the halt left it.
+bool haltedDuringLoad(ControllerState& s, TaskLife::Ticket ticket, bool& dropped) {
+    dropped = !s.life.mayShow(ticket);
+    return dropped;
+}
+
+// Once Close has run, the status line is its "Shutdown" text till the end.
+void setStatusUnlessClosed(ControllerState& s, const char* text) {
+    if (!s.life.closed()) setStatus(s, text);
+}
+
 } // namespace
 
 void finishIeTask(ControllerState& s, const std::string& path, bool completed,
@@ -188,7 +201,7 @@ void finishIeTask(ControllerState& s, const std::string& path, bool completed,
         if (!dropped) {
             if (failIfWritesLost(s, path)) return;
             const ReadOutcome outcome = showWorkFile(s, ticket, path, edges, reportTrailer(), dropped);
-            if (outcome != ReadOutcome::Read) {
+            if (outcome != ReadOutcome::Read && !haltedDuringLoad(s, ticket, dropped)) {
                 failTask(s, path, collectorLoadFailureText(outcome));
                 return;
             }
@@ -197,7 +210,7 @@ void finishIeTask(ControllerState& s, const std::string& path, bool completed,
             // Stopped on its way, or halted while it was loading: the report
             // is never shown, and nothing of it may stay behind.
             DeleteFileA(path.c_str());
-            setStatus(s, " ");
+            setStatusUnlessClosed(s, " ");
             s.resetTaskState();
         }
     } catch (...) {
@@ -220,9 +233,9 @@ void finishCollectorTask(ControllerState& s, const std::string& path, const Load
             // taken a while ago: a copy started since has work files of its
             // own there too.
             if (sweepStaleFiles && !s.haltRequested && !runningcopies::othersRunning())
-                sweepStaleWorkFiles(workDirectory(), {path});
+                sweepStaleWorkFiles(workDirectory(), {path}, [&s] { return s.haltRequested != 0; });
             const ReadOutcome outcome = showWorkFile(s, ticket, path, edges, {}, dropped);
-            if (outcome != ReadOutcome::Read) {
+            if (outcome != ReadOutcome::Read && !haltedDuringLoad(s, ticket, dropped)) {
                 failCollectorTask(s, path, collectorLoadFailureText(outcome));
                 return;
             }
@@ -231,7 +244,7 @@ void finishCollectorTask(ControllerState& s, const std::string& path, const Load
             // Halted, before or during the load: never shown, and nothing of
             // it may stay behind.
             DeleteFileA(path.c_str());
-            setStatus(s, "");
+            setStatusUnlessClosed(s, "");
             s.collectorActive = 0;
             s.resetTaskState();
         }

@@ -504,4 +504,69 @@ TEST_F(IeTaskEnd, EachFailureShowsItsMessageEmptiesTheViewAndDeletesTheFile) {
     }
 }
 
+// Clear or Close comes while a finished report is on its way into the view;
+// both the collector's and the Internet Explorer worker's end.
+struct HaltDuringLoad : IeTaskEnd {
+    FakeView view;
+    bool collector = false;
+    void running(bool isCollector) {
+        collector = isCollector;
+        use(view);
+        view.content = "Getting ...\r\n";
+        messages.shown.clear();
+        if (collector)
+            collectorRunning("the whole report\r\r\n");
+        else
+            ieRunning("the whole report\r\r\n");
+    }
+    void finish() {
+        if (collector)
+            finishCollectorTask(state, report, edges);
+        else
+            finishIeTask(state, report, true, edges);
+    }
+};
+
+TEST_F(HaltDuringLoad, ReportClearDeletedUnderTheReadIsDroppedWithoutAMessage) {
+    for (const bool isCollector : {true, false}) {
+        SCOPED_TRACE(isCollector ? "collector" : "Internet Explorer");
+        running(isCollector);
+        // Clear empties the view, raises the halt and deletes the file before the read opens it.
+        edges.read = [this](const std::string& path, std::string&) {
+            view.content = "\r\n\r\n ";
+            state.life.halt();
+            DeleteFileA(path.c_str());
+            return ReadOutcome::CannotOpen;
+        };
+        finish();
+        EXPECT_TRUE(messages.shown.empty()) << "a Clear is no shortage of memory";
+        EXPECT_EQ(view.content, "\r\n\r\n ") << "the cleared view stays cleared";
+        EXPECT_EQ(state.life.phase(), TaskPhase::Idle);
+        EXPECT_EQ(state.haltRequested, 0);
+        EXPECT_FALSE(fileExists(report));
+    }
+}
+
+// Close runs once per program: one task of each kind, each in a fixture of its own.
+void closeDuringTheLoad(HaltDuringLoad& t, bool isCollector) {
+    t.running(isCollector);
+    t.edges.read = [&t](const std::string& path, std::string& out) {
+        t.status.setStatus("Shutdown .. please Wait");
+        t.state.life.close();
+        return readReportWorkFile(path, out);
+    };
+    t.finish();
+    EXPECT_EQ(t.status.shown.back(), "Shutdown .. please Wait");
+    EXPECT_EQ(t.view.content, "Getting ...\r\n") << "a closed task's report is never shown";
+    EXPECT_FALSE(fileExists(t.report));
+}
+
+TEST_F(HaltDuringLoad, CloseKeepsItsShutdownStatusForTheCollector) {
+    closeDuringTheLoad(*this, true);
+}
+
+TEST_F(HaltDuringLoad, CloseKeepsItsShutdownStatusForInternetExplorer) {
+    closeDuringTheLoad(*this, false);
+}
+
 } // namespace
