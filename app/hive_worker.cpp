@@ -25,10 +25,14 @@ void setStatus(TaskHost& d, const char* text) {
     if (d.status != nullptr) d.status->setStatus(text);
 }
 
+// The names are forgotten with the files: they are drawn again, and a later
+// Clear or Close must not delete a file another copy has made under one.
 void deleteDumpFiles(ControllerState& d) {
     d.reportFile.close();
     DeleteFileA(d.reportPath.get().c_str());
     DeleteFileA(d.keysListPath.get().c_str());
+    d.reportPath.clear();
+    d.keysListPath.clear();
 }
 
 // A dump that ends without a result: both files gone, the halt answered, the

@@ -26,6 +26,10 @@ void finishHiveLoad(ControllerState& s, TaskLife::Ticket ticket) noexcept {
         setStatus(s, " ");
         DeleteFileA(s.reportPath.get().c_str());
         DeleteFileA(s.keysListPath.get().c_str());
+        // Names are drawn again: once deleted, a later Clear or Close must
+        // not delete a file of the same name another copy has made since.
+        s.reportPath.clear();
+        s.keysListPath.clear();
     } catch (...) {
         // Only the tidying is lost; the exit steps delete the files again.
     }
@@ -168,6 +172,10 @@ ReadOutcome showWorkFile(ControllerState& s, TaskLife::Ticket ticket, const std:
     cutAtFirstZero(text);
     text += tail;
     DeleteFileA(path.c_str());
+    // Names are drawn again: once deleted, a later Clear or Close must not
+    // delete a file of the same name another copy has made since.
+    s.reportPath.clear();
+    s.collectorReportPath.clear();
     // The worker's own flags go down first: once shown, the task is over.
     s.animateStatus = 0;
     s.collectorActive = 0;

@@ -70,6 +70,9 @@ class ServicesContext : public WindowContext {
         if (path_.empty()) return;
         d_.reportFile.close();
         DeleteFileA(path_.c_str());
+        // Names are drawn again: a later Clear or Close must not delete a
+        // file of this name another copy has made since.
+        if (d_.reportPath.get() == path_) d_.reportPath.clear();
         path_.clear();
     }
 

@@ -127,6 +127,9 @@ TEST_F(TaskEnd, CollectorReportIsShownUpToItsFirstZeroByte) {
     finishCollectorTask(state, report, edges);
     EXPECT_EQ(view.content, "the report\r\r\n");
     EXPECT_EQ(state.reportLength, 13);
+    // Deleted, the name is no longer this copy's: Clear and Close must not reach it.
+    EXPECT_TRUE(state.reportPath.empty());
+    EXPECT_TRUE(state.collectorReportPath.empty());
     EXPECT_EQ(status.shown.back(), " ");
     EXPECT_TRUE(messages.shown.empty());
     expectCollectorTaskOver();
@@ -407,6 +410,8 @@ TEST_F(TaskEnd, HiveResultTakenAtTheSecondAttemptAfterOneWait) {
               composeHiveResult("HKEY_USERS Registry:\r\n", std::string(400, 'x')).size());
     EXPECT_TRUE(exits.empty());
     EXPECT_FALSE(fileExists(report));
+    EXPECT_TRUE(state.reportPath.empty()) << "the deleted files' names are forgotten";
+    EXPECT_TRUE(state.keysListPath.empty());
 }
 
 // The Internet Explorer worker's end: its file becomes the view's text with
@@ -439,6 +444,7 @@ TEST_F(IeTaskEnd, FinishedReportIsShownWithTheTrailer) {
         std::string("\r\r\nInternet Explorer History for user: alice\r\r\n") + reportTrailer();
     EXPECT_EQ(view.content, shown);
     EXPECT_EQ(state.reportLength, static_cast<int32_t>(shown.size()));
+    EXPECT_TRUE(state.reportPath.empty()) << "the deleted file's name is forgotten";
     EXPECT_TRUE(messages.shown.empty());
     expectIeTaskOver();
 }
