@@ -154,6 +154,56 @@ void tellWorkFileFailure(ControllerState& s, const std::string& path) {
     setView(s, "");
 }
 
+std::string claimReportWorkFile(ControllerState& s, const std::function<ClaimedName()>& claim) {
+    const ClaimedName claimed = claim();
+    switch (claimed.outcome) {
+    case NameClaim::Taken:
+        // The name handed back is another copy's file: never written, never deleted.
+        s.showMessage(results::kNoFreeName, results::kFileCreationTitle);
+        setStatus(s, " ");
+        setView(s, "");
+        return {};
+    case NameClaim::Refused:
+        tellWorkFileFailure(s, claimed.path);
+        return {};
+    case NameClaim::Created:
+        break;
+    }
+    if (!createReportWorkFile(s, claimed.path)) {
+        s.reportFile.close();
+        DeleteFileA(claimed.path.c_str());
+        tellWorkFileFailure(s, claimed.path);
+        return {};
+    }
+    return claimed.path;
+}
+
+std::string claimReportWorkFile(ControllerState& s) {
+    return claimReportWorkFile(s, [] { return claimWorkFileName(workfile::kReport); });
+}
+
+void UnstartedWorkFile::made(std::string path, std::string companion) noexcept {
+    path_ = std::move(path);
+    companion_ = std::move(companion);
+}
+
+void UnstartedWorkFile::keep() noexcept {
+    path_.clear();
+    companion_.clear();
+}
+
+UnstartedWorkFile::~UnstartedWorkFile() {
+    if (path_.empty()) return;
+    state_.reportFile.close();
+    DeleteFileA(path_.c_str());
+    if (!companion_.empty()) DeleteFileA(companion_.c_str());
+    // No task owns the names: a later Clear or Close must not delete a file
+    // another copy makes under one of them.
+    state_.reportPath.clear();
+    state_.collectorReportPath.clear();
+    if (!companion_.empty()) state_.keysListPath.clear();
+}
+
 void failIeTask(ControllerState& s, const std::string& path) noexcept {
     failTask(s, path, results::kNoMemoryCapital);
 }

@@ -575,4 +575,66 @@ TEST_F(HaltDuringLoad, CloseKeepsItsShutdownStatusForInternetExplorer) {
     closeDuringTheLoad(*this, false);
 }
 
+TEST_F(TaskEnd, ReportFileOfAStartingTaskIsTheTasksOwnOrNone) {
+    FakeView view;
+    use(view);
+    const std::string others = dir.file("Korvexer_work_file.5555550.txt");
+    writeFileBytes(others, "another copy's report");
+    struct Case {
+        const char* what;
+        NameClaim outcome;
+        std::string path;
+        const char* message; // nullptr: the file is handed out
+        const char* title;
+    } cases[] = {
+        {"every name taken", NameClaim::Taken, others,
+         "Unable to create temporary file. Make sure the disk is not full or write protected.",
+         "File Creation Error!"},
+        {"folder refuses", NameClaim::Refused, dir.file("missing\\Korvexer_work_file.1111110.txt"), nullptr,
+         "File Creation Error!"},
+        {"made", NameClaim::Created, report, nullptr, nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        messages.shown.clear();
+        view.content = "header";
+        if (c.outcome == NameClaim::Created) writeFileBytes(c.path, "");
+        const std::string got = claimReportWorkFile(state, [&] { return ClaimedName{c.path, c.outcome}; });
+        if (c.title == nullptr) {
+            EXPECT_EQ(got, c.path);
+            EXPECT_TRUE(messages.shown.empty());
+            EXPECT_EQ(view.content, "header");
+            continue;
+        }
+        EXPECT_EQ(got, "") << "no name that is not the task's own";
+        ASSERT_EQ(messages.shown.size(), 1u);
+        EXPECT_EQ(messages.shown[0].title, c.title);
+        if (c.message != nullptr) {
+            EXPECT_EQ(messages.shown[0].text, c.message);
+        }
+        EXPECT_EQ(view.content, "");
+    }
+    EXPECT_EQ(readFileBytes(others), "another copy's report") << "never written to";
+    state.reportFile.close();
+}
+
+TEST_F(TaskEnd, WorkFileOfATaskThatNeverStartedIsDeletedAndForgotten) {
+    for (const bool started : {false, true}) {
+        SCOPED_TRACE(started ? "started" : "refused");
+        writeFileBytes(report, "");
+        writeFileBytes(keys, "");
+        state.reportPath.set(report);
+        state.keysListPath.set(keys);
+        {
+            UnstartedWorkFile file(state);
+            file.made(report, keys);
+            if (started) file.keep();
+        }
+        EXPECT_EQ(fileExists(report), started);
+        EXPECT_EQ(fileExists(keys), started);
+        EXPECT_EQ(state.reportPath.empty(), !started);
+        EXPECT_EQ(state.keysListPath.empty(), !started);
+    }
+}
+
 } // namespace
