@@ -88,13 +88,21 @@ void MainDialog::startServicesWorker() {
 
 void MainDialog::startIeWorker() {
     const TaskLife::Ticket ticket = life.current();
+    UnstartedWorkFile file(*this);
     std::unique_ptr<IeWorkerBlock> block(new (std::nothrow) IeWorkerBlock{this, {}});
     if (block != nullptr) {
         // Named here, before anything can see the task running: a Clear from
         // now on writes its halt line into this task's file and deletes it.
         try {
-            block->path = makeWorkFileName(workfile::kReport);
-            reportPath.set(block->path);
+            std::string path = claimReportWorkFile(*this);
+            if (path.empty()) {
+                // Told already; no file was left.
+                life.end(ticket);
+                return;
+            }
+            file.made(path);
+            block->path = path;
+            reportPath.set(std::move(path));
         } catch (const std::bad_alloc&) {
             block.reset();
         }
@@ -106,22 +114,16 @@ void MainDialog::startIeWorker() {
         life.end(ticket);
         return;
     }
-    if (!createReportWorkFile(*this, block->path)) {
-        reportPath.clear();
-        tellWorkFileFailure(*this, block->path);
-        life.end(ticket);
-        return;
-    }
     ieRunning = 1;
     life.run(ticket);
     HANDLE thread = CreateThread(nullptr, 0, ieWorker, block.get(), 0, nullptr);
     if (thread == nullptr) {
         ieRunning = 0;
-        reportPath.clear();
         setStatus(" ");
         life.end(ticket);
         return;
     }
+    file.keep();     // the worker deletes it
     block.release(); // the worker frees it
     CloseHandle(thread);
 }

@@ -135,11 +135,11 @@ void beginAsTheCommand(HeadlessHost& host, const TaskCommand& command) {
     }
 }
 
-// A report work file named for a worker task, as the task driver and the
-// Internet Explorer command name theirs.
+// A report work file made for a worker task, as the task driver and the
+// Internet Explorer command make theirs; empty (the user told) when none.
 std::string nameReportFile(HeadlessHost& host) {
-    const std::string path = makeWorkFileName(workfile::kReport);
-    host.reportPath.set(path);
+    std::string path = claimReportWorkFile(host);
+    if (!path.empty()) host.reportPath.set(path);
     return path;
 }
 
@@ -147,6 +147,8 @@ std::string nameReportFile(HeadlessHost& host) {
 // folder that cannot take it ends the run at once, not after the whole report.
 bool makeReportFile(HeadlessHost& host, const std::string& path) {
     if (createReportWorkFile(host, path)) return true;
+    host.reportFile.close();
+    DeleteFileA(path.c_str());
     host.reportPath.clear();
     host.collectorReportPath.clear();
     tellWorkFileFailure(host, path);
@@ -157,8 +159,8 @@ std::string runCollector(HeadlessHost& host, bool policies) {
     host.view->setText(policies ? driver::kPoliciesHeading : driver::kCollectHeading);
     host.policiesMode = policies ? 1 : 0;
     const std::string path = nameReportFile(host);
+    if (path.empty()) return {};
     host.collectorReportPath.set(path);
-    if (!makeReportFile(host, path)) return {};
     host.collectorActive = 1;
     host.collectorRunning = 1;
     // The collector writes its own heading; a command's header would be shown
@@ -203,7 +205,7 @@ std::string runServices(HeadlessHost& host) {
 
 std::string runInternetExplorer(HeadlessHost& host) {
     const std::string path = nameReportFile(host);
-    if (!makeReportFile(host, path)) return {};
+    if (path.empty()) return {};
     host.ieRunning = 1;
     runIeTask(host, path);
     host.reportFile.close();

@@ -25,10 +25,14 @@ void setStatus(TaskHost& d, const char* text) {
     if (d.status != nullptr) d.status->setStatus(text);
 }
 
+// The names are forgotten with the files: they are drawn again, and a later
+// Clear or Close must not delete a file another copy has made under one.
 void deleteDumpFiles(ControllerState& d) {
     d.reportFile.close();
     DeleteFileA(d.reportPath.get().c_str());
     DeleteFileA(d.keysListPath.get().c_str());
+    d.reportPath.clear();
+    d.keysListPath.clear();
 }
 
 // A dump that ends without a result: both files gone, the halt answered, the
@@ -48,8 +52,7 @@ void abandonDump(TaskHost& d, TaskLife::Ticket ticket, const char* message = nul
 void runDump(TaskHost& d, TaskLife::Ticket ticket, HKEY root, const std::string& hiveName, bool noFreeName) {
     d.collectorRunning = 1;
     if (noFreeName) {
-        d.showMessage("Unable to create temporary file. Make sure the disk is not full or write protected.",
-                      "File Creation Error!");
+        d.showMessage(results::kNoFreeName, results::kFileCreationTitle);
         setStatus(d, " ");
         d.view->setText("");
         d.collectorRunning = 0;
@@ -135,11 +138,19 @@ bool nameHiveDumpFiles(ControllerState& d) {
     // The keys list is named after the report file: a name whose list an
     // earlier holder has not yet removed is not free either.
     const ClaimedName claimed = claimWorkFileName(workfile::kReport, "keys");
-    const std::string& path = claimed.path;
-    const bool noFreeName = claimed.outcome == NameClaim::Taken;
-    d.reportPath.set(path);
-    d.keysListPath.set(path + "keys");
-    return noFreeName;
+    // The last name drawn belongs to another copy: kept nowhere, so that no
+    // Clear, Close or exit step of this copy ever deletes it.
+    if (claimed.outcome == NameClaim::Taken) return true;
+    try {
+        d.reportPath.set(claimed.path);
+        d.keysListPath.set(claimed.path + "keys");
+    } catch (...) {
+        if (claimed.created()) DeleteFileA(claimed.path.c_str());
+        d.reportPath.clear();
+        d.keysListPath.clear();
+        throw;
+    }
+    return false;
 }
 
 void startHiveDump(MainDialog& d, HKEY root, const char* name) {
@@ -160,7 +171,9 @@ void startHiveDump(MainDialog& d, HKEY root, const char* name) {
         // Still running while the box is up: the box's own loop runs ticks
         // and takes commands, which must wait. A Clear among them asked a
         // task to halt that never started: nobody else would lower that.
-        tellWorkFileFailure(d, d.reportPath.get());
+        const std::string path = d.reportPath.get();
+        deleteDumpFiles(d);
+        tellWorkFileFailure(d, path);
         d.collectorRunning = 0;
         d.life.end(ticket);
         return;
@@ -176,6 +189,7 @@ void startHiveDump(MainDialog& d, HKEY root, const char* name) {
     d.collectorRunning = 1;
     HANDLE thread = CreateThread(nullptr, 0, hiveWorker, block.get(), 0, nullptr);
     if (thread == nullptr) {
+        deleteDumpFiles(d);
         d.collectorRunning = 0;
         d.setStatus(" ");
         d.life.end(ticket);

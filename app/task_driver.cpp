@@ -147,6 +147,7 @@ void MainDialog::startCollectorWorker() {
     }
     reportLength = 0;
     searchCopyLength = 0;
+    UnstartedWorkFile file(*this);
     std::unique_ptr<CollectorBlock> block(new (std::nothrow) CollectorBlock{this, "run()", {}});
     if (block != nullptr) {
         // The task's file is named here, on the window's thread, before
@@ -154,9 +155,19 @@ void MainDialog::startCollectorWorker() {
         // halt line into this task's file and deletes that, never the
         // previous task's.
         try {
-            block->path = makeWorkFileName(workfile::kReport);
-            reportPath.set(block->path);
-            collectorReportPath.set(block->path);
+            // Lowered before any box: its own loop runs ticks, which must
+            // not start the same request again.
+            collectRequested = 0;
+            std::string path = claimReportWorkFile(*this);
+            if (path.empty()) {
+                // Told already; no file was left.
+                life.end(ticket);
+                return;
+            }
+            file.made(path);
+            block->path = path;
+            reportPath.set(path);
+            collectorReportPath.set(std::move(path));
         } catch (const std::bad_alloc&) {
             block.reset();
         }
@@ -166,14 +177,6 @@ void MainDialog::startCollectorWorker() {
         showMessage(results::kNoMemory, results::kNoMemoryTitle);
         setStatus(" ");
         view_.setText("");
-        life.end(ticket);
-        return;
-    }
-    if (!createReportWorkFile(*this, block->path)) {
-        // Lowered first: the message box's own loop runs ticks, which must
-        // not start the same request again.
-        collectRequested = 0;
-        tellWorkFileFailure(*this, block->path);
         life.end(ticket);
         return;
     }
@@ -189,6 +192,7 @@ void MainDialog::startCollectorWorker() {
         life.end(ticket);
         return;
     }
+    file.keep();     // the worker deletes it
     block.release(); // the worker frees it
     CloseHandle(thread);
     taskHeader.clear();

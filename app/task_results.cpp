@@ -26,6 +26,10 @@ void finishHiveLoad(ControllerState& s, TaskLife::Ticket ticket) noexcept {
         setStatus(s, " ");
         DeleteFileA(s.reportPath.get().c_str());
         DeleteFileA(s.keysListPath.get().c_str());
+        // Names are drawn again: once deleted, a later Clear or Close must
+        // not delete a file of the same name another copy has made since.
+        s.reportPath.clear();
+        s.keysListPath.clear();
     } catch (...) {
         // Only the tidying is lost; the exit steps delete the files again.
     }
@@ -150,6 +154,56 @@ void tellWorkFileFailure(ControllerState& s, const std::string& path) {
     setView(s, "");
 }
 
+std::string claimReportWorkFile(ControllerState& s, const std::function<ClaimedName()>& claim) {
+    const ClaimedName claimed = claim();
+    switch (claimed.outcome) {
+    case NameClaim::Taken:
+        // The name handed back is another copy's file: never written, never deleted.
+        s.showMessage(results::kNoFreeName, results::kFileCreationTitle);
+        setStatus(s, " ");
+        setView(s, "");
+        return {};
+    case NameClaim::Refused:
+        tellWorkFileFailure(s, claimed.path);
+        return {};
+    case NameClaim::Created:
+        break;
+    }
+    if (!createReportWorkFile(s, claimed.path)) {
+        s.reportFile.close();
+        DeleteFileA(claimed.path.c_str());
+        tellWorkFileFailure(s, claimed.path);
+        return {};
+    }
+    return claimed.path;
+}
+
+std::string claimReportWorkFile(ControllerState& s) {
+    return claimReportWorkFile(s, [] { return claimWorkFileName(workfile::kReport); });
+}
+
+void UnstartedWorkFile::made(std::string path, std::string companion) noexcept {
+    path_ = std::move(path);
+    companion_ = std::move(companion);
+}
+
+void UnstartedWorkFile::keep() noexcept {
+    path_.clear();
+    companion_.clear();
+}
+
+UnstartedWorkFile::~UnstartedWorkFile() {
+    if (path_.empty()) return;
+    state_.reportFile.close();
+    DeleteFileA(path_.c_str());
+    if (!companion_.empty()) DeleteFileA(companion_.c_str());
+    // No task owns the names: a later Clear or Close must not delete a file
+    // another copy makes under one of them.
+    state_.reportPath.clear();
+    state_.collectorReportPath.clear();
+    if (!companion_.empty()) state_.keysListPath.clear();
+}
+
 void failIeTask(ControllerState& s, const std::string& path) noexcept {
     failTask(s, path, results::kNoMemoryCapital);
 }
@@ -168,6 +222,10 @@ ReadOutcome showWorkFile(ControllerState& s, TaskLife::Ticket ticket, const std:
     cutAtFirstZero(text);
     text += tail;
     DeleteFileA(path.c_str());
+    // Names are drawn again: once deleted, a later Clear or Close must not
+    // delete a file of the same name another copy has made since.
+    s.reportPath.clear();
+    s.collectorReportPath.clear();
     // The worker's own flags go down first: once shown, the task is over.
     s.animateStatus = 0;
     s.collectorActive = 0;
@@ -175,6 +233,19 @@ ReadOutcome showWorkFile(ControllerState& s, TaskLife::Ticket ticket, const std:
     s.ieRunning = 0;
     dropped = !showResult(s, ticket, text, edges, true);
     return outcome;
+}
+
+// A read that failed because Clear (or Close) deleted the file under it is
+// no failure: the halted report is dropped like any other, and the view stays
+// as the halt left it.
+bool haltedDuringLoad(ControllerState& s, TaskLife::Ticket ticket, bool& dropped) {
+    dropped = !s.life.mayShow(ticket);
+    return dropped;
+}
+
+// Once Close has run, the status line is its "Shutdown" text till the end.
+void setStatusUnlessClosed(ControllerState& s, const char* text) {
+    if (!s.life.closed()) setStatus(s, text);
 }
 
 } // namespace
@@ -188,7 +259,7 @@ void finishIeTask(ControllerState& s, const std::string& path, bool completed,
         if (!dropped) {
             if (failIfWritesLost(s, path)) return;
             const ReadOutcome outcome = showWorkFile(s, ticket, path, edges, reportTrailer(), dropped);
-            if (outcome != ReadOutcome::Read) {
+            if (outcome != ReadOutcome::Read && !haltedDuringLoad(s, ticket, dropped)) {
                 failTask(s, path, collectorLoadFailureText(outcome));
                 return;
             }
@@ -197,7 +268,7 @@ void finishIeTask(ControllerState& s, const std::string& path, bool completed,
             // Stopped on its way, or halted while it was loading: the report
             // is never shown, and nothing of it may stay behind.
             DeleteFileA(path.c_str());
-            setStatus(s, " ");
+            setStatusUnlessClosed(s, " ");
             s.resetTaskState();
         }
     } catch (...) {
@@ -220,9 +291,10 @@ void finishCollectorTask(ControllerState& s, const std::string& path, const Load
             // taken a while ago: a copy started since has work files of its
             // own there too, so the count is asked again before every delete.
             if (sweepStaleFiles && !s.haltRequested && !runningcopies::othersRunning())
-                sweepStaleWorkFiles(workDirectory(), {path}, [] { return runningcopies::othersRunning(); });
+                sweepStaleWorkFiles(workDirectory(), {path},
+                                    [&s] { return s.haltRequested != 0 || runningcopies::othersRunning(); });
             const ReadOutcome outcome = showWorkFile(s, ticket, path, edges, {}, dropped);
-            if (outcome != ReadOutcome::Read) {
+            if (outcome != ReadOutcome::Read && !haltedDuringLoad(s, ticket, dropped)) {
                 failCollectorTask(s, path, collectorLoadFailureText(outcome));
                 return;
             }
@@ -231,7 +303,7 @@ void finishCollectorTask(ControllerState& s, const std::string& path, const Load
             // Halted, before or during the load: never shown, and nothing of
             // it may stay behind.
             DeleteFileA(path.c_str());
-            setStatus(s, "");
+            setStatusUnlessClosed(s, "");
             s.collectorActive = 0;
             s.resetTaskState();
         }

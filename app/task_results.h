@@ -6,6 +6,7 @@
 #pragma once
 
 #include "controller_state.h"
+#include "report/work_file.h"
 
 #include <functional>
 #include <string>
@@ -17,6 +18,10 @@ inline constexpr const char* kNoMemoryCapital = "There is not Enough memory to c
 inline constexpr const char* kNoMemoryTitle = "Dynamic Memory Allocation problem";
 inline constexpr const char* kCannotRead = "Error- > Can not read work file\n\nUnable to show result!!";
 inline constexpr const char* kFileCreationTitle = "File Creation Error!";
+// Every candidate name of a work file is taken (by other copies, or by files
+// they left behind).
+inline constexpr const char* kNoFreeName =
+    "Unable to create temporary file. Make sure the disk is not full or write protected.";
 
 // What the user is told when a task's work file cannot be created or lost
 // text on its way to the disk: the folder is named, since it is the user's
@@ -71,6 +76,33 @@ bool createReportWorkFile(ControllerState& state, const std::string& path);
 // Tells the user that the work file could not be written, naming its
 // folder; the status line and the view go blank.
 void tellWorkFileFailure(ControllerState& state, const std::string& path);
+
+// A new report work file for a task about to start, made by `claim` (a new
+// file of a freshly drawn name) and opened as createReportWorkFile does. The
+// empty string when there is none: no free name, or a folder that takes no
+// file; the user has been told, and no file is left behind. A name that is
+// not the task's own (a file another copy holds) is never handed back.
+std::string claimReportWorkFile(ControllerState& state, const std::function<ClaimedName()>& claim);
+std::string claimReportWorkFile(ControllerState& state);
+
+// A task's work file made before the task is under way: deleted, and the
+// report's name forgotten, on every way out (a refusal, a thread that cannot
+// be started, memory that runs out) unless the task takes it over (keep()).
+class UnstartedWorkFile {
+  public:
+    explicit UnstartedWorkFile(ControllerState& state) : state_(state) {}
+    ~UnstartedWorkFile();
+    UnstartedWorkFile(const UnstartedWorkFile&) = delete;
+    UnstartedWorkFile& operator=(const UnstartedWorkFile&) = delete;
+    // The file to delete; set once it exists. `companion` goes with it.
+    void made(std::string path, std::string companion = {}) noexcept;
+    void keep() noexcept;
+
+  private:
+    ControllerState& state_;
+    std::string path_;
+    std::string companion_;
+};
 
 // The Internet Explorer worker's end, once its report has returned
 // (`completed` false: it stopped at a halt). The halted report is deleted

@@ -22,11 +22,14 @@ class ServicesContext : public WindowContext {
     explicit ServicesContext(TaskHost& host) : WindowContext(host), d_(host) {}
     ~ServicesContext() override { removeFile(); }
 
-    void beginReportFile() override {
-        path_ = makeWorkFileName(workfile::kReport);
-        d_.reportFile.forgetLossOf(path_);
+    bool beginReportFile() override {
+        // A name that is not the task's own is never written to or deleted:
+        // the task ends, told as a hive dump is.
+        path_ = claimReportWorkFile(d_);
+        if (path_.empty()) return false;
         d_.reportPath.set(path_);
         d_.servicesRunning = 1;
+        return true;
     }
 
     FileShown showReportFile(std::string_view lead) override {
@@ -70,6 +73,9 @@ class ServicesContext : public WindowContext {
         if (path_.empty()) return;
         d_.reportFile.close();
         DeleteFileA(path_.c_str());
+        // Names are drawn again: a later Clear or Close must not delete a
+        // file of this name another copy has made since.
+        if (d_.reportPath.get() == path_) d_.reportPath.clear();
         path_.clear();
     }
 

@@ -159,7 +159,10 @@ class DeleteOnExit {
     ~DeleteOnExit() { remove(); }
     DeleteOnExit(const DeleteOnExit&) = delete;
     DeleteOnExit& operator=(const DeleteOnExit&) = delete;
-    void remove() { removeWorkFile(path_, context_.haltRequested() ? workfile::kHaltedRunPatienceMs : 0); }
+    void remove() {
+        if (!path_.empty())
+            removeWorkFile(path_, context_.haltRequested() ? workfile::kHaltedRunPatienceMs : 0);
+    }
 
   private:
     std::string path_;
@@ -202,8 +205,11 @@ void writeAppPathsReport(TaskContext& context) {
             RegistryDumper(context, walk).walk(HKEY_LOCAL_MACHINE, key.get(), kAppPathsKey, "");
         }
     }
-    // Named now, made by the script; gone at the end even when the script never made it.
-    const std::string exchangePath = makeWorkFileName(workfile::kExchange);
+    // Made (empty) as its name is drawn; gone at the end whatever the script
+    // did. With no name of its own, the script's part is left out, as when
+    // the script fails: a name that is not ours is never written or deleted.
+    const ClaimedName claimed = claimWorkFileName(workfile::kExchange);
+    const std::string exchangePath = claimed.created() ? claimed.path : std::string();
     DeleteOnExit exchange(exchangePath, context);
     context.write("\n\n");
     context.progress();
@@ -212,7 +218,7 @@ void writeAppPathsReport(TaskContext& context) {
     const bool newer = describeWindowsVersion(edition);
     ScriptBuffer& script = scriptBuffer();
     script.clear();
-    if (appendLines(script, appPathsScriptLines(exchangePath, newer)))
+    if (!exchangePath.empty() && appendLines(script, appPathsScriptLines(exchangePath, newer)))
         context.runner().run(script.text(), RunMode::Script);
     script.clear();
     exchange.remove();

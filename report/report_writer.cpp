@@ -75,7 +75,7 @@ void writeReportTrailer(ReportState& d) {
 }
 
 void sweepStaleWorkFiles(const std::string& directory, const std::vector<std::string>& keep,
-                         std::function<bool()> stop) {
+                         const std::function<bool()>& stop) {
     static const char* const kPatterns[] = {"Korvexer_work_file*.*", "korvexDlg32_temp_file*.*",
                                             "korvexDlg32_work_file*.*"};
     // Named here, deleted one by one: no command interpreter, so nothing in
@@ -97,7 +97,8 @@ void sweepStaleWorkFiles(const std::string& directory, const std::vector<std::st
             kept = kept || lstrcmpiA(own.c_str(), path.c_str()) == 0;
         if (kept) continue;
         // Asked again for every file: a copy started after the listing may
-        // already have made the file about to go.
+        // already have made the file about to go, and a halt wants the task
+        // over at once. What is left waits for a later sweep.
         if (stop && stop()) return;
         // A file another process still holds open is not deleted; a later sweep takes it.
         DeleteFileA(path.c_str());

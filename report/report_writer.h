@@ -62,4 +62,4 @@ void writeReportTrailer(ReportState& dialog);
 // (full paths, compared without regard to case). `stop` is asked right before
 // each delete; once it says true nothing more is deleted. Returns once it is done.
 void sweepStaleWorkFiles(const std::string& directory, const std::vector<std::string>& keep,
-                         std::function<bool()> stop);
+                         const std::function<bool()>& stop);

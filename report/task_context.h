@@ -45,13 +45,15 @@ class TaskContext {
     // halt came first) and removes the file, whatever the outcome; later text
     // is appended to the view. dropReportFile() ends it without showing
     // anything. A context without such a file writes straight on.
+    // beginReportFile() is false when no file could be made for the task
+    // (the context has told the user): the task ends there.
     enum class FileShown {
         Shown,      // in the view (or dropped for a halt)
         CannotOpen, // the file could not be opened for reading
         NoMemory,   // no memory to read it or to compose the view's text
         WritesLost, // text never reached the file (folder gone, disk full): the user has been told
     };
-    virtual void beginReportFile() {}
+    virtual bool beginReportFile() { return true; }
     virtual FileShown showReportFile(std::string_view lead) {
         (void)lead;
         return FileShown::Shown;

@@ -84,7 +84,9 @@ struct RemovedAtEnd {
     const std::string& path;
     TaskContext& context;
     // After a halt the script that writes it may still be ending.
-    ~RemovedAtEnd() { removeWorkFile(path, context.haltRequested() ? workfile::kHaltedRunPatienceMs : 0); }
+    ~RemovedAtEnd() {
+        if (!path.empty()) removeWorkFile(path, context.haltRequested() ? workfile::kHaltedRunPatienceMs : 0);
+    }
 };
 
 } // namespace
@@ -192,7 +194,10 @@ std::vector<std::string> serviceProcessesLines() {
 }
 
 void writeServicesReport(TaskContext& context, HKEY servicesKey) {
-    writeServicesReport(context, servicesKey, makeWorkFileName(workfile::kExchange));
+    // With no name of its own for the script's log, the report goes without
+    // the script's part, as when the script fails.
+    const ClaimedName log = claimWorkFileName(workfile::kExchange);
+    writeServicesReport(context, servicesKey, log.created() ? log.path : std::string());
 }
 
 void writeServicesReport(TaskContext& context, HKEY servicesKey, const std::string& serviceLogPath) {
@@ -202,7 +207,10 @@ void writeServicesReport(TaskContext& context, HKEY servicesKey, const std::stri
     const RemovedAtEnd log{serviceLogPath, context};
     // The registry part goes to a work file and is shown whole: appended
     // piece by piece, the view would repaint for every line of the dump.
-    context.beginReportFile();
+    if (!context.beginReportFile()) {
+        giveUp(context, nullptr);
+        return;
+    }
     WalkState walk;
     walk.showProgress = true;
     walk.servicesMode = true;
@@ -226,7 +234,7 @@ void writeServicesReport(TaskContext& context, HKEY servicesKey, const std::stri
         return;
     }
     // From here on the report is appended to the view as it arrives.
-    if (!context.haltRequested() && assembleScript(serviceLogPath))
+    if (!context.haltRequested() && !serviceLogPath.empty() && assembleScript(serviceLogPath))
         context.runner().run(scriptBuffer().text(), RunMode::Script);
     context.status().setStatus(" ");
     context.animate(false);

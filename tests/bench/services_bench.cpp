@@ -69,7 +69,10 @@ class BenchContext : public TaskContext {
     }
     bool ask(const std::string&, const std::string&) override { return false; }
 
-    void beginReportFile() override { inFile_ = true; }
+    bool beginReportFile() override {
+        inFile_ = true;
+        return true;
+    }
     FileShown showReportFile(std::string_view lead) override {
         inFile_ = false;
         fileBytes = file_.size();

@@ -83,6 +83,7 @@ class TestContext : public TaskContext {
     FileShown fileOutcome = FileShown::Shown;
     int reportFilesBegun = 0;
     int reportFilesDropped = 0;
+    bool reportFileRefused = false; // beginReportFile finds no file for the task
 
     void write(std::string_view text) override {
         if (inReportFile)
@@ -91,10 +92,12 @@ class TestContext : public TaskContext {
             report.append(text);
         ++writes;
     }
-    void beginReportFile() override {
+    bool beginReportFile() override {
+        if (reportFileRefused) return false;
         inReportFile = true;
         reportFileText.clear();
         ++reportFilesBegun;
+        return true;
     }
     FileShown showReportFile(std::string_view lead) override {
         inReportFile = false;

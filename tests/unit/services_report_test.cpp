@@ -297,4 +297,23 @@ TEST_F(ServicesReport, AHaltStopsTheTaskWhereItIs) {
     EXPECT_EQ(showing.reportFilesDropped, 0);
 }
 
+TEST_F(ServicesReport, WithoutAFileOfItsOwnTheTaskOrItsScriptPartIsLeftOut) {
+    // No report file could be made: the task ends before its walk.
+    TestContext refused;
+    refused.reportFileRefused = true;
+    refused.animating = true;
+    writeFileBytes(log, "");
+    writeServicesReport(refused, services, log);
+    EXPECT_TRUE(refused.report.empty());
+    EXPECT_TRUE(refused.fakeRunner().calls.empty());
+    EXPECT_FALSE(fileExists(log)) << "the log goes with the task";
+    EXPECT_FALSE(refused.animating);
+
+    // No log of its own for the script: the registry part alone, as when the script fails.
+    writeServicesReport(context, services, "");
+    EXPECT_EQ(context.reportFilesBegun, 1);
+    EXPECT_FALSE(context.report.empty());
+    EXPECT_TRUE(context.fakeRunner().calls.empty());
+}
+
 } // namespace

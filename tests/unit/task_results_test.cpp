@@ -127,6 +127,9 @@ TEST_F(TaskEnd, CollectorReportIsShownUpToItsFirstZeroByte) {
     finishCollectorTask(state, report, edges);
     EXPECT_EQ(view.content, "the report\r\r\n");
     EXPECT_EQ(state.reportLength, 13);
+    // Deleted, the name is no longer this copy's: Clear and Close must not reach it.
+    EXPECT_TRUE(state.reportPath.empty());
+    EXPECT_TRUE(state.collectorReportPath.empty());
     EXPECT_EQ(status.shown.back(), " ");
     EXPECT_TRUE(messages.shown.empty());
     expectCollectorTaskOver();
@@ -407,6 +410,8 @@ TEST_F(TaskEnd, HiveResultTakenAtTheSecondAttemptAfterOneWait) {
               composeHiveResult("HKEY_USERS Registry:\r\n", std::string(400, 'x')).size());
     EXPECT_TRUE(exits.empty());
     EXPECT_FALSE(fileExists(report));
+    EXPECT_TRUE(state.reportPath.empty()) << "the deleted files' names are forgotten";
+    EXPECT_TRUE(state.keysListPath.empty());
 }
 
 // The Internet Explorer worker's end: its file becomes the view's text with
@@ -439,6 +444,7 @@ TEST_F(IeTaskEnd, FinishedReportIsShownWithTheTrailer) {
         std::string("\r\r\nInternet Explorer History for user: alice\r\r\n") + reportTrailer();
     EXPECT_EQ(view.content, shown);
     EXPECT_EQ(state.reportLength, static_cast<int32_t>(shown.size()));
+    EXPECT_TRUE(state.reportPath.empty()) << "the deleted file's name is forgotten";
     EXPECT_TRUE(messages.shown.empty());
     expectIeTaskOver();
 }
@@ -501,6 +507,133 @@ TEST_F(IeTaskEnd, EachFailureShowsItsMessageEmptiesTheViewAndDeletesTheFile) {
         EXPECT_EQ(messages.shown[0].title, "Dynamic Memory Allocation problem");
         EXPECT_EQ(view.content, "");
         expectIeTaskOver();
+    }
+}
+
+// Clear or Close comes while a finished report is on its way into the view;
+// both the collector's and the Internet Explorer worker's end.
+struct HaltDuringLoad : IeTaskEnd {
+    FakeView view;
+    bool collector = false;
+    void running(bool isCollector) {
+        collector = isCollector;
+        use(view);
+        view.content = "Getting ...\r\n";
+        messages.shown.clear();
+        if (collector)
+            collectorRunning("the whole report\r\r\n");
+        else
+            ieRunning("the whole report\r\r\n");
+    }
+    void finish() {
+        if (collector)
+            finishCollectorTask(state, report, edges);
+        else
+            finishIeTask(state, report, true, edges);
+    }
+};
+
+TEST_F(HaltDuringLoad, ReportClearDeletedUnderTheReadIsDroppedWithoutAMessage) {
+    for (const bool isCollector : {true, false}) {
+        SCOPED_TRACE(isCollector ? "collector" : "Internet Explorer");
+        running(isCollector);
+        // Clear empties the view, raises the halt and deletes the file before the read opens it.
+        edges.read = [this](const std::string& path, std::string&) {
+            view.content = "\r\n\r\n ";
+            state.life.halt();
+            DeleteFileA(path.c_str());
+            return ReadOutcome::CannotOpen;
+        };
+        finish();
+        EXPECT_TRUE(messages.shown.empty()) << "a Clear is no shortage of memory";
+        EXPECT_EQ(view.content, "\r\n\r\n ") << "the cleared view stays cleared";
+        EXPECT_EQ(state.life.phase(), TaskPhase::Idle);
+        EXPECT_EQ(state.haltRequested, 0);
+        EXPECT_FALSE(fileExists(report));
+    }
+}
+
+// Close runs once per program: one task of each kind, each in a fixture of its own.
+void closeDuringTheLoad(HaltDuringLoad& t, bool isCollector) {
+    t.running(isCollector);
+    t.edges.read = [&t](const std::string& path, std::string& out) {
+        t.status.setStatus("Shutdown .. please Wait");
+        t.state.life.close();
+        return readReportWorkFile(path, out);
+    };
+    t.finish();
+    EXPECT_EQ(t.status.shown.back(), "Shutdown .. please Wait");
+    EXPECT_EQ(t.view.content, "Getting ...\r\n") << "a closed task's report is never shown";
+    EXPECT_FALSE(fileExists(t.report));
+}
+
+TEST_F(HaltDuringLoad, CloseKeepsItsShutdownStatusForTheCollector) {
+    closeDuringTheLoad(*this, true);
+}
+
+TEST_F(HaltDuringLoad, CloseKeepsItsShutdownStatusForInternetExplorer) {
+    closeDuringTheLoad(*this, false);
+}
+
+TEST_F(TaskEnd, ReportFileOfAStartingTaskIsTheTasksOwnOrNone) {
+    FakeView view;
+    use(view);
+    const std::string others = dir.file("Korvexer_work_file.5555550.txt");
+    writeFileBytes(others, "another copy's report");
+    struct Case {
+        const char* what;
+        NameClaim outcome;
+        std::string path;
+        const char* message; // nullptr: the file is handed out
+        const char* title;
+    } cases[] = {
+        {"every name taken", NameClaim::Taken, others,
+         "Unable to create temporary file. Make sure the disk is not full or write protected.",
+         "File Creation Error!"},
+        {"folder refuses", NameClaim::Refused, dir.file("missing\\Korvexer_work_file.1111110.txt"), nullptr,
+         "File Creation Error!"},
+        {"made", NameClaim::Created, report, nullptr, nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        messages.shown.clear();
+        view.content = "header";
+        if (c.outcome == NameClaim::Created) writeFileBytes(c.path, "");
+        const std::string got = claimReportWorkFile(state, [&] { return ClaimedName{c.path, c.outcome}; });
+        if (c.title == nullptr) {
+            EXPECT_EQ(got, c.path);
+            EXPECT_TRUE(messages.shown.empty());
+            EXPECT_EQ(view.content, "header");
+            continue;
+        }
+        EXPECT_EQ(got, "") << "no name that is not the task's own";
+        ASSERT_EQ(messages.shown.size(), 1u);
+        EXPECT_EQ(messages.shown[0].title, c.title);
+        if (c.message != nullptr) {
+            EXPECT_EQ(messages.shown[0].text, c.message);
+        }
+        EXPECT_EQ(view.content, "");
+    }
+    EXPECT_EQ(readFileBytes(others), "another copy's report") << "never written to";
+    state.reportFile.close();
+}
+
+TEST_F(TaskEnd, WorkFileOfATaskThatNeverStartedIsDeletedAndForgotten) {
+    for (const bool started : {false, true}) {
+        SCOPED_TRACE(started ? "started" : "refused");
+        writeFileBytes(report, "");
+        writeFileBytes(keys, "");
+        state.reportPath.set(report);
+        state.keysListPath.set(keys);
+        {
+            UnstartedWorkFile file(state);
+            file.made(report, keys);
+            if (started) file.keep();
+        }
+        EXPECT_EQ(fileExists(report), started);
+        EXPECT_EQ(fileExists(keys), started);
+        EXPECT_EQ(state.reportPath.empty(), !started);
+        EXPECT_EQ(state.keysListPath.empty(), !started);
     }
 }
 
