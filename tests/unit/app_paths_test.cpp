@@ -7,6 +7,7 @@
 #include "report/work_file.h"
 #include "runner/command_runner.h"
 #include "runner/script_buffer.h"
+#include "support/scoped_temp.h"
 #include "support/temp_dir.h"
 #include "support/test_context.h"
 
@@ -459,21 +460,6 @@ TEST_F(AppPathsReport, HeadingDumpScriptTrailerInThisOrder) {
 // directory whose name a batch or script line could stumble over. The
 // products part runs first: it must neither break on the path nor on an
 // empty product list (Wine lists none).
-class ScopedTemp {
-  public:
-    explicit ScopedTemp(const std::string& dir) {
-        had_ = GetEnvironmentVariableA("TEMP", saved_, sizeof saved_) != 0;
-        SetEnvironmentVariableA("TEMP", dir.c_str());
-    }
-    ~ScopedTemp() { SetEnvironmentVariableA("TEMP", had_ ? saved_ : nullptr); }
-    ScopedTemp(const ScopedTemp&) = delete;
-    ScopedTemp& operator=(const ScopedTemp&) = delete;
-
-  private:
-    char saved_[32768] = {};
-    bool had_ = false;
-};
-
 bool anyWorkFileIn(const std::string& dir) {
     WIN32_FIND_DATAA data;
     HANDLE find = FindFirstFileA((dir + "korvexDlg32_*").c_str(), &data);

@@ -4,6 +4,7 @@
 #include "runner/script_buffer.h"
 #include "runner/wmi_script.h"
 #include "support/probe_process.h"
+#include "support/scoped_temp.h"
 #include "support/temp_dir.h"
 #include "support/test_context.h"
 
@@ -13,19 +14,6 @@
 #include <thread>
 
 namespace {
-
-class ScopedTemp {
-  public:
-    explicit ScopedTemp(const std::string& dir) {
-        had_ = GetEnvironmentVariableA("TEMP", saved_, sizeof saved_) != 0;
-        SetEnvironmentVariableA("TEMP", dir.c_str());
-    }
-    ~ScopedTemp() { SetEnvironmentVariableA("TEMP", had_ ? saved_ : nullptr); }
-
-  private:
-    char saved_[32768] = {};
-    bool had_ = false;
-};
 
 int workFilesIn(const std::string& dir) {
     int n = 0;

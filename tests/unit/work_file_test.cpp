@@ -1,5 +1,6 @@
 #include "report/work_directory.h"
 #include "report/work_file.h"
+#include "support/scoped_temp.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -50,21 +51,6 @@ TEST(WorkFileName, DrawsAgainForTakenNamesUpToAThousandTimesAndStopsAtARefusal) 
     EXPECT_EQ(chooseWorkFileName(workfile::kReport, "D\\", random, refused).outcome, NameClaim::Refused);
     EXPECT_EQ(calls, 1) << "a folder that takes no file takes none of the other names either";
 }
-
-class ScopedTemp {
-  public:
-    explicit ScopedTemp(const std::string& dir) {
-        had_ = GetEnvironmentVariableA("TEMP", saved_, sizeof saved_) != 0;
-        SetEnvironmentVariableA("TEMP", dir.c_str());
-    }
-    ~ScopedTemp() { SetEnvironmentVariableA("TEMP", had_ ? saved_ : nullptr); }
-    ScopedTemp(const ScopedTemp&) = delete;
-    ScopedTemp& operator=(const ScopedTemp&) = delete;
-
-  private:
-    char saved_[32768] = {};
-    bool had_ = false;
-};
 
 // Two copies started in the same second with the same TEMP draw the same
 // numbers: the second must not take the first one's name.
