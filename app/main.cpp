@@ -6,6 +6,7 @@
 #include "headless_run.h"
 #include "main_dialog.h"
 #include "report/running_copies.h"
+#include "report/work_file.h"
 
 #include <windows.h>
 
@@ -37,6 +38,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR arguments, int) {
         line = parseCommandLine(arguments != nullptr ? arguments : "");
         if (line.action != CommandLine::Action::Window) {
             const int code = runFromCommandLine(line);
+            // What a halted run had to leave behind, once more before the end.
+            removeLeftWorkFiles(1000);
             runningcopies::countThisCopyOut();
             ExitProcess(static_cast<UINT>(code));
         }

@@ -18,6 +18,10 @@ LONGLONG fileSizeOr(const std::string& path, LONGLONG fallback) {
     return result;
 }
 
+// The last chance for the files a halted task had to leave behind: the
+// children that held them were ended a while ago.
+constexpr DWORD kLeftFilesPatienceMs = 1000;
+
 void deleteIfNamed(const std::string& path) {
     if (!path.empty()) DeleteFileA(path.c_str());
 }
@@ -98,6 +102,7 @@ void MainDialog::exitStep() {
     if (h == INVALID_HANDLE_VALUE) {
         reportFile.close();
         deleteIfNamed(reportPath.get());
+        removeLeftWorkFiles(kLeftFilesPatienceMs);
         runningcopies::countThisCopyOut();
         ExitProcess(0);
     }
@@ -105,6 +110,7 @@ void MainDialog::exitStep() {
     if (closingTicks_ > 10) {
         reportFile.close();
         deleteIfNamed(reportPath.get());
+        removeLeftWorkFiles(kLeftFilesPatienceMs);
         runningcopies::countThisCopyOut();
         ExitProcess(0);
     }
@@ -127,4 +133,5 @@ void MainDialog::afterDialogEnded() {
     reportFile.close();
     deleteIfNamed(reportPath.get());
     deleteIfNamed(keysListPath.get());
+    removeLeftWorkFiles(kLeftFilesPatienceMs);
 }

@@ -70,6 +70,9 @@ void MainDialog::tick() {
     // A worker's report file grows at least once a second, also while the
     // worker waits for a child, so Close's settle check sees it write.
     reportFile.flushIfOlderThan();
+    // A child a halt ended may hold a work file a while after its task is
+    // over; it goes as soon as the child lets go.
+    removeLeftWorkFiles();
     dropSearchCopyIfForgotten();
     if (relayoutOnTick) {
         relayoutOnTick = 0;

@@ -1,5 +1,6 @@
 #include "work_file.h"
 
+#include "critical_section.h"
 #include "read_to_end.h"
 #include "system_api.h"
 #include "work_directory.h"
@@ -9,6 +10,7 @@
 #include <cstdlib>
 #include <ctime>
 #include <new>
+#include <vector>
 
 namespace {
 
@@ -112,21 +114,65 @@ bool readWholeFile(const std::string& path, std::string& out) {
     return ok;
 }
 
-bool removeWorkFile(const std::string& path, DWORD patienceMs) {
+namespace {
+
+enum class Removal { Gone, Held, Refused };
+
+Removal tryToRemove(const std::string& path, DWORD patienceMs) {
     const DWORD start = GetTickCount();
     while (true) {
-        if (DeleteFileA(path.c_str())) return true;
+        if (DeleteFileA(path.c_str())) return Removal::Gone;
         const DWORD error = GetLastError();
-        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return true;
+        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return Removal::Gone;
         // Windows 95 to ME say "access denied" where the NT family says
         // "sharing violation". On the NT family "access denied" means rights
         // or a read-only file, and neither passes by waiting.
         const bool held =
             error == ERROR_SHARING_VIOLATION || (error == ERROR_ACCESS_DENIED && !sys::ntFamily());
-        if (!held) return false;
-        if (GetTickCount() - start >= patienceMs) return false;
+        if (!held) return Removal::Refused;
+        if (GetTickCount() - start >= patienceMs) return Removal::Held;
         Sleep(20);
     }
+}
+
+// The files a halted task had to leave, shared by the worker that leaves them
+// and the window's thread that tries them again.
+struct LeftFiles {
+    CriticalSection lock;
+    std::vector<std::string> paths;
+};
+
+LeftFiles& leftFiles() {
+    static LeftFiles left;
+    return left;
+}
+
+} // namespace
+
+bool removeWorkFile(const std::string& path, DWORD patienceMs) {
+    const Removal removal = tryToRemove(path, patienceMs);
+    if (removal == Removal::Held && patienceMs > 0) {
+        LeftFiles& left = leftFiles();
+        ScopedLock hold(left.lock);
+        try {
+            if (std::find(left.paths.begin(), left.paths.end(), path) == left.paths.end())
+                left.paths.push_back(path);
+        } catch (const std::bad_alloc&) {
+            // Without memory the file stays for a later sweep.
+        }
+    }
+    return removal == Removal::Gone;
+}
+
+size_t removeLeftWorkFiles(DWORD patienceMs) {
+    LeftFiles& left = leftFiles();
+    ScopedLock hold(left.lock);
+    left.paths.erase(std::remove_if(left.paths.begin(), left.paths.end(),
+                                    [patienceMs](const std::string& path) {
+                                        return tryToRemove(path, patienceMs) != Removal::Held;
+                                    }),
+                     left.paths.end());
+    return left.paths.size();
 }
 
 ClaimedName chooseWorkFileName(const char* pattern, const std::string& directory,

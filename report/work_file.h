@@ -87,8 +87,16 @@ bool readWholeFile(const std::string& path, std::string& out);
 // Deletes a work file. A child ended by a halt lets go of its files only
 // once the system has finished ending it, a moment after TerminateProcess
 // has returned: a file still held is tried again until `patienceMs` has
-// passed (0: one try). True when the file is gone (or never was).
+// passed (0: one try). True when the file is gone (or never was). A file
+// still held after a patience of its own is left to removeLeftWorkFiles: the
+// child may take longer to go on a busy system, and the file must not stay.
 bool removeWorkFile(const std::string& path, DWORD patienceMs);
+
+// Tries once more to delete each work file a halted task had to leave
+// behind (a little longer each when `patienceMs` is given); the ones that
+// are gone are forgotten. Run by the window on every timer tick and before
+// the program ends. Returns how many are still left.
+size_t removeLeftWorkFiles(DWORD patienceMs = 0);
 
 // Whether a file of this name exists (one that cannot be opened, too).
 bool workFileNameTaken(const std::string& path);

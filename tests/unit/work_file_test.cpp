@@ -167,6 +167,28 @@ TEST(WorkFileRemoval, GivesUpOnAHolderThatStaysAndCountsAMissingFileAsGone) {
     EXPECT_TRUE(removeWorkFile(dir.file("no such folder\\x.txt"), 0));
 }
 
+// A child a halt ended may outlast any patience on a busy system: its file
+// is tried again later (every tick of the window) and goes once it is let
+// go. A run that ended by itself waits for nobody and leaves nothing listed.
+TEST(WorkFileRemoval, AFileHeldPastItsPatienceGoesOnceItsHolderLetsGo) {
+    TempDir dir;
+    const std::string halted = dir.file("korvexDlg32_work_file.0000040.vbs");
+    const std::string ended = dir.file("korvexDlg32_work_file.0000050.txt");
+    HANDLE heldHalted = heldWorkFile(dir, "korvexDlg32_work_file.0000040.vbs");
+    HANDLE heldEnded = heldWorkFile(dir, "korvexDlg32_work_file.0000050.txt");
+    ASSERT_NE(heldHalted, INVALID_HANDLE_VALUE);
+    ASSERT_NE(heldEnded, INVALID_HANDLE_VALUE);
+    EXPECT_FALSE(removeWorkFile(halted, 100));
+    EXPECT_FALSE(removeWorkFile(ended, 0));
+    EXPECT_EQ(removeLeftWorkFiles(), 1u) << "still held";
+    EXPECT_TRUE(fileExists(halted));
+    CloseHandle(heldHalted);
+    CloseHandle(heldEnded);
+    EXPECT_EQ(removeLeftWorkFiles(), 0u);
+    EXPECT_FALSE(fileExists(halted));
+    EXPECT_TRUE(fileExists(ended)) << "not listed: left to the sweep";
+}
+
 // On the NT family "access denied" is no holder letting go: a read-only
 // file is refused at once, however much patience the caller brings.
 TEST(WorkFileRemoval, ARefusalThatWaitingCannotMendEndsAtOnce) {
