@@ -321,6 +321,19 @@ int countWorkFiles(const std::string& dir) {
     return count;
 }
 
+std::string processNames(const std::vector<DWORD>& pids) {
+    std::string names;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return names;
+    PROCESSENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry))
+        for (DWORD pid : pids)
+            if (entry.th32ProcessID == pid) names += std::string(" ") + entry.szExeFile;
+    CloseHandle(snapshot);
+    return names;
+}
+
 } // namespace automation
 
 namespace automation {
@@ -363,9 +376,16 @@ std::vector<DWORD> descendantProcesses(DWORD pid) {
     if (snapshot == INVALID_HANDLE_VALUE) return {};
     PROCESSENTRY32 entry{};
     entry.dwSize = sizeof entry;
-    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry))
+    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
+        // Wine's WMI surrogate: started on demand from the script host that
+        // made a query and never ended by Wine, so it can outlive a script
+        // host a halt has ended. It is the system's helper, not a child of the
+        // report (Windows runs its providers as services of its own), and the
+        // harness ends it after each test program.
+        if (lstrcmpiA(entry.szExeFile, "dllhost.exe") == 0) continue;
         if (entry.th32ProcessID != entry.th32ParentProcessID)
             children.emplace(entry.th32ParentProcessID, entry.th32ProcessID);
+    }
     CloseHandle(snapshot);
     std::vector<DWORD> found;
     std::set<DWORD> seen{pid}; // ids are reused: a cycle must not loop

@@ -106,7 +106,10 @@ LONGLONG fileSize(const std::string& path);
 bool hiveResultShown(const App& app, const std::string& hive);
 bool waitForHiveResult(const App& app, const std::string& hive, int timeoutMs = 120000);
 
-// Running processes started by `pid`, by their children and so on.
+// Running processes started by `pid`, by their children and so on (Wine's WMI
+// surrogate left out: the system's helper, which Wine never ends).
 std::vector<DWORD> descendantProcesses(DWORD pid);
+// The names of the processes `pids` names that still run, each after a blank (for messages).
+std::string processNames(const std::vector<DWORD>& pids);
 
 } // namespace automation

@@ -77,9 +77,7 @@ std::string firstServiceWithValues() {
 struct Services : ::testing::Test {
     TempDir work;
     App app{work.path()};
-    void SetUp() override {
-        ASSERT_TRUE(automation::readyForCommands(app));
-    }
+    void SetUp() override { ASSERT_TRUE(automation::readyForCommands(app)); }
     bool scriptRunning() { return !automation::descendantProcesses(app.processId()).empty(); }
     // The report is complete: its last section is in and the status line is blank again.
     std::string waitForReport() {
@@ -190,7 +188,8 @@ TEST_F(Services, ClearWhileTheScriptRunsLeavesAnEmptyViewAndNoProcess) {
     app.press(IDC_CLEAR);
     EXPECT_EQ(app.text(IDC_REPORT_VIEW), "\r\n\r\n ");
     EXPECT_TRUE(waitUntil([&] { return !scriptRunning(); }, 15000))
-        << "the script's processes were not ended";
+        << "the script's processes were not ended:"
+        << automation::processNames(automation::descendantProcesses(app.processId()));
     EXPECT_TRUE(waitUntil([&] { return automation::countWorkFiles(work.path()) == 0; }, 15000))
         << automation::countWorkFiles(work.path()) << " work files left";
     Sleep(1500);
