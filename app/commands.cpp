@@ -94,15 +94,12 @@ void MainDialog::startIeWorker() {
         // Named here, before anything can see the task running: a Clear from
         // now on writes its halt line into this task's file and deletes it.
         try {
-            std::string path = claimReportWorkFile(*this);
-            if (path.empty()) {
+            block->path = file.claimReport();
+            if (block->path.empty()) {
                 // Told already; no file was left.
                 life.end(ticket);
                 return;
             }
-            file.made(path);
-            block->path = path;
-            reportPath.set(std::move(path));
         } catch (const std::bad_alloc&) {
             block.reset();
         }

@@ -161,16 +161,13 @@ void MainDialog::startCollectorWorker() {
             // Lowered before any box: its own loop runs ticks, which must
             // not start the same request again.
             collectRequested = 0;
-            std::string path = claimReportWorkFile(*this);
-            if (path.empty()) {
+            block->path = file.claimReport();
+            if (block->path.empty()) {
                 // Told already; no file was left.
                 life.end(ticket);
                 return;
             }
-            file.made(path);
-            block->path = path;
-            reportPath.set(path);
-            collectorReportPath.set(std::move(path));
+            collectorReportPath.set(block->path);
         } catch (const std::bad_alloc&) {
             block.reset();
         }

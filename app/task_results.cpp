@@ -187,6 +187,14 @@ void UnstartedWorkFile::made(std::string path, std::string companion) noexcept {
     companion_ = std::move(companion);
 }
 
+std::string UnstartedWorkFile::claimReport() {
+    std::string path = claimReportWorkFile(state_);
+    if (path.empty()) return path;
+    made(path);
+    state_.reportPath.set(path);
+    return path;
+}
+
 void UnstartedWorkFile::keep() noexcept {
     path_.clear();
     companion_.clear();

@@ -96,6 +96,9 @@ class UnstartedWorkFile {
     UnstartedWorkFile& operator=(const UnstartedWorkFile&) = delete;
     // The file to delete; set once it exists. `companion` goes with it.
     void made(std::string path, std::string companion = {}) noexcept;
+    // Claims the task's report work file (the user is told when none can be
+    // had), holds it and makes it the report's path. Empty when none was had.
+    std::string claimReport();
     void keep() noexcept;
 
   private:
