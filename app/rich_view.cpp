@@ -46,10 +46,8 @@ HWND RichReportView::makeControl(HWND like) const {
     GetWindowRect(like, &r);
     HWND parent = GetParent(like);
     MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
-    const DWORD style = static_cast<DWORD>(GetWindowLongA(like, GWL_STYLE)) | ES_READONLY;
-    const DWORD exStyle = static_cast<DWORD>(GetWindowLongA(like, GWL_EXSTYLE));
-    HWND control = CreateWindowExA(exStyle, className_.c_str(), "", style, r.left, r.top, r.right - r.left,
-                                   r.bottom - r.top, parent,
+    HWND control = CreateWindowExA(exStyle_, className_.c_str(), "", style_ | ES_READONLY, r.left, r.top,
+                                   r.right - r.left, r.bottom - r.top, parent,
                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(GetDlgCtrlID(like))),
                                    GetModuleHandleA(nullptr), nullptr);
     if (control == nullptr) return nullptr;
@@ -74,6 +72,10 @@ HWND RichReportView::makeControl(HWND like) const {
 
 void RichReportView::attach(HWND edit) {
     if (edit == nullptr) return;
+    // The edit control's styles, kept for every control made later: a rich
+    // edit control drops its scroll bars' styles while its text needs none.
+    style_ = static_cast<DWORD>(GetWindowLongA(edit, GWL_STYLE));
+    exStyle_ = static_cast<DWORD>(GetWindowLongA(edit, GWL_EXSTYLE));
     HWND control = makeControl(edit);
     if (control == nullptr) {
         EditReportView::attach(edit);

@@ -37,5 +37,7 @@ class RichReportView : public EditReportView {
 
     std::string className_;
     bool rich_ = false;
+    DWORD style_ = 0;
+    DWORD exStyle_ = 0;
     DisplayText display_;
 };

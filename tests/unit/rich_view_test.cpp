@@ -105,9 +105,15 @@ TEST_P(RichReportViewTest, ReadersSeeTheReportAndTheControlItsLines) {
 }
 
 // A new whole text goes into a new control of the same id (emptying a long
-// one is slow in some versions); the old text is gone.
+// one is slow in some versions), with the scroll bars it needs; the old text is gone.
 TEST_P(RichReportViewTest, AWholeTextAfterAnotherReplacesIt) {
-    view.setWholeText(std::string(200000, 'x') + "\r\n");
+    view.setText("Getting HKEY_CURRENT_USER Registry:\r\n");
+    std::string longReport;
+    for (int i = 0; i < 2000; ++i)
+        longReport += std::string(300, 'x') + "\r\r\n";
+    view.setWholeText(longReport);
+    const LONG_PTR style = GetWindowLongPtrA(window.view(), GWL_STYLE);
+    EXPECT_TRUE((style & WS_VSCROLL) && (style & WS_HSCROLL)) << std::hex << style;
     view.append("appended\r\n");
     HWND before = window.view();
     view.setText("Getting Services ...........\r\n");
