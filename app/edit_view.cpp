@@ -55,15 +55,32 @@ EditReportView::~EditReportView() {
 }
 
 void EditReportView::attach(HWND edit) {
-    edit_ = edit;
-    if (edit_ == nullptr) return;
+    if (edit == nullptr) return;
     // The default limit (32,767 characters) stops insertions, not WM_SETTEXT:
     // appended reports would be cut there.
-    SendMessageA(edit_, EM_SETLIMITTEXT, 0x7FFFFFFE, 0);
-    SetWindowLongPtrA(edit_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    original_ = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrA(edit_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&EditReportView::controlProc)));
-    shownLength_ = static_cast<size_t>(std::max<LRESULT>(0, SendMessageA(edit_, WM_GETTEXTLENGTH, 0, 0)));
+    SendMessageA(edit, EM_SETLIMITTEXT, 0x7FFFFFFE, 0);
+    bind(edit);
+    ScopedLock lock(guard_);
+    shownLength_ = static_cast<size_t>(std::max<LRESULT>(0, SendMessageA(edit, WM_GETTEXTLENGTH, 0, 0)));
+}
+
+void EditReportView::bind(HWND control) {
+    SetWindowLongPtrA(control, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    const auto previous = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&EditReportView::controlProc)));
+    ScopedLock lock(guard_);
+    // A control made anew is of the same class: its procedure is the one already kept.
+    if (original_ == nullptr) original_ = previous;
+    edit_ = control;
+}
+
+HWND EditReportView::handle() const {
+    ScopedLock lock(guard_);
+    return edit_;
+}
+
+bool EditReportView::answer(UINT, WPARAM, LPARAM, LRESULT&) {
+    return false;
 }
 
 LRESULT CALLBACK EditReportView::controlProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -74,11 +91,27 @@ LRESULT CALLBACK EditReportView::controlProc(HWND hwnd, UINT message, WPARAM wPa
         return 0;
     }
     if (readsText(message)) self->flushHere();
+    // Messages to a control this view has already replaced go to it unchanged.
+    if (hwnd == self->handle()) {
+        LRESULT result = 0;
+        if (self->answer(message, wParam, lParam, result)) return result;
+    }
     return CallWindowProcA(self->original_, hwnd, message, wParam, lParam);
 }
 
 LRESULT EditReportView::callControl(UINT message, WPARAM wParam, LPARAM lParam) const {
-    return CallWindowProcA(original_, edit_, message, wParam, lParam);
+    return CallWindowProcA(original_, handle(), message, wParam, lParam);
+}
+
+void EditReportView::insertAtControlEnd(const std::string& text) {
+    const LRESULT end = callControl(WM_GETTEXTLENGTH, 0, 0);
+    callControl(EM_SETSEL, static_cast<WPARAM>(end), end);
+    callControl(EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+size_t EditReportView::shownReportLength() {
+    const LRESULT length = callControl(WM_GETTEXTLENGTH, 0, 0);
+    return length < 0 ? 0 : static_cast<size_t>(length);
 }
 
 void EditReportView::flushHere() {
@@ -99,9 +132,7 @@ void EditReportView::flushHere() {
     DWORD selStart = 0, selEnd = 0;
     callControl(EM_GETSEL, reinterpret_cast<WPARAM>(&selStart), reinterpret_cast<LPARAM>(&selEnd));
     const LRESULT firstLine = callControl(EM_GETFIRSTVISIBLELINE, 0, 0);
-    const LRESULT end = callControl(WM_GETTEXTLENGTH, 0, 0);
-    callControl(EM_SETSEL, static_cast<WPARAM>(end), end);
-    callControl(EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text.c_str()));
+    insertAtControlEnd(text);
     if (scroll) {
         callControl(EM_SCROLLCARET, 0, 0);
     } else {
@@ -109,10 +140,10 @@ void EditReportView::flushHere() {
         const LRESULT nowFirst = callControl(EM_GETFIRSTVISIBLELINE, 0, 0);
         if (nowFirst != firstLine) callControl(EM_LINESCROLL, 0, firstLine - nowFirst);
     }
-    const LRESULT length = callControl(WM_GETTEXTLENGTH, 0, 0);
+    const size_t length = shownReportLength();
     ScopedLock lock(guard_);
     // A whole new text set meanwhile (its length already counted) wins.
-    if (generation == generation_) shownLength_ = length < 0 ? 0 : static_cast<size_t>(length);
+    if (generation == generation_) shownLength_ = length;
 }
 
 size_t EditReportView::queue(std::string_view text, bool scrollCaret) {
@@ -132,14 +163,14 @@ size_t EditReportView::queue(std::string_view text, bool scrollCaret) {
 }
 
 void EditReportView::flush() {
-    if (edit_ == nullptr) return;
+    if (handle() == nullptr) return;
     {
         ScopedLock lock(guard_);
         if (pending_.empty()) return;
     }
     // Sent, not called: the control is only ever changed on its own thread,
     // and a worker waits here as it waited for a whole-text update.
-    SendMessageA(edit_, flushMessage(), 0, 0);
+    SendMessageA(handle(), flushMessage(), 0, 0);
 }
 
 void EditReportView::flushIfDue() {
@@ -152,7 +183,7 @@ void EditReportView::flushIfDue() {
 }
 
 std::string EditReportView::text() const {
-    return windowText(edit_);
+    return windowText(handle());
 }
 
 void EditReportView::setText(std::string_view text) {
@@ -167,39 +198,39 @@ void EditReportView::setWholeText(const std::string& text) {
         shownLength_ = text.size();
         ++generation_;
     }
-    setWindowText(edit_, text);
+    setWindowText(handle(), text);
 }
 
 size_t EditReportView::append(std::string_view text) {
-    if (edit_ == nullptr) return 0;
+    if (handle() == nullptr) return 0;
     return queue(text, false);
 }
 
 void EditReportView::insertAtEnd(std::string_view text) {
-    if (edit_ == nullptr) return;
+    if (handle() == nullptr) return;
     queue(text, true);
 }
 
 size_t EditReportView::length() const {
-    if (edit_ == nullptr) return 0;
-    const LRESULT n = SendMessageA(edit_, WM_GETTEXTLENGTH, 0, 0);
+    if (handle() == nullptr) return 0;
+    const LRESULT n = SendMessageA(handle(), WM_GETTEXTLENGTH, 0, 0);
     return n < 0 ? 0 : static_cast<size_t>(n);
 }
 
 void EditReportView::selection(DWORD& start, DWORD& end) const {
     start = end = 0;
-    if (edit_ != nullptr)
-        SendMessageA(edit_, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    if (handle() != nullptr)
+        SendMessageA(handle(), EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
 }
 
 void EditReportView::select(DWORD start, DWORD end) {
-    if (edit_ == nullptr) return;
+    if (handle() == nullptr) return;
     flush();
-    SendMessageA(edit_, EM_SETSEL, start, end);
+    SendMessageA(handle(), EM_SETSEL, start, end);
 }
 
 void EditReportView::scrollCaret() {
-    if (edit_ != nullptr) SendMessageA(edit_, EM_SCROLLCARET, 0, 0);
+    if (handle() != nullptr) SendMessageA(handle(), EM_SCROLLCARET, 0, 0);
 }
 
 void StatusLine::setStatus(std::string_view text) {

@@ -25,8 +25,10 @@ class EditReportView : public ReportView {
     EditReportView(const EditReportView&) = delete;
     EditReportView& operator=(const EditReportView&) = delete;
 
-    void attach(HWND edit);
-    HWND handle() const { return edit_; }
+    // Takes the dialog's edit control (a view over another control puts its
+    // own in the edit control's place).
+    virtual void attach(HWND edit);
+    HWND handle() const;
 
     std::string text() const override;
     void setText(std::string_view text) override;
@@ -43,12 +45,24 @@ class EditReportView : public ReportView {
     void select(DWORD start, DWORD end);
     void scrollCaret();
 
+  protected:
+    // The hooks of views over another control or with a limit; all run on
+    // the window's thread, inside the control's own procedure.
+    // A message the view answers itself (true, with `result`) instead of the control.
+    virtual bool answer(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+    // Puts text at the end of the control's text.
+    virtual void insertAtControlEnd(const std::string& text);
+    // The length of the report the control now shows.
+    virtual size_t shownReportLength();
+
+    LRESULT callControl(UINT message, WPARAM wParam, LPARAM lParam) const;
+    // Subclasses `control` as this view's (attach, and a view that makes its control anew).
+    void bind(HWND control);
+
   private:
     static LRESULT CALLBACK controlProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-    // Runs on the window's thread, inside the control's own procedure.
     void flushHere();
     size_t queue(std::string_view text, bool scrollCaret);
-    LRESULT callControl(UINT message, WPARAM wParam, LPARAM lParam) const;
 
     HWND edit_ = nullptr;
     WNDPROC original_ = nullptr;

@@ -3,6 +3,7 @@
 #include "report/status_progress.h"
 #include "report/text_search.h"
 #include "resources/resource.h"
+#include "view_choice.h"
 
 #include <new>
 
@@ -10,7 +11,8 @@ const std::array<int, 13> kAnchoredButtons = {
     IDC_FIND,     IDC_COMMON_ENV, IDC_POLICIES, IDC_CLEAR, IDC_APP_PATHS, IDC_CLOSE, IDC_IE,
     IDC_SERVICES, IDC_HKCR,       IDC_HKCU,     IDC_HKLM,  IDC_HKU,       IDC_HKCC};
 
-MainDialog::MainDialog() : DialogBase(IDD_MAIN_DIALOG) {
+MainDialog::MainDialog()
+    : DialogBase(IDD_MAIN_DIALOG), ownedView_(makeReportView(viewKindOfThisSystem())), view_(*ownedView_) {
     icon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_KORVEXER));
     view = &view_;
     status = &statusLine_;

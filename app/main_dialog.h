@@ -10,6 +10,7 @@
 
 #include <array>
 #include <atomic>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -112,7 +113,8 @@ class MainDialog : public DialogBase, public TaskHost {
     // Waits until the report work file stops growing (at most five samples).
     void waitForReportToSettle();
 
-    EditReportView view_;
+    std::unique_ptr<EditReportView> ownedView_;
+    EditReportView& view_;
     StatusLine statusLine_;
     WindowMessages messages_{*this};
     int closingTicks_ = 0;
