@@ -110,6 +110,7 @@ TEST_F(ViewOfThisWindows, HasTheControlOfItsFamily) {
         EXPECT_TRUE(isRichEditClass(name)) << windows->name << ": " << name;
     else
         EXPECT_EQ(name, "Edit") << windows->name;
+    EXPECT_NE(GetWindowLongA(app.control(IDC_REPORT_VIEW), GWL_STYLE) & ES_READONLY, 0) << windows->name;
 }
 
 // A short task reaches the view byte for byte, its line ends ("\r\n" in the
