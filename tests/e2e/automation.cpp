@@ -4,6 +4,7 @@
 
 #include <tlhelp32.h>
 
+#include <cctype>
 #include <map>
 #include <set>
 #include <vector>
@@ -211,16 +212,40 @@ std::string App::text(int id) const {
     return out;
 }
 
+void App::setText(int id, const std::string& text) const {
+    DWORD_PTR result = 0;
+    SendMessageTimeoutA(control(id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), SMTO_NORMAL,
+                        10000, &result);
+}
+
+std::string App::className(int id) const {
+    char name[128] = {};
+    GetClassNameA(control(id), name, sizeof name);
+    return name;
+}
+
 bool App::visible(int id) const {
     return IsWindowVisible(control(id)) != 0;
 }
 
 void App::selection(DWORD& start, DWORD& end) const {
-    // EM_GETSEL's pointers would point into our process; the packed result is enough.
     DWORD_PTR packed = 0;
     SendMessageTimeoutA(control(1000), EM_GETSEL, 0, 0, SMTO_NORMAL, 10000, &packed);
     start = LOWORD(packed);
     end = HIWORD(packed);
+}
+
+bool App::fullSelection(DWORD& start, DWORD& end) const {
+    // EM_GETSEL is one of the system's own messages whose pointers the
+    // message layer carries to the other process and back (Wine does, as
+    // Windows does): our own variables receive the offsets. Values no offset
+    // can take tell an answer that never filled them in.
+    start = end = 0xFFFFFFFF;
+    DWORD_PTR packed = 0;
+    if (!SendMessageTimeoutA(control(1000), EM_GETSEL, reinterpret_cast<WPARAM>(&start),
+                             reinterpret_cast<LPARAM>(&end), SMTO_NORMAL, 10000, &packed))
+        return false;
+    return start != 0xFFFFFFFF && end != 0xFFFFFFFF;
 }
 
 DWORD App::waitForExit(int timeoutMs) {
@@ -305,6 +330,21 @@ bool waitUntil(const std::function<bool()>& condition, int timeoutMs) {
         if (GetTickCount() - start > static_cast<DWORD>(timeoutMs)) return false;
         Sleep(20);
     }
+}
+
+std::vector<DWORD> matchOffsets(const std::string& text, const std::string& pattern) {
+    const auto lower = [](std::string s) {
+        for (char& c : s)
+            c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+        return s;
+    };
+    const std::string haystack = lower(text);
+    const std::string needle = lower(pattern);
+    std::vector<DWORD> at;
+    if (needle.empty()) return at;
+    for (size_t p = haystack.find(needle); p != std::string::npos; p = haystack.find(needle, p + 1))
+        at.push_back(static_cast<DWORD>(p));
+    return at;
 }
 
 int countWorkFiles(const std::string& dir) {

@@ -42,8 +42,14 @@ class App {
     // The same, queued behind what was posted before it.
     void postHoldTicks(bool hold);
     std::string text(int id) const;
+    // Sets a control's text as typing it would (the search field).
+    void setText(int id, const std::string& text) const;
+    std::string className(int id) const;
     bool visible(int id) const;
+    // The view's selection from EM_GETSEL's packed result: 16 bits of each offset.
     void selection(DWORD& start, DWORD& end) const;
+    // The same with whole 32-bit offsets; false when the window did not answer.
+    bool fullSelection(DWORD& start, DWORD& end) const;
 
     // Exit code once the process has ended, or STILL_ACTIVE after the timeout.
     DWORD waitForExit(int timeoutMs);
@@ -91,6 +97,10 @@ bool readyForCommands(App& app);
 
 // Polls `condition` every 20 ms until it holds or the time is up.
 bool waitUntil(const std::function<bool()>& condition, int timeoutMs);
+
+// Where `pattern` occurs in `text`, ignoring the case of ASCII letters as
+// Find does; overlapping occurrences each count.
+std::vector<DWORD> matchOffsets(const std::string& text, const std::string& pattern);
 
 // Work files of the program left in a directory.
 int countWorkFiles(const std::string& dir);

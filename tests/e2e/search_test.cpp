@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cctype>
 #include <string>
 #include <vector>
 
@@ -16,9 +15,7 @@ using automation::App;
 struct Search : ::testing::Test {
     TempDir work;
     App app{work.path()};
-    void SetUp() override {
-        ASSERT_TRUE(automation::readyForCommands(app));
-    }
+    void SetUp() override { ASSERT_TRUE(automation::readyForCommands(app)); }
     // A finished task: the Internet Explorer report of this machine, which
     // ends with the report trailer.
     void showIeReport() {
@@ -31,26 +28,16 @@ struct Search : ::testing::Test {
             60000))
             << app.text(IDC_REPORT_VIEW).substr(0, 300);
     }
-    // Where `lowerPattern` occurs in the view, in any case.
-    std::vector<DWORD> occurrences(const std::string& lowerPattern) {
-        std::string text = app.text(IDC_REPORT_VIEW);
-        for (char& c : text)
-            c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
-        std::vector<DWORD> at;
-        for (size_t p = text.find(lowerPattern); p != std::string::npos; p = text.find(lowerPattern, p + 1))
-            at.push_back(static_cast<DWORD>(p));
-        return at;
+    // Where `pattern` occurs in the view, in any case.
+    std::vector<DWORD> occurrences(const std::string& pattern) {
+        return automation::matchOffsets(app.text(IDC_REPORT_VIEW), pattern);
     }
     std::pair<DWORD, DWORD> selection() {
         DWORD s = 0, e = 0;
         app.selection(s, e);
         return {s, e};
     }
-    void typePattern(const char* pattern) {
-        DWORD_PTR r = 0;
-        SendMessageTimeoutA(app.control(IDC_SEARCH_FIELD), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(pattern), SMTO_NORMAL,
-                            5000, &r);
-    }
+    void typePattern(const char* pattern) { app.setText(IDC_SEARCH_FIELD, pattern); }
     void pressCtrl(BYTE key) {
         // Typed keys go to the foreground window: on a busy machine the
         // window may take a moment to become it.
@@ -101,7 +88,8 @@ TEST_F(Search, EnterSearchesAfterTwoTicksAndF3StepsAndWraps) {
     for (size_t i = 1; i <= at.size(); ++i) {
         const DWORD want = at[i % at.size()];
         app.postKey(VK_F3);
-        EXPECT_TRUE(automation::waitUntil([&] { return selection() == std::make_pair(want, want + 8); }, 3000))
+        EXPECT_TRUE(
+            automation::waitUntil([&] { return selection() == std::make_pair(want, want + 8); }, 3000))
             << want;
         EXPECT_EQ(app.text(IDC_STATUS_LINE), "");
     }
@@ -121,8 +109,9 @@ TEST_F(Search, CtrlFAndCtrlBShowTheBar) {
 
 TEST_F(Search, F3WorksOnTheWelcomeTextWithoutATask) {
     typePattern("");
-    app.postKey(VK_F3);  // empty pattern: an empty selection one after the start
-    EXPECT_TRUE(automation::waitUntil([&] { return selection() == std::make_pair(DWORD(1), DWORD(1)); }, 3000));
+    app.postKey(VK_F3); // empty pattern: an empty selection one after the start
+    EXPECT_TRUE(
+        automation::waitUntil([&] { return selection() == std::make_pair(DWORD(1), DWORD(1)); }, 3000));
 }
 
 TEST_F(Search, CloseWhileIdleEndsTheProcessWithExitCodeZero) {
@@ -140,4 +129,4 @@ TEST_F(Search, CloseBoxRunsTheCloseSequence) {
     EXPECT_EQ(app.waitForExit(5000), 0u);
 }
 
-}  // namespace
+} // namespace

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # version_emulation.sh BUILD_DIR: in a private Wine prefix, lets Wine pretend
 # to be several Windows versions and checks the operating-system section the
-# program writes for each, and (32-bit) a hive dump as on Windows 98. 64-bit
-# Wine offers only the versions that had a 64-bit edition, so the list
-# depends on the build.
+# program writes for each; and (32-bit) a hive dump as on Windows 98, and the
+# report view of the Windows 95 family against the NT family's. 64-bit Wine
+# offers only the versions that had a 64-bit edition, so the list depends on
+# the build.
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
 dir=$(cd "$1" && pwd)
@@ -51,28 +52,51 @@ for c in "${cases[@]}"; do
         failed=1
     fi
 done
-# Where Windows 98 is pretended, the program takes the single-byte registry
-# calls and opens its work files without the NT-only sharing flag: a whole
-# hive dump must still show a planted key with its values.
-# One test of a test program, run while Windows 98 is pretended:
-# win98_test SECONDS PROGRAM TEST (the environment may add variables).
-win98_test() {
-    local out
-    out=$(timeout -k 5 "$1" "$KORVEXER_WINE" "$dir/tests/$2" --gtest_filter="$3" </dev/null 2>&1)
-    if printf '%s\n' "$out" | grep -q '^\[  PASSED  \] 1 test'; then
-        echo "ok   win98: $3"
+# Tests of a test program, run while Windows VERSION is pretended:
+# emulated_test VERSION SECONDS PROGRAM FILTER (the environment may add variables).
+pretended=
+emulated_test() {
+    local out status
+    if [ "$1" != "$pretended" ]; then
+        "$KORVEXER_WINE" winecfg /v "$1" </dev/null >/dev/null 2>&1
+        pretended=$1
+    fi
+    out=$(timeout -k 5 "$2" "$KORVEXER_WINE" "$dir/tests/$3" --gtest_filter="$4" </dev/null 2>&1)
+    status=$?
+    if [ $status = 0 ] && printf '%s\n' "$out" | grep -q '^\[  PASSED  \] [1-9][0-9]* test'; then
+        echo "ok   $1: $4"
     else
-        echo "FAIL win98: $3"
+        echo "FAIL $1: $4"
         printf '%s\n' "$out"
         failed=1
+        # Cut short by the timeout, the program left what it started running:
+        # a fresh session for the next test.
+        if [ $status -ge 124 ]; then
+            korvexer_wine_end
+            korvexer_wine_session || { echo "no Wine session"; exit 1; }
+        fi
     fi
 }
 if [ "$arch" = win32 ]; then
-    "$KORVEXER_WINE" winecfg /v win98 </dev/null >/dev/null 2>&1
-    win98_test 120 e2e_tests.exe HiveDump.CurrentUserShowsAPlantedKeyWithItsValues
+    # Where Windows 98 is pretended, the program takes the single-byte
+    # registry calls and opens its work files without the NT-only sharing
+    # flag: a whole hive dump must still show a planted key with its values.
+    emulated_test win98 120 e2e_tests.exe HiveDump.CurrentUserShowsAPlantedKeyWithItsValues
     # Module listing through the tool-help functions, the binding the Windows
     # 95 family gets (its kernel has no process status library).
-    KORVEXER_EXPECT_BINDING=ToolHelp win98_test 60 unit_tests.exe ModuleEnumerator.TheBindingOfThisSystemListsThisProgram
+    KORVEXER_EXPECT_BINDING=ToolHelp emulated_test win98 60 unit_tests.exe \
+        ModuleEnumerator.TheBindingOfThisSystemListsThisProgram
+    # The report view: a rich edit control on the Windows 95 family (and the
+    # edit control with a notice where none loads), the edit control on NT.
+    emulated_test win98 300 e2e_nine_x_tests.exe LongReportOn98.RichViewHoldsItWholeAndFindsPastSixtyFourKilobytes
+    # Wine's loader reads its overrides from the environment a process
+    # inherits, not from the block a program hands to CreateProcess: the whole
+    # test program runs without the rich edit libraries.
+    WINEDLLOVERRIDES="$WINEDLLOVERRIDES;riched20,riched32=d" emulated_test win98 300 e2e_nine_x_tests.exe \
+        LongReportOn98.WithoutRichEditTheBeginningIsShownAndTheWholeKept
+    emulated_test winme 120 e2e_nine_x_tests.exe 'ViewOfThisWindows.*'
+    emulated_test winxp 60 e2e_nine_x_tests.exe ViewOfThisWindows.HasTheControlOfItsFamily
+    emulated_test vista 60 e2e_nine_x_tests.exe ViewOfThisWindows.HasTheControlOfItsFamily
 fi
 "$KORVEXER_WINE" winecfg /v win7 </dev/null >/dev/null 2>&1
 korvexer_wine_end
