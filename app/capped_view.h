@@ -14,22 +14,17 @@ class CappedReportView : public EditReportView {
     explicit CappedReportView(size_t capacity = kNineXEditBytes) : capacity_(capacity) {}
 
     // The file that holds the last report too long for the view (empty: none).
-    std::string keptPath() const;
+    std::string keptPath() const { return kept_.path(); }
 
   protected:
     bool answer(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
     void insertAtControlEnd(const std::string& text) override;
     size_t shownReportLength() override;
 
+    KeptReport kept_;
+
   private:
-    void keep(const std::string& report);
-    void showKept(std::string_view beginning);
+    void showKept();
 
     size_t capacity_;
-    // While a report is too long for the control: its length, where it is
-    // kept, and the beginning the control shows.
-    bool overflowed_ = false;
-    size_t reportLength_ = 0;
-    std::string keptPath_;
-    std::string beginning_;
 };
