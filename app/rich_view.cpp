@@ -58,7 +58,7 @@ HWND RichReportView::makeControl(HWND like) const {
     SendMessageA(control, EM_SETUNDOLIMIT, 0, 0); // nothing is typed: no undo to keep
     // Lines run on to the right, as in the edit control.
     SendMessageA(control, EM_SETTARGETDEVICE, 0, 1);
-    SendMessageA(control, WM_SETFONT, SendMessageA(like, WM_GETFONT, 0, 0), FALSE);
+    SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
     // The edit control's colours: black text on white, set here because a
     // rich edit control asks its parent for none.
     SendMessageA(control, EM_SETBKGNDCOLOR, 0, RGB(255, 255, 255));
@@ -72,19 +72,21 @@ HWND RichReportView::makeControl(HWND like) const {
 
 void RichReportView::attach(HWND edit) {
     if (edit == nullptr) return;
-    // The edit control's styles, kept for every control made later: a rich
-    // edit control drops its scroll bars' styles while its text needs none.
+    // The edit control's styles and font, kept for every control made later:
+    // a rich edit control drops its scroll bars' styles while its text needs
+    // none, and does not tell its font.
     style_ = static_cast<DWORD>(GetWindowLongA(edit, GWL_STYLE));
     exStyle_ = static_cast<DWORD>(GetWindowLongA(edit, GWL_EXSTYLE));
+    font_ = reinterpret_cast<HFONT>(SendMessageA(edit, WM_GETFONT, 0, 0));
     HWND control = makeControl(edit);
     if (control == nullptr) {
-        EditReportView::attach(edit);
+        CappedReportView::attach(edit);
         return;
     }
     display_ = DisplayText(paragraphMark(control));
     rich_ = true;
     DestroyWindow(edit);
-    EditReportView::attach(control);
+    CappedReportView::attach(control);
 }
 
 void RichReportView::streamIn(const std::string& shown) {
@@ -96,7 +98,7 @@ void RichReportView::streamIn(const std::string& shown) {
     callControl(EM_STREAMIN, SF_TEXT, reinterpret_cast<LPARAM>(&stream));
 }
 
-void RichReportView::replaceWholeText(const char* text) {
+void RichReportView::showText(const std::string& text) {
     HWND old = handle();
     // Emptying a control that holds a long report costs time that grows with
     // the square of its length in some rich edit versions; a new control costs
@@ -113,13 +115,54 @@ void RichReportView::replaceWholeText(const char* text) {
     display_.clear();
     // Streamed: setting a long text at once takes time that grows with the
     // square of its length in some versions.
-    streamIn(display_.append(text != nullptr ? text : ""));
+    streamIn(display_.append(text));
     CHARRANGE top{0, 0};
     callControl(EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&top));
     callControl(EM_SCROLLCARET, 0, 0);
 }
 
+size_t RichReportView::heldByControl() const {
+    GETTEXTLENGTHEX length{};
+    length.flags = GTL_PRECISE | GTL_NUMBYTES;
+    length.codepage = CP_ACP;
+    const LRESULT bytes = callControl(EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&length), 0);
+    if (bytes > 0) return static_cast<size_t>(bytes);
+    // Rich edit 1.0 knows no EM_GETTEXTLENGTHEX; its own length counts as the text does.
+    const LRESULT n = callControl(WM_GETTEXTLENGTH, 0, 0);
+    return n < 0 ? 0 : static_cast<size_t>(n);
+}
+
+void RichReportView::keepWhatDoesNotFit() {
+    const size_t held = display_.toReport(heldByControl());
+    if (!kept_.active()) {
+        kept_.start(display_.report(), held, heldOnlyLimit(held));
+    }
+    showText(kept_.viewText());
+    // Readers get what the control shows, even should it take less again.
+    const size_t shown = heldByControl();
+    if (shown < display_.displayLength()) {
+        const std::string part = display_.report().substr(0, display_.toReport(shown));
+        display_.clear();
+        display_.append(part);
+    }
+}
+
+void RichReportView::replaceWholeText(const char* text) {
+    kept_.stop();
+    showText(text != nullptr ? text : "");
+    if (heldByControl() < display_.displayLength()) keepWhatDoesNotFit();
+}
+
 void RichReportView::insertAtControlEnd(const std::string& text) {
+    if (!rich_) {
+        CappedReportView::insertAtControlEnd(text);
+        return;
+    }
+    if (kept_.active()) {
+        kept_.append(text);
+        keepWhatDoesNotFit();
+        return;
+    }
     const LONG end = static_cast<LONG>(display_.displayLength());
     CHARRANGE at{end, end};
     callControl(EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&at));
@@ -130,10 +173,12 @@ void RichReportView::insertAtControlEnd(const std::string& text) {
     callControl(EM_SETREADONLY, FALSE, 0);
     callControl(EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(shown.c_str()));
     callControl(EM_SETREADONLY, TRUE, 0);
+    if (heldByControl() < display_.displayLength()) keepWhatDoesNotFit();
 }
 
 size_t RichReportView::shownReportLength() {
-    return display_.report().size();
+    if (!rich_) return CappedReportView::shownReportLength();
+    return kept_.active() ? kept_.reportLength() : display_.report().size();
 }
 
 LRESULT RichReportView::answerGetSelection(WPARAM wParam, LPARAM lParam) {
@@ -172,7 +217,7 @@ void RichReportView::showContextMenu(LPARAM at) {
 }
 
 bool RichReportView::answer(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
-    if (!rich_) return false;
+    if (!rich_) return CappedReportView::answer(message, wParam, lParam, result);
     switch (message) {
     case WM_SETTEXT:
         replaceWholeText(reinterpret_cast<const char*>(lParam));

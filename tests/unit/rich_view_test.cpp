@@ -1,14 +1,19 @@
 // The rich edit view over a real control of each library: readers see the
 // report byte for byte with its own offsets, the control breaks lines exactly
 // where the report does, and the choice of view follows the system's family.
+#include "app/kept_report.h"
 #include "app/rich_view.h"
 #include "app/view_choice.h"
+#include "report/work_file.h"
+#include "support/scoped_temp.h"
+#include "support/temp_dir.h"
 
 #include <richedit.h>
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -25,7 +30,13 @@ struct ViewWindow {
                                     ES_AUTOVSCROLL | ES_AUTOHSCROLL | ES_WANTRETURN | WS_VSCROLL | WS_HSCROLL,
                                 10, 10, 400, 300, parent, reinterpret_cast<HMENU>(kViewId),
                                 GetModuleHandleA(nullptr), nullptr);
-    ~ViewWindow() { DestroyWindow(parent); }
+    HFONT font =
+        CreateFontA(-13, 0, 0, 0, FW_NORMAL, 0, 0, 0, ANSI_CHARSET, 0, 0, 0, FIXED_PITCH, "Courier New");
+    ViewWindow() { SendMessageA(edit, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE); }
+    ~ViewWindow() {
+        DestroyWindow(parent);
+        DeleteObject(font);
+    }
     HWND view() const { return GetDlgItem(parent, kViewId); }
 };
 
@@ -140,10 +151,93 @@ TEST_P(RichReportViewTest, AppendKeepsTheSelectionAndTheFirstVisibleLine) {
     EXPECT_EQ(SendMessageA(window.view(), EM_GETFIRSTVISIBLELINE, 0, 0), 0);
 }
 
+// Every control after the first keeps the edit control's font (a rich edit
+// control does not tell its own), and Ctrl+C copies the report's text.
+TEST_P(RichReportViewTest, LaterControlsKeepTheFontAndCopyTheSelection) {
+    view.setWholeText("first report\r\r\nsecond line\r\r\n");
+    view.setWholeText("next report\r\r\nits second line\r\r\n");
+    CHARFORMATA format{};
+    format.cbSize = sizeof format;
+    SendMessageA(window.view(), EM_GETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&format));
+    EXPECT_STREQ(format.szFaceName, "Courier New");
+
+    view.select(14, 29);
+    SendMessageA(window.view(), WM_COPY, 0, 0);
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    HANDLE data = GetClipboardData(CF_TEXT);
+    const std::string copied = data != nullptr ? static_cast<const char*>(GlobalLock(data)) : "";
+    if (data != nullptr) GlobalUnlock(data);
+    CloseClipboard();
+    EXPECT_EQ(copied, "its second line");
+}
+
+// A control short of memory takes less than the report: here one that says
+// it holds at most 3,000 bytes.
+class ShortOfMemory : public RichReportView {
+  public:
+    using RichReportView::RichReportView;
+
+  protected:
+    size_t heldByControl() const override { return std::min<size_t>(RichReportView::heldByControl(), 3000); }
+};
+
+// The report is kept whole in a file, and readers and the control alike hold
+// the notice and the part that fits.
+TEST_P(RichReportViewTest, AReportTheControlCannotTakeIsKeptWhole) {
+    TempDir dir;
+    ScopedTemp temp(dir.path());
+    ViewWindow small;
+    ShortOfMemory limited(GetParam().className);
+    limited.attach(small.edit);
+    std::string report;
+    for (int i = 0; i < 400; ++i)
+        report += "line " + std::to_string(i) + " of a report too long\r\r\n";
+    limited.setWholeText(report);
+    const std::string kept = limited.keptPath();
+    ASSERT_FALSE(kept.empty());
+    std::string keptText;
+    EXPECT_TRUE(readWholeFile(kept, keptText));
+    EXPECT_TRUE(keptText == report);
+    const std::string shown = limited.text();
+    EXPECT_EQ(shown.rfind("This report is " + std::to_string(report.size()) +
+                              " bytes long; the text box could take only ",
+                          0),
+              0u)
+        << shown.substr(0, 200);
+    EXPECT_EQ(report.compare(0, shown.size() - shown.find('\n') - 1, shown.substr(shown.find('\n') + 1)), 0);
+    EXPECT_EQ(SendMessageA(small.view(), EM_GETLINECOUNT, 0, 0),
+              static_cast<LRESULT>(std::count(shown.begin(), shown.end(), '\n') + 1));
+    // The report goes on into the file; the notice counts it.
+    limited.append("one more line\r\n");
+    limited.flush();
+    EXPECT_TRUE(readWholeFile(kept, keptText));
+    EXPECT_TRUE(keptText == report + "one more line\r\n");
+    EXPECT_EQ(limited.text().rfind("This report is " + std::to_string(keptText.size()) + " bytes long", 0),
+              0u);
+}
+
 INSTANTIATE_TEST_SUITE_P(Libraries, RichReportViewTest, ::testing::ValuesIn(kLibraries),
                          [](const ::testing::TestParamInfo<Library>& info) {
                              return std::string(info.param.className);
                          });
+
+// A library that loads but makes no control: the edit control stays, and a
+// report longer than its 64 KB is kept whole as where no library loads.
+TEST(RichReportView, WithoutItsControlTheEditControlKeepsWhatDoesNotFit) {
+    TempDir dir;
+    ScopedTemp temp(dir.path());
+    ViewWindow window;
+    RichReportView view("NoSuchRichEditClass");
+    view.attach(window.edit);
+    EXPECT_FALSE(view.rich());
+    EXPECT_EQ(window.view(), window.edit);
+    std::string report;
+    for (int i = 0; i < 3000; ++i)
+        report += "line " + std::to_string(i) + " of a report longer than 64 KB\r\r\n";
+    view.setWholeText(report);
+    ASSERT_FALSE(view.keptPath().empty());
+    EXPECT_EQ(view.text(), keptReportView(report, report.size(), view.keptPath()));
+}
 
 TEST(ViewChoice, FollowsTheFamilyAndTheLibrariesThatLoad) {
     struct Row {
