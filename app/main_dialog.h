@@ -74,7 +74,10 @@ class MainDialog : public DialogBase, public TaskHost {
     bool showWholeUnlessHalted(const std::string& text) override;
     void showBusyCursor(bool on) override;
     void clearDefaultButton() override;
-    HWND measuredView() override { return view_.handle(); }
+    // Measured on the dialog's own window, whose font the view shows: the
+    // 95 family's view is made anew with each whole text, and a device
+    // context taken from a control that is gone cannot be given back.
+    HWND measuredView() override { return hwnd(); }
     HWND fontOwner() override { return hwnd(); }
 
     // After the modal loop: a task still running is halted and its files removed.
