@@ -78,23 +78,23 @@ emulated_test() {
     fi
 }
 if [ "$arch" = win32 ]; then
-    # Where Windows 98 is pretended, the program takes the single-byte
-    # registry calls and opens its work files without the NT-only sharing
-    # flag: a whole hive dump must still show a planted key with its values.
-    emulated_test win98 120 e2e_tests.exe HiveDump.CurrentUserShowsAPlantedKeyWithItsValues
     # Module listing through the tool-help functions, the binding the Windows
     # 95 family gets (its kernel has no process status library).
     KORVEXER_EXPECT_BINDING=ToolHelp emulated_test win98 60 unit_tests.exe \
         ModuleEnumerator.TheBindingOfThisSystemListsThisProgram
     # The report view: a rich edit control on the Windows 95 family (and the
     # edit control with a notice where none loads), the edit control on NT.
-    emulated_test win98 300 e2e_nine_x_tests.exe LongReportOn98.RichViewHoldsItWholeAndFindsPastSixtyFourKilobytes
+    # The long dump also shows that this family's single-byte registry calls
+    # and work files (opened without the NT-only sharing flag) give the
+    # planted values as they are.
+    emulated_test win98 300 e2e_nine_x_tests.exe LongReportOnNineX.RichViewHoldsItWholeAndFindsPastSixtyFourKilobytes
     # Wine's loader reads its overrides from the environment a process
     # inherits, not from the block a program hands to CreateProcess: the whole
     # test program runs without the rich edit libraries.
     WINEDLLOVERRIDES="$WINEDLLOVERRIDES;riched20,riched32=d" emulated_test win98 300 e2e_nine_x_tests.exe \
-        LongReportOn98.WithoutRichEditTheBeginningIsShownAndTheWholeKept
-    emulated_test winme 120 e2e_nine_x_tests.exe 'ViewOfThisWindows.*'
+        LongReportOnNineX.WithoutRichEditTheBeginningIsShownAndTheWholeKept
+    emulated_test winme 300 e2e_nine_x_tests.exe \
+        'ViewOfThisWindows.HasTheControlOfItsFamily:LongReportOnNineX.RichViewHoldsItWholeAndFindsPastSixtyFourKilobytes'
     emulated_test winxp 60 e2e_nine_x_tests.exe ViewOfThisWindows.HasTheControlOfItsFamily
     emulated_test vista 60 e2e_nine_x_tests.exe ViewOfThisWindows.HasTheControlOfItsFamily
 fi
