@@ -66,6 +66,8 @@ HWND RichReportView::makeControl(HWND like) const {
     format.cbSize = sizeof format;
     format.dwMask = CFM_COLOR;
     format.crTextColor = RGB(0, 0, 0);
+    // The default format is the one text streamed in later takes.
+    SendMessageA(control, EM_SETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&format));
     SendMessageA(control, EM_SETCHARFORMAT, SCF_ALL, reinterpret_cast<LPARAM>(&format));
     return control;
 }

@@ -160,6 +160,9 @@ TEST_P(RichReportViewTest, LaterControlsKeepTheFontAndCopyTheSelection) {
     format.cbSize = sizeof format;
     SendMessageA(window.view(), EM_GETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&format));
     EXPECT_STREQ(format.szFaceName, "Courier New");
+    // Black on white, as the edit control shows the report.
+    EXPECT_EQ(format.dwEffects & CFE_AUTOCOLOR, 0u);
+    EXPECT_EQ(format.crTextColor, RGB(0, 0, 0));
 
     view.select(14, 29);
     SendMessageA(window.view(), WM_COPY, 0, 0);
