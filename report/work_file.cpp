@@ -149,9 +149,12 @@ LeftFiles& leftFiles() {
 
 } // namespace
 
-bool removeWorkFile(const std::string& path, DWORD patienceMs) {
+namespace {
+
+// `remember`: a file still held is tried again later.
+bool removeRemembering(const std::string& path, DWORD patienceMs, bool remember) {
     const Removal removal = tryToRemove(path, patienceMs);
-    if (removal == Removal::Held && patienceMs > 0) {
+    if (removal == Removal::Held && remember) {
         LeftFiles& left = leftFiles();
         ScopedLock hold(left.lock);
         try {
@@ -162,6 +165,21 @@ bool removeWorkFile(const std::string& path, DWORD patienceMs) {
         }
     }
     return removal == Removal::Gone;
+}
+
+} // namespace
+
+bool removeWorkFile(const std::string& path, DWORD patienceMs) {
+    return removeRemembering(path, patienceMs, patienceMs > 0);
+}
+
+void removeWorkFiles(const std::vector<const std::string*>& paths, DWORD patienceMs) {
+    const DWORD start = GetTickCount();
+    for (const std::string* path : paths) {
+        if (path == nullptr || path->empty()) continue;
+        const DWORD spent = GetTickCount() - start;
+        removeRemembering(*path, spent < patienceMs ? patienceMs - spent : 0, patienceMs > 0);
+    }
 }
 
 size_t removeLeftWorkFiles(DWORD patienceMs) {

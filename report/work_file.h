@@ -9,6 +9,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace workfile {
 inline constexpr const char* kReport = "%sKorvexer_work_file.%06d%d.txt";
@@ -91,6 +92,11 @@ bool readWholeFile(const std::string& path, std::string& out);
 // still held after a patience of its own is left to removeLeftWorkFiles: the
 // child may take longer to go on a busy system, and the file must not stay.
 bool removeWorkFile(const std::string& path, DWORD patienceMs);
+
+// The files of one halted run, sharing one patience: a file tried once the
+// patience is spent on the ones before it is still left to
+// removeLeftWorkFiles when held, as each of them is. Empty paths are skipped.
+void removeWorkFiles(const std::vector<const std::string*>& paths, DWORD patienceMs);
 
 // Tries once more to delete each work file a halted task had to leave
 // behind (a little longer each when `patienceMs` is given); the ones that

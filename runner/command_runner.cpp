@@ -58,14 +58,7 @@ struct WorkFiles {
     // that ended by itself is not waited for (a helper it left running may
     // hold the output file for good).
     DWORD patienceMs = 0;
-    ~WorkFiles() {
-        const DWORD start = GetTickCount();
-        for (const std::string* p : {&output, &batch, &script}) {
-            if (p->empty()) continue;
-            const DWORD spent = GetTickCount() - start;
-            removeWorkFile(*p, spent < patienceMs ? patienceMs - spent : 0);
-        }
-    }
+    ~WorkFiles() { removeWorkFiles({&output, &batch, &script}, patienceMs); }
 };
 
 // Adds the time from its making to stop() (or to its end, on the early ways

@@ -189,6 +189,28 @@ TEST(WorkFileRemoval, AFileHeldPastItsPatienceGoesOnceItsHolderLetsGo) {
     EXPECT_TRUE(fileExists(ended)) << "not listed: left to the sweep";
 }
 
+// One patience for a halted run's three files: when the first one uses it
+// up, a later one still held is listed too, not left for good.
+TEST(WorkFileRemoval, TheLastFilesOfAHaltedRunAreListedAfterThePatienceIsSpent) {
+    TempDir dir;
+    const std::string output = dir.file("korvexDlg32_work_file.0000060.txt");
+    const std::string batch = dir.file("korvexDlg32_work_file.0000060.bat");
+    const std::string script = dir.file("korvexDlg32_work_file.0000060.vbs");
+    HANDLE heldOutput = heldWorkFile(dir, "korvexDlg32_work_file.0000060.txt");
+    HANDLE heldScript = heldWorkFile(dir, "korvexDlg32_work_file.0000060.vbs");
+    writeFileBytes(batch, "@echo off\r\n");
+    ASSERT_NE(heldOutput, INVALID_HANDLE_VALUE);
+    ASSERT_NE(heldScript, INVALID_HANDLE_VALUE);
+    removeWorkFiles({&output, &batch, &script}, 100);
+    EXPECT_FALSE(fileExists(batch));
+    EXPECT_EQ(removeLeftWorkFiles(), 2u) << "both held files listed";
+    CloseHandle(heldOutput);
+    CloseHandle(heldScript);
+    EXPECT_EQ(removeLeftWorkFiles(), 0u);
+    EXPECT_FALSE(fileExists(output));
+    EXPECT_FALSE(fileExists(script));
+}
+
 // On the NT family "access denied" is no holder letting go: a read-only
 // file is refused at once, however much patience the caller brings.
 TEST(WorkFileRemoval, ARefusalThatWaitingCannotMendEndsAtOnce) {
