@@ -6,6 +6,8 @@
 // Prints figures; asserts nothing. Run it pinned: taskset -c 1.
 #include "app/rich_view.h"
 
+#include "bench_support.h"
+
 #include <windows.h>
 
 #include <chrono>
@@ -14,16 +16,6 @@
 #include <string>
 
 namespace {
-
-double seconds(std::chrono::steady_clock::time_point since) {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
-}
-
-void pumpMessages() {
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
-        DispatchMessageA(&msg);
-}
 
 struct Figures {
     double intoEmpty = 0;

@@ -5,26 +5,13 @@
 #include "app/edit_view.h"
 #include "report/report_writer.h"
 
+#include "bench_support.h"
+
 #include <windows.h>
 
 #include <chrono>
 #include <cstdio>
 #include <string>
-
-namespace {
-
-double seconds(std::chrono::steady_clock::time_point since) {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
-}
-
-// Lets the view paint, as the window's thread does between a worker's appends.
-void pumpMessages() {
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
-        DispatchMessageA(&msg);
-}
-
-} // namespace
 
 int main(int argc, char** argv) {
     const int lines = argc > 1 ? std::atoi(argv[1]) : 400000;
@@ -64,7 +51,7 @@ int main(int argc, char** argv) {
         reportPrintf(shown, "%s\n", piece.c_str());
         pumpMessages();
     }
-    view.flush();  // the last burst belongs to the time
+    view.flush(); // the last burst belongs to the time
     const double viewSeconds = seconds(start);
     std::printf("view mode: %d pieces of 500 bytes (%d bytes) in %.2f s = %.0f pieces/s\n", pieces,
                 static_cast<int>(shown.reportLength), viewSeconds, pieces / viewSeconds);

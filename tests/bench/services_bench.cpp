@@ -9,6 +9,8 @@
 #include "runner/command_runner.h"
 #include "services/services_report.h"
 
+#include "bench_support.h"
+
 #include <windows.h>
 
 #include <chrono>
@@ -21,13 +23,6 @@ using Clock = std::chrono::steady_clock;
 
 double seconds(Clock::duration d) {
     return std::chrono::duration<double>(d).count();
-}
-
-// Lets the view paint, as the window's thread does between a worker's appends.
-void pumpMessages() {
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
-        DispatchMessageA(&msg);
 }
 
 class NoStatus : public StatusDisplay {
