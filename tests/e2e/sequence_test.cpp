@@ -320,8 +320,10 @@ class Session {
             watch([&] { return finalLoadBegun(t); }, t.timeoutMs,
                   std::string("the ") + t.name + " report never reached its final load");
         if (!reached) return reached;
+        // Posted: the window may answer a look at the view before it takes
+        // the Clear, and until then the report it has just shown is its own.
         app_.postPress(IDC_CLEAR);
-        return settleAfterClear(false);
+        return settleAfterClear(true);
     }
 
     // A finished dump is loaded by the task driver's next tick: with the
