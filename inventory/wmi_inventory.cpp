@@ -71,23 +71,28 @@ std::string WmiRecord::valueOf(std::string_view property) const {
 
 std::vector<std::string> inventoryScriptLines() {
     std::vector<std::string> lines;
+    auto add = [&lines](const std::vector<std::string>& more) {
+        lines.insert(lines.end(), more.begin(), more.end());
+    };
     for (const ClassQuery& query : kQueries) {
         WmiBlock block;
         block.className = query.className;
-        block.items.push_back(WmiItem{WmiItem::Blank, "", "", "", ""});
+        std::vector<WmiItem> items;
         for (const std::string& property : query.properties)
-            block.items.push_back(WmiItem{WmiItem::Label, property, property, "", ""});
-        std::vector<std::string> blockText = blockLines(block);
-        // The class line comes after the block's "On Error Resume Next".
-        blockText.insert(blockText.begin() + 1, "Wscript.Echo \"[" + std::string(query.className) + "]\"");
-        lines.insert(lines.end(), blockText.begin(), blockText.end());
+            items.push_back(WmiItem{WmiItem::Label, property, property, "", ""});
+        add(headerLines(block));
+        add(queryLines(block));
+        // A bare echo prints nothing under some script hosts: each instance
+        // opens with its class line instead.
+        lines.push_back("    Wscript.Echo \"[" + std::string(query.className) + "]\"");
+        add(itemLines(block, items));
+        lines.push_back("Next");
     }
     return lines;
 }
 
 std::vector<WmiRecord> parseWmiRecords(std::string_view output) {
     std::vector<WmiRecord> records;
-    std::string className;
     size_t start = 0;
     while (start < output.size()) {
         size_t end = output.find('\n', start);
@@ -97,21 +102,15 @@ std::vector<WmiRecord> parseWmiRecords(std::string_view output) {
         while (!line.empty() && (line.back() == '\r' || line.back() == ' '))
             line.remove_suffix(1);
         if (line.size() > 2 && line.front() == '[' && line.back() == ']') {
-            className = std::string(line.substr(1, line.size() - 2));
-            continue;
-        }
-        if (className.empty()) continue;
-        if (line.empty()) {
-            records.push_back(WmiRecord{className, {}});
+            records.push_back(WmiRecord{std::string(line.substr(1, line.size() - 2)), {}});
             continue;
         }
         const size_t colon = line.find(": ");
-        // A line outside an instance, or the rest of a value that held a
-        // line break, is no property.
-        if (colon == std::string_view::npos || records.empty() || records.back().className != className)
-            continue;
+        // A line before the first instance, or the rest of a value that held
+        // a line break, is no property.
+        if (colon == std::string_view::npos || records.empty()) continue;
         const std::string_view name = line.substr(0, colon);
-        if (name.find(' ') != std::string_view::npos) continue;
+        if (name.empty() || name.find(' ') != std::string_view::npos) continue;
         records.back().values.emplace_back(std::string(name), std::string(line.substr(colon + 2)));
     }
     return records;

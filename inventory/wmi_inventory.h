@@ -20,8 +20,8 @@ struct WmiRecord {
     std::string valueOf(std::string_view property) const;
 };
 
-// The script: per class a line "[Class]", then per instance an empty line and
-// one "Property: value" line per property that could be read.
+// The script: per instance a line "[Class]", then one "Property: value" line
+// per property that could be read.
 std::vector<std::string> inventoryScriptLines();
 std::vector<WmiRecord> parseWmiRecords(std::string_view output);
 

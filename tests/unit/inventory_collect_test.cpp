@@ -227,34 +227,31 @@ TEST(InventoryFacts, SoftwareRowsAlwaysHaveANameAndSizeInBytes) {
 }
 
 TEST(InventoryWmi, ParsesRecordsAndMapsThem) {
-    const std::string output = "[Win32_ComputerSystem]\n"
-                               "\n"
+    const std::string output = "Manufacturer: before any instance\n"
+                               "[Win32_ComputerSystem]\n"
                                "Manufacturer: Contoso\n"
                                "Model: To Be Filled By O.E.M.\n"
                                "Domain: WORKGROUP\n"
                                "[Win32_BIOS]\n"
-                               "\n"
                                "Manufacturer: Phoenix\n"
                                "SerialNumber: SN-42\n"
                                "SMBIOSBIOSVersion: \n"
                                "Version: PHX - 1\n"
                                "ReleaseDate: 20200102000000.000000+000\n"
-                               "[Win32_BaseBoard]\n"
                                "[Win32_SystemEnclosure]\n"
-                               "\n"
                                "SMBIOSAssetTag: A-7\n"
                                "[Win32_PhysicalMemory]\n"
-                               "\n"
                                "Capacity: 1073741824\n"
                                "DeviceLocator: DIMM0\n"
                                "Speed: 667\n"
                                "MemoryType: 21\n"
                                "a second line of a value\n"
-                               "\n"
+                               "[Win32_PhysicalMemory]\n"
                                "Capacity: not a number\n"
                                "DeviceLocator: DIMM1\n";
     const std::vector<WmiRecord> records = parseWmiRecords(output);
     ASSERT_EQ(records.size(), 5u);
+    EXPECT_EQ(records[0].valueOf("Manufacturer"), "Contoso");
     EXPECT_EQ(records[0].valueOf("Domain"), "WORKGROUP");
     EXPECT_EQ(records[1].valueOf("SMBIOSBIOSVersion"), "");
 
