@@ -89,8 +89,8 @@ struct DriveFacts {
     std::string fileSystem;
     unsigned long serial = 0;
     std::optional<uint64_t> freeBytes;
-    std::optional<uint64_t> totalBytes; // the volume's size, read with the free space
     unsigned int driveType = 0;
+    std::optional<uint64_t> totalBytes; // the volume's size, read with the free space
 };
 std::string driveTypeText(unsigned int driveType);
 // One drive line, its line feed included.

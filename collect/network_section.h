@@ -18,8 +18,6 @@ struct AdapterFacts {
     std::vector<uint8_t> address; // the hardware address bytes
     std::string ipAddress;        // the first address of the adapter and its mask
     std::string ipMask;
-    // Addresses after the first, with their masks.
-    std::vector<std::pair<std::string, std::string>> moreAddresses;
     std::string gateway;
     bool dhcpEnabled = false;
     std::string dhcpServer;
@@ -27,6 +25,8 @@ struct AdapterFacts {
     bool haveWins = false;
     std::string primaryWins;
     std::string secondaryWins;
+    // Addresses after the first, with their masks.
+    std::vector<std::pair<std::string, std::string>> moreAddresses;
     unsigned long type = 0; // MIB_IF_TYPE_*
     // Whether the interface is up; none where the system cannot tell.
     std::optional<bool> operational;
