@@ -87,24 +87,33 @@ std::string processorText(HKEY key, const char* value) {
 }
 
 void writeCpuLines(TaskContext& context, HKEY machine) {
-    OpenKey key = openForReading(machine, "HARDWARE\\DESCRIPTION\\System\\CentralProcessor\\0");
-    if (!key) return;
-    const std::string name = processorText(key.get(), "ProcessorNameString");
-    const std::string identifier = processorText(key.get(), "Identifier");
-    const std::string vendor = processorText(key.get(), "VendorIdentifier");
-    DWORD mhz = 0;
-    DWORD size = sizeof mhz;
-    DWORD type = 0;
-    const bool haveMhz = RegQueryValueExA(key.get(), "~MHz", nullptr, &type, reinterpret_cast<BYTE*>(&mhz),
-                                          &size) == ERROR_SUCCESS &&
-                         type == REG_DWORD;
-    if (name.size() > 1) reportPrintf(context, "CPU NameString: %s\n", name.c_str());
-    if (identifier.size() > 1) reportPrintf(context, "CPU Identifier: %s\n", identifier.c_str());
-    if (vendor.size() > 1) reportPrintf(context, "CPU VendorIdentifier: %s\n", vendor.c_str());
-    if (haveMhz && mhz != 0) reportPrintf(context, "CPU Speed: %lu MHz\n", static_cast<unsigned long>(mhz));
+    const std::optional<ProcessorFacts> cpu = processorFacts(machine);
+    if (!cpu) return;
+    if (cpu->name.size() > 1) reportPrintf(context, "CPU NameString: %s\n", cpu->name.c_str());
+    if (cpu->identifier.size() > 1) reportPrintf(context, "CPU Identifier: %s\n", cpu->identifier.c_str());
+    if (cpu->vendor.size() > 1) reportPrintf(context, "CPU VendorIdentifier: %s\n", cpu->vendor.c_str());
+    if (cpu->mhz && *cpu->mhz != 0) reportPrintf(context, "CPU Speed: %lu MHz\n", *cpu->mhz);
 }
 
 } // namespace
+
+std::optional<ProcessorFacts> processorFacts(HKEY machine, unsigned index) {
+    const std::string path = "HARDWARE\\DESCRIPTION\\System\\CentralProcessor\\" + std::to_string(index);
+    OpenKey key = openForReading(machine, path.c_str());
+    if (!key) return std::nullopt;
+    ProcessorFacts cpu;
+    cpu.name = processorText(key.get(), "ProcessorNameString");
+    cpu.identifier = processorText(key.get(), "Identifier");
+    cpu.vendor = processorText(key.get(), "VendorIdentifier");
+    DWORD mhz = 0;
+    DWORD size = sizeof mhz;
+    DWORD type = 0;
+    if (RegQueryValueExA(key.get(), "~MHz", nullptr, &type, reinterpret_cast<BYTE*>(&mhz), &size) ==
+            ERROR_SUCCESS &&
+        type == REG_DWORD)
+        cpu.mhz = mhz;
+    return cpu;
+}
 
 SystemFigures systemFigures() {
     SYSTEM_INFO info{};
@@ -307,11 +316,16 @@ DriveFacts driveFacts(const std::string& root) {
                                                             GetProcAddress(kernel, "GetDiskFreeSpaceExA")));
     if (freeSpaceEx != nullptr) {
         ULARGE_INTEGER available{}, total{}, totalFree{};
-        if (freeSpaceEx(root.c_str(), &available, &total, &totalFree)) drive.freeBytes = totalFree.QuadPart;
+        if (freeSpaceEx(root.c_str(), &available, &total, &totalFree)) {
+            drive.freeBytes = totalFree.QuadPart;
+            drive.totalBytes = total.QuadPart;
+        }
     } else {
         DWORD sectorsPerCluster = 0, bytesPerSector = 0, freeClusters = 0, clusters = 0;
-        if (GetDiskFreeSpaceA(root.c_str(), &sectorsPerCluster, &bytesPerSector, &freeClusters, &clusters))
+        if (GetDiskFreeSpaceA(root.c_str(), &sectorsPerCluster, &bytesPerSector, &freeClusters, &clusters)) {
             drive.freeBytes = uint64_t{sectorsPerCluster} * bytesPerSector * freeClusters;
+            drive.totalBytes = uint64_t{sectorsPerCluster} * bytesPerSector * clusters;
+        }
     }
     SetErrorMode(oldMode);
     drive.driveType = GetDriveTypeA(root.c_str());

@@ -37,6 +37,16 @@ std::optional<HardwareProfile> currentHardwareProfile();
 // Its line.
 std::string hardwareProfileText(const HardwareProfile& profile);
 
+// What the processor key tells of processor `index` (the report shows the
+// first); none when the key does not open. Texts are empty when absent.
+struct ProcessorFacts {
+    std::string name;
+    std::string identifier;
+    std::string vendor;
+    std::optional<unsigned long> mhz; // read as a number; may be zero
+};
+std::optional<ProcessorFacts> processorFacts(HKEY machine, unsigned index = 0);
+
 // Where the PC supplement block reads: the registry below `machine` (the
 // machine's own hive; tests give a key of their own) and the two calls.
 struct PcSupplementSources {
@@ -80,6 +90,7 @@ struct DriveFacts {
     unsigned long serial = 0;
     std::optional<uint64_t> freeBytes;
     unsigned int driveType = 0;
+    std::optional<uint64_t> totalBytes; // the volume's size, read with the free space
 };
 std::string driveTypeText(unsigned int driveType);
 // One drive line, its line feed included.

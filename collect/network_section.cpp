@@ -9,6 +9,7 @@
 
 #include <cstring>
 #include <memory>
+#include <utility>
 
 const char* const kNetworkTools[9] = {"ipconfig /all", "netstat -r", "netstat", "netstat -n", "netstat -e -s",
                                       "nbtstat -s",    "nbtstat -n", "net use", "net share"};
@@ -91,18 +92,40 @@ bool adapterInformationKnown() {
     return nt ? version.dwMajorVersion > 4 : version.dwMinorVersion > 9;
 }
 
+struct LibraryCloser {
+    void operator()(HMODULE module) const { FreeLibrary(module); }
+};
+using Library = std::unique_ptr<std::remove_pointer_t<HMODULE>, LibraryCloser>;
+
+template <typename Function> Function boundCall(const Library& library, const char* name) {
+    return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(library.get(), name)));
+}
+
+// A corrupt chain of addresses must not hold the report either.
+constexpr int kMostAddresses = 256;
+
+// Whether the interface `index` is up, where the helper tells (Windows 98
+// and NT 4.0 SP4 on).
+std::optional<bool> interfaceUp(const Library& library, DWORD index) {
+    using GetIfEntryCall = DWORD(WINAPI*)(PMIB_IFROW);
+    const GetIfEntryCall getIfEntry = boundCall<GetIfEntryCall>(library, "GetIfEntry");
+    if (getIfEntry == nullptr) return std::nullopt;
+    MIB_IFROW row{};
+    row.dwIndex = index;
+    if (getIfEntry(&row) != NO_ERROR) return std::nullopt;
+    // Older systems say "operational", newer ones "connected" for a working link.
+    return row.dwOperStatus == MIB_IF_OPER_STATUS_OPERATIONAL ||
+           row.dwOperStatus == MIB_IF_OPER_STATUS_CONNECTED;
+}
+
 } // namespace
 
 std::vector<AdapterFacts> systemAdapters() {
     std::vector<AdapterFacts> adapters;
     using GetAdapters = DWORD(WINAPI*)(PIP_ADAPTER_INFO, PULONG);
-    struct Closer {
-        void operator()(HMODULE module) const { FreeLibrary(module); }
-    };
-    std::unique_ptr<std::remove_pointer_t<HMODULE>, Closer> library(LoadLibraryA("iphlpapi.dll"));
+    Library library(LoadLibraryA("iphlpapi.dll"));
     if (!library || !adapterInformationKnown()) return adapters;
-    const GetAdapters getAdapters = reinterpret_cast<GetAdapters>(
-        reinterpret_cast<void*>(GetProcAddress(library.get(), "GetAdaptersInfo")));
+    const GetAdapters getAdapters = boundCall<GetAdapters>(library, "GetAdaptersInfo");
     if (getAdapters == nullptr) return adapters;
     std::vector<unsigned char> buffer;
     ULONG size = 0;
@@ -136,9 +159,41 @@ std::vector<AdapterFacts> systemAdapters() {
         a.haveWins = info->HaveWins != 0;
         a.primaryWins = address(info->PrimaryWinsServer);
         a.secondaryWins = address(info->SecondaryWinsServer);
+        int more = 0;
+        for (const IP_ADDR_STRING* entry = info->IpAddressList.Next;
+             entry != nullptr && more < kMostAddresses; entry = entry->Next, ++more)
+            a.moreAddresses.emplace_back(address(*entry),
+                                         text(entry->IpMask.String, sizeof entry->IpMask.String));
+        a.type = info->Type;
+        a.operational = interfaceUp(library, info->Index);
         adapters.push_back(std::move(a));
     }
     return adapters;
+}
+
+std::vector<std::string> systemDnsServers() {
+    std::vector<std::string> servers;
+    using GetParams = DWORD(WINAPI*)(PFIXED_INFO, PULONG);
+    Library library(LoadLibraryA("iphlpapi.dll"));
+    if (!library || !adapterInformationKnown()) return servers;
+    const GetParams getParams = boundCall<GetParams>(library, "GetNetworkParams");
+    if (getParams == nullptr) return servers;
+    std::vector<unsigned char> buffer;
+    ULONG size = 0;
+    DWORD result = getParams(nullptr, &size);
+    for (int attempt = 0; attempt < 4 && result == ERROR_BUFFER_OVERFLOW && size > 0; ++attempt) {
+        buffer.assign(size + 1, 0);
+        result = getParams(reinterpret_cast<PFIXED_INFO>(buffer.data()), &size);
+    }
+    if (result != ERROR_SUCCESS || buffer.empty()) return servers;
+    const FIXED_INFO* info = reinterpret_cast<const FIXED_INFO*>(buffer.data());
+    int count = 0;
+    for (const IP_ADDR_STRING* entry = &info->DnsServerList; entry != nullptr && count < kMostAddresses;
+         entry = entry->Next, ++count) {
+        std::string server = address(*entry);
+        if (!server.empty()) servers.push_back(std::move(server));
+    }
+    return servers;
 }
 
 bool writeHostsSection(TaskContext& context, const FolderCommands& commands) {

@@ -3,7 +3,9 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 class TaskContext;
@@ -14,7 +16,7 @@ struct AdapterFacts {
     std::string name;
     std::string description;
     std::vector<uint8_t> address; // the hardware address bytes
-    std::string ipAddress;
+    std::string ipAddress;        // the first address of the adapter and its mask
     std::string ipMask;
     std::string gateway;
     bool dhcpEnabled = false;
@@ -23,6 +25,11 @@ struct AdapterFacts {
     bool haveWins = false;
     std::string primaryWins;
     std::string secondaryWins;
+    // Addresses after the first, with their masks.
+    std::vector<std::pair<std::string, std::string>> moreAddresses;
+    unsigned long type = 0; // MIB_IF_TYPE_*
+    // Whether the interface is up; none where the system cannot tell.
+    std::optional<bool> operational;
 };
 
 // The "Adapter Addr" number: the last four bytes of the hardware address
@@ -36,6 +43,10 @@ bool writeAdapterSection(TaskContext& context, const std::vector<AdapterFacts>& 
 // The adapters as the IP helper lists them; none where iphlpapi.dll or its
 // call is missing, or before Windows 98 and 2000.
 std::vector<AdapterFacts> systemAdapters();
+
+// The DNS servers the IP helper names, in their order; none where it cannot
+// (the same systems as above).
+std::vector<std::string> systemDnsServers();
 
 // Row 45: only when the hosts command names a file; false on a halt.
 bool writeHostsSection(TaskContext& context, const FolderCommands& commands);

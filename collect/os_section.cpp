@@ -17,9 +17,18 @@ const char* platformWord(unsigned long platformId) {
     }
 }
 
+std::optional<std::string> windowsProductId() {
+    std::string productId;
+    if (!readRegistryString(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion", "ProductId",
+                            productId))
+        return std::nullopt;
+    return productId;
+}
+
 bool writeOperatingSystemSection(TaskContext& d) {
     auto step = [&d] { return d.step(); };
-    reportPrintf(d, "\n===========================================================================\nOperatingSystem:\n\n");
+    reportPrintf(d, "\n==========================================================================="
+                    "\nOperatingSystem:\n\n");
     if (!step()) return true;
     std::string edition;
     const bool newer = describeWindowsVersion(edition);
@@ -39,9 +48,8 @@ bool writeOperatingSystemSection(TaskContext& d) {
     reportPrintf(d, "%s", servicePack.c_str());
     if (!step()) return newer;
     reportPrintf(d, "Windows Product id:         ");
-    std::string productId;
-    if (readRegistryString(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion", "ProductId", productId))
-        reportPrintf(d, "%s\n", productId.c_str());
+    if (const std::optional<std::string> productId = windowsProductId())
+        reportPrintf(d, "%s\n", productId->c_str());
     step();
     return newer;
 }

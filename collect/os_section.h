@@ -1,6 +1,7 @@
 // The operating-system section of the common environment report.
 #pragma once
 
+#include <optional>
 #include <string>
 
 class TaskContext;
@@ -11,3 +12,6 @@ bool writeOperatingSystemSection(TaskContext& context);
 
 // The platform word of a platform id ("NT ", "Windows ", ...).
 const char* platformWord(unsigned long platformId);
+
+// The product id the section shows; none when the registry has none.
+std::optional<std::string> windowsProductId();

@@ -40,18 +40,24 @@ std::uint64_t addressableSectors(const IdentifyBlock& w) {
 
 } // namespace
 
+DriveIdentity driveIdentity(const IdentifyBlock& block) {
+    return {identifyString(block, kModelFirst, kModelLast), identifyString(block, kSerialFirst, kSerialLast),
+            identifyString(block, kFirmwareFirst, kFirmwareLast), addressableSectors(block)};
+}
+
 std::string driveListingText(unsigned drive, const IdentifyBlock& block) {
+    const DriveIdentity identity = driveIdentity(block);
     std::string text;
     if (drive / 2 < std::size(kControllers)) text += kControllers[drive / 2];
     text += drive % 2 == 0 ? "Master drive\n" : "Slave drive\n";
-    text += "\tModel Number: " + identifyString(block, kModelFirst, kModelLast) + "\n";
-    text += "\tSerial Number: " + identifyString(block, kSerialFirst, kSerialLast) + "\n";
-    text += "\tFirmware Revision Number: " + identifyString(block, kFirmwareFirst, kFirmwareLast) + "\n";
+    text += "\tModel Number: " + identity.model + "\n";
+    text += "\tSerial Number: " + identity.serial + "\n";
+    text += "\tFirmware Revision Number: " + identity.firmware + "\n";
     const std::uint32_t bufferBytes = static_cast<std::uint32_t>(block[kBufferSize]) * 512u;
     text += "\tBuffer Size on Drive: " + groupDigits(std::to_string(bufferBytes)) + " bytes\n";
     text += "\tType: ";
     text += driveType(block[kGeneralConfiguration]);
-    text += "\tDrive Capacity: " + groupDigits(sectorBytesDecimal(addressableSectors(block))) + " bytes\n";
+    text += "\tDrive Capacity: " + groupDigits(sectorBytesDecimal(identity.sectors)) + " bytes\n";
     return text;
 }
 

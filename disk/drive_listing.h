@@ -15,6 +15,15 @@ class TaskContext;
 // the controllers do not name.
 using DriveSet = std::bitset<16>;
 
+// What the listing names of a drive, its texts without trailing blanks.
+struct DriveIdentity {
+    std::string model;
+    std::string serial;
+    std::string firmware;
+    std::uint64_t sectors = 0; // addressable, 48-bit where the drive has it
+};
+DriveIdentity driveIdentity(const IdentifyBlock& block);
+
 // Controller and role, model, serial number, firmware, buffer size, type and
 // capacity, "\n" line ends.
 std::string driveListingText(unsigned drive, const IdentifyBlock& block);

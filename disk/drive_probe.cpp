@@ -77,28 +77,38 @@ bool DriveProbe::probePhysicalDrives() {
     return listed;
 }
 
-bool DriveProbe::probePhysicalDrive(unsigned drive, DriveSet& smartEnabled) {
-    OpenDevice device(drives_, {"\\\\.\\PhysicalDrive" + std::to_string(drive),
+OpenDevice DriveProbe::openPhysicalDrive(unsigned drive) {
+    return OpenDevice(drives_, {"\\\\.\\PhysicalDrive" + std::to_string(drive),
                                 smart::kGenericRead | smart::kGenericWrite,
                                 smart::kShareRead | smart::kShareWrite, smart::kOpenExisting, 0});
-    if (!device) return false;
-    std::array<std::uint8_t, smart::kVersionLength> version{};
-    if (!device.control(smart::kGetVersion, {}, version)) return false;
+}
 
+std::optional<DriveProbe::PhysicalIdentity> DriveProbe::identifyPhysicalDrive(OpenDevice& device,
+                                                                              unsigned drive) {
+    std::array<std::uint8_t, smart::kVersionLength> version{};
+    if (!device.control(smart::kGetVersion, {}, version)) return std::nullopt;
     const std::uint8_t deviceMap = smart::ideDeviceMap(version);
-    const bool atapi = smart::isAtapi(deviceMap, drive);
-    const std::uint8_t identifyCommand = atapi ? smart::kIdentifyAtapi : smart::kIdentifyAta;
-    bool listed = false;
+    PhysicalIdentity identity;
+    identity.atapi = smart::isAtapi(deviceMap, drive);
+    identity.identifyCommand = identity.atapi ? smart::kIdentifyAtapi : smart::kIdentifyAta;
     if (deviceMap != 0) {
         CommandResult result;
-        if (send(device, smart::identify(drive, identifyCommand), drive, result)) {
-            formatDriveListing(context_, drive, identifyBlockFromSector(dataSector(result)));
-            listed = true;
-        }
+        if (send(device, smart::identify(drive, identity.identifyCommand), drive, result))
+            identity.block = identifyBlockFromSector(dataSector(result));
     }
+    return identity;
+}
+
+bool DriveProbe::probePhysicalDrive(unsigned drive, DriveSet& smartEnabled) {
+    OpenDevice device = openPhysicalDrive(drive);
+    if (!device) return false;
+    const std::optional<PhysicalIdentity> identity = identifyPhysicalDrive(device, drive);
+    if (!identity) return false;
+    if (identity->block) formatDriveListing(context_, drive, *identity->block);
+    const bool listed = identity->block.has_value();
     // Packet devices (CD and tape drives) have no SMART.
-    if (atapi) return listed;
-    context_.write(smartText(device, drive, identifyCommand, smartEnabled));
+    if (identity->atapi) return listed;
+    context_.write(smartText(device, drive, identity->identifyCommand, smartEnabled));
     return listed;
 }
 
@@ -129,7 +139,7 @@ std::string DriveProbe::smartText(OpenDevice& device, unsigned drive, std::uint8
     return text + formatAttributeTable(dataSector(attributes), dataSector(thresholds), width_);
 }
 
-bool DriveProbe::probeLegacyPorts() {
+std::vector<IdentifiedDrive> DriveProbe::legacyDrives() {
     RealtimePriority realtime(priority_, context_);
     std::vector<std::uint8_t> answer(kLegacyResultSize, 0);
     {
@@ -139,13 +149,35 @@ bool DriveProbe::probeLegacyPorts() {
         if (driver && !driver.control(smart::kLegacyPortQuery, {}, answer))
             std::fill(answer.begin(), answer.end(), 0);
     }
-    bool listed = false;
+    std::vector<IdentifiedDrive> found;
     for (unsigned slot = 0; slot < kLegacySlots; ++slot) {
         if (answer[kLegacyDrivePresent + slot] == 0 || answer[slot / 2] == 0) continue;
         const auto sector =
             std::span<const std::uint8_t>(answer).subspan(kLegacyIdentify + slot * kSectorSize, kSectorSize);
-        formatDriveListing(context_, slot, identifyBlockFromSector(sector));
-        listed = true;
+        found.push_back({slot, identifyBlockFromSector(sector)});
     }
-    return listed;
+    return found;
+}
+
+bool DriveProbe::probeLegacyPorts() {
+    const std::vector<IdentifiedDrive> found = legacyDrives();
+    for (const IdentifiedDrive& drive : found)
+        formatDriveListing(context_, drive.number, drive.block);
+    return !found.empty();
+}
+
+std::vector<IdentifiedDrive> DriveProbe::identifiedDrives(unsigned long platformId) {
+    std::vector<IdentifiedDrive> found;
+    if (platformId == kPlatformNt) {
+        for (unsigned drive = 0; drive < kPhysicalDrives; ++drive) {
+            OpenDevice device = openPhysicalDrive(drive);
+            if (!device) continue;
+            const std::optional<PhysicalIdentity> identity = identifyPhysicalDrive(device, drive);
+            if (identity && identity->block) found.push_back({drive, *identity->block});
+        }
+        return found;
+    }
+    for (int attempt = 0; attempt < kLegacyAttempts && found.empty(); ++attempt)
+        found = legacyDrives();
+    return found;
 }

@@ -9,7 +9,16 @@
 #include "drive_listing.h"
 #include "smart_attributes.h"
 
+#include <optional>
+#include <vector>
+
 class TaskContext;
+
+// A drive that answered IDENTIFY, by its drive number.
+struct IdentifiedDrive {
+    unsigned number = 0;
+    IdentifyBlock block{};
+};
 
 class DriveProbe {
   public:
@@ -23,7 +32,20 @@ class DriveProbe {
     bool probePhysicalDrives();
     bool probeLegacyPorts();
 
+    // The drives the probe of the platform lists, by the same calls, without
+    // their SMART data or any report text.
+    std::vector<IdentifiedDrive> identifiedDrives(unsigned long platformId);
+
   private:
+    struct PhysicalIdentity {
+        bool atapi = false;
+        std::uint8_t identifyCommand = 0;
+        std::optional<IdentifyBlock> block; // none when the drive did not answer
+    };
+    // None when the device does not take the drive control codes.
+    std::optional<PhysicalIdentity> identifyPhysicalDrive(OpenDevice& device, unsigned drive);
+    OpenDevice openPhysicalDrive(unsigned drive);
+    std::vector<IdentifiedDrive> legacyDrives();
     bool probePhysicalDrive(unsigned drive, DriveSet& smartEnabled);
     std::string smartText(OpenDevice& device, unsigned drive, std::uint8_t identifyCommand,
                           DriveSet& smartEnabled);

@@ -3,14 +3,16 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
+#include <vector>
 
 // True only when the value itself was read; `out` is left alone otherwise.
 bool readRegistryString(HKEY root, const char* keyPath, const char* valueName, std::string& out);
 
 // Owns an open registry key.
 class RegKey {
-public:
+  public:
     RegKey() = default;
     explicit RegKey(HKEY key) : key_(key) {}
     ~RegKey() { reset(); }
@@ -34,6 +36,14 @@ public:
         key_ = nullptr;
     }
 
-private:
+  private:
     HKEY key_ = nullptr;
 };
+
+// A text value (REG_SZ or REG_EXPAND_SZ, not expanded) of an open key, read
+// whole up to 64 KB; none when absent, of another type or larger.
+std::optional<std::string> readTextValue(HKEY key, const char* valueName);
+// A REG_DWORD value of an open key; none when absent or of another type.
+std::optional<DWORD> readDwordValue(HKEY key, const char* valueName);
+// The names of the immediate subkeys of an open key, in the registry's order.
+std::vector<std::string> subkeyNames(HKEY key);

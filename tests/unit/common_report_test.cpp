@@ -344,10 +344,10 @@ TEST(KeyboardSection, OneLinePerKnownTypeNoneOutside) {
 }
 
 TEST(DriveLines, VolumeLabelSerialFileSystemFreeSpaceAndType) {
-    DriveFacts floppy{"A:\\", false, "", "", 0, std::nullopt, 2};
-    DriveFacts system{"C:\\", true, "SYSTEM", "NTFS", 1234567890u, 12345678901ull, 3};
-    DriveFacts bare{"D:\\", true, "", "FAT", 4294967295u, 999, 5};
-    DriveFacts odd{"E:\\", true, "L", "", 7, 1000, 7};
+    DriveFacts floppy{"A:\\", false, "", "", 0, std::nullopt, 2, std::nullopt};
+    DriveFacts system{"C:\\", true, "SYSTEM", "NTFS", 1234567890u, 12345678901ull, 3, std::nullopt};
+    DriveFacts bare{"D:\\", true, "", "FAT", 4294967295u, 999, 5, std::nullopt};
+    DriveFacts odd{"E:\\", true, "L", "", 7, 1000, 7, std::nullopt};
     EXPECT_EQ(driveLine(floppy), "A:\\ No Volume, Removable DriveType\n");
     EXPECT_EQ(
         driveLine(system),
