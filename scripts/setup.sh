@@ -4,7 +4,7 @@ set -euo pipefail
 repo_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
 korvexer_packages=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine32:i386 wine64 xvfb xauth googletest
-    cmake ninja-build x11-apps imagemagick fonts-wine clang libclang-rt-14-dev)
+    cmake ninja-build x11-apps imagemagick fonts-wine clang libclang-rt-14-dev libz-mingw-w64-dev)
 
 korvexer_as_root() {
     if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi

@@ -34,6 +34,7 @@ targets=(
     "identify_block tests/fuzz/identify_block_fuzz.cpp disk/identify_block.cpp disk/drive_listing.cpp"
     "smart_attributes tests/fuzz/smart_attributes_fuzz.cpp disk/smart_attributes.cpp disk/identify_block.cpp"
     "process_blocks tests/fuzz/process_blocks_fuzz.cpp sysinfo/process_blocks.cpp sysinfo/window_table.cpp"
+    "ocs_reply tests/fuzz/ocs_reply_fuzz.cpp inventory/http_message.cpp"
 )
 
 mkdir -p "$out"
