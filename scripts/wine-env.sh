@@ -64,7 +64,7 @@ korvexer_wine_session() {
 korvexer_end_wmi_surrogates() {
     local pid
     for pid in $(pgrep -f 'dllhost\.exe' 2>/dev/null); do
-        if tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX"; then
+        if tr '\0' '\n' 2>/dev/null <"/proc/$pid/environ" | grep -qxF "WINEPREFIX=$WINEPREFIX"; then
             kill "$pid" 2>/dev/null || true
         fi
     done
