@@ -32,6 +32,22 @@ std::string quoted(std::string_view argument) {
     return out;
 }
 
+CommandLine parseInventory(const std::vector<std::string>& args) {
+    if (args.size() < 2 || args[1].empty())
+        return failure("/inventory needs a server address (http://HOST[:PORT]/PATH) or a file");
+    CommandLine line;
+    line.action = CommandLine::Action::Inventory;
+    line.target = args[1];
+    size_t next = 2;
+    if (next < args.size() && isSwitch(args[next], "tag")) {
+        if (next + 1 >= args.size()) return failure("/tag needs a text");
+        line.tag = args[next + 1];
+        next += 2;
+    }
+    if (next < args.size()) return failure("unexpected argument " + quoted(args[next]) + " after the target");
+    return line;
+}
+
 } // namespace
 
 std::vector<std::string> splitArguments(std::string_view text) {
@@ -64,6 +80,7 @@ CommandLine parseCommandLine(std::string_view text) {
         line.action = CommandLine::Action::Usage;
         return line;
     }
+    if (isSwitch(args[0], "inventory")) return parseInventory(args);
     if (!isSwitch(args[0], "report"))
         return failure("unknown switch " + quoted(args[0]) + " (/? shows the usage)");
     if (args.size() < 2) return failure("/report needs a report kind and a file");
@@ -81,6 +98,7 @@ CommandLine parseCommandLine(std::string_view text) {
 
 std::string usageText() {
     return "Usage: Korvexer.exe [/report KIND FILE]\r\n"
+           "       Korvexer.exe /inventory TARGET [/tag TEXT]\r\n"
            "\r\n"
            "Without switches the window opens. With /report one report runs without\r\n"
            "the window and is written to FILE exactly as the window would show it.\r\n"
@@ -93,6 +111,14 @@ std::string usageText() {
            "The services report has no trailer, as in the window. Questions are\r\n"
            "answered No: the ie report leaves out a history index of a newer format.\r\n"
            "\r\n"
-           "Exit code 0: the report is complete. 1: it is not, the reason is on\r\n"
-           "standard error (FILE is then left as it was). 2: this text.\r\n";
+           "With /inventory this machine's inventory goes to an OCS Inventory NG\r\n"
+           "server, or into a file the server takes as it stands:\r\n"
+           "\r\n"
+           "  TARGET  http://HOST[:PORT]/PATH (e.g. http://inventory/ocsinventory)\r\n"
+           "          or a file\r\n"
+           "  TEXT    the machine's TAG on the server (its first inventory only)\r\n"
+           "\r\n"
+           "Exit code 0: the report is complete, or the inventory stored or written.\r\n"
+           "1: it is not, the reason is on standard error (FILE is then left as it\r\n"
+           "was). 2: this text.\r\n";
 }

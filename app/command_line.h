@@ -1,6 +1,7 @@
 // What the program's command line asks for: the window (no switches), one
-// report written to a file without the window, or the usage text. Pure: it
-// takes the arguments as one text and returns the decision.
+// report written to a file without the window, this machine's inventory for
+// an inventory server, or the usage text. Pure: it takes the arguments as one
+// text and returns the decision.
 #pragma once
 
 #include <string>
@@ -10,10 +11,12 @@
 struct TaskCommand;
 
 struct CommandLine {
-    enum class Action { Window, Report, Usage, Error };
+    enum class Action { Window, Report, Inventory, Usage, Error };
     Action action = Action::Window;
     const TaskCommand* command = nullptr; // the report's row, for Action::Report
     std::string file;                     // where the report goes, for Action::Report
+    std::string target;                   // the server's address or a file, for Action::Inventory
+    std::string tag;                      // /tag's text, for Action::Inventory (empty: none)
     std::string error;                    // one line, for Action::Error
 };
 

@@ -1,9 +1,11 @@
 // The application object: without switches it runs the main window modally
 // and the process ends when it returns; "/report KIND FILE" writes one report
-// without the window; "/?" prints the usage.
+// without the window; "/inventory TARGET" sends this machine's inventory;
+// "/?" prints the usage.
 #include "command_line.h"
 #include "console_streams.h"
 #include "headless_run.h"
+#include "inventory_command.h"
 #include "main_dialog.h"
 #include "report/running_copies.h"
 #include "report/work_file.h"
@@ -23,6 +25,8 @@ int runFromCommandLine(const CommandLine& line) {
         return exitcode::kFailed;
     case CommandLine::Action::Report:
         return runReportFromCommandLine(line, console);
+    case CommandLine::Action::Inventory:
+        return runInventoryFromCommandLine(line, console);
     case CommandLine::Action::Window:
         break;
     }

@@ -172,3 +172,33 @@ TEST(UsageText, ShowsTheSwitchEveryKindAndTheExitCodes) {
 }
 
 } // namespace
+
+TEST(ParseCommandLine, InventoryTakesATargetAndAnOptionalTag) {
+    struct Case {
+        const char* text;
+        const char* target;
+        const char* tag;
+        const char* error; // nullptr: accepted
+    };
+    const Case cases[] = {
+        {"/inventory http://srv/ocsinventory", "http://srv/ocsinventory", "", nullptr},
+        {"-INVENTORY \"C:\\Inv Files\\pc.xml\" /TAG \"Lab 7\"", "C:\\Inv Files\\pc.xml", "Lab 7", nullptr},
+        {"/inventory", nullptr, nullptr, "/inventory needs a server address"},
+        {"/inventory \"\" /tag x", nullptr, nullptr, "/inventory needs a server address"},
+        {"/inventory x.xml /tag", nullptr, nullptr, "/tag needs a text"},
+        {"/inventory x.xml /tag a b", nullptr, nullptr, "unexpected argument \"b\" after the target"},
+        {"/inventory x.xml /report hkcc", nullptr, nullptr, "unexpected argument \"/report\""},
+    };
+    for (const Case& c : cases) {
+        const CommandLine line = parseCommandLine(c.text);
+        if (c.error != nullptr) {
+            ASSERT_EQ(line.action, Action::Error) << c.text;
+            EXPECT_NE(line.error.find(c.error), std::string::npos) << line.error;
+            continue;
+        }
+        ASSERT_EQ(line.action, Action::Inventory) << c.text << " -> " << line.error;
+        EXPECT_EQ(line.target, c.target);
+        EXPECT_EQ(line.tag, c.tag);
+    }
+    EXPECT_NE(usageText().find("Korvexer.exe /inventory TARGET [/tag TEXT]"), std::string::npos);
+}
