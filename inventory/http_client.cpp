@@ -8,6 +8,10 @@
 
 namespace {
 
+// A name lookup left to finish alone still uses Winsock: it is not cleaned
+// up under it (the process ends soon after anyway).
+std::atomic<bool> lookupAbandoned{false};
+
 class WinsockSession {
   public:
     WinsockSession() {
@@ -15,7 +19,7 @@ class WinsockSession {
         started_ = WSAStartup(MAKEWORD(1, 1), &data) == 0;
     }
     ~WinsockSession() {
-        if (started_) WSACleanup();
+        if (started_ && !lookupAbandoned) WSACleanup();
     }
     WinsockSession(const WinsockSession&) = delete;
     WinsockSession& operator=(const WinsockSession&) = delete;
@@ -113,6 +117,7 @@ bool resolve(const std::string& host, DWORD timeoutMs, unsigned long& address, s
     if (finished) address = lookup->address;
     release(lookup);
     if (!finished) {
+        lookupAbandoned = true;
         failure = "the name lookup gave no answer within " + seconds(timeoutMs);
         return false;
     }
@@ -123,6 +128,24 @@ bool resolve(const std::string& host, DWORD timeoutMs, unsigned long& address, s
     return true;
 }
 
+// The time left of an exchange that may last `totalMs` from now.
+class Deadline {
+  public:
+    explicit Deadline(DWORD totalMs) : began_(GetTickCount()), total_(totalMs) {}
+    bool passed() const { return GetTickCount() - began_ >= total_; }
+    // A wait of at most `ms`, shortened to what is left.
+    DWORD wait(DWORD ms) const {
+        const DWORD spent = GetTickCount() - began_;
+        const DWORD left = spent >= total_ ? 0 : total_ - spent;
+        return ms < left ? ms : left;
+    }
+    DWORD total() const { return total_; }
+
+  private:
+    DWORD began_;
+    DWORD total_;
+};
+
 timeval timeLimit(DWORD ms) {
     timeval limit;
     limit.tv_sec = static_cast<long>(ms / 1000);
@@ -132,7 +155,9 @@ timeval timeLimit(DWORD ms) {
 
 enum class Ready { Yes, TimedOut, Failed };
 
-Ready waitFor(SOCKET s, bool forWriting, DWORD ms, int& error) {
+// `connecting`: a failed connection attempt is shown in the exception set;
+// on a connected socket that set would only mean out-of-band data.
+Ready waitFor(SOCKET s, bool forWriting, DWORD ms, int& error, bool connecting = false) {
     fd_set wanted;
     fd_set failed;
     FD_ZERO(&wanted);
@@ -140,13 +165,14 @@ Ready waitFor(SOCKET s, bool forWriting, DWORD ms, int& error) {
     FD_SET(s, &wanted);
     FD_SET(s, &failed);
     timeval limit = timeLimit(ms);
-    const int n = select(0, forWriting ? nullptr : &wanted, forWriting ? &wanted : nullptr, &failed, &limit);
+    const int n = select(0, forWriting ? nullptr : &wanted, forWriting ? &wanted : nullptr,
+                         connecting ? &failed : nullptr, &limit);
     if (n == SOCKET_ERROR) {
         error = WSAGetLastError();
         return Ready::Failed;
     }
     if (n == 0) return Ready::TimedOut;
-    if (FD_ISSET(s, &failed)) {
+    if (connecting && FD_ISSET(s, &failed)) {
         int soError = 0;
         int length = sizeof soError;
         getsockopt(s, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&soError), &length);
@@ -172,7 +198,7 @@ bool connectWithin(SOCKET s, unsigned long address, uint16_t port, DWORD ms, std
         failure = describeError(error);
         return false;
     }
-    switch (waitFor(s, true, ms, error)) {
+    switch (waitFor(s, true, ms, error, true)) {
     case Ready::Yes:
         break;
     case Ready::TimedOut:
@@ -192,7 +218,7 @@ bool connectWithin(SOCKET s, unsigned long address, uint16_t port, DWORD ms, std
     return true;
 }
 
-bool sendAll(SOCKET s, std::string_view bytes, DWORD ms, std::string& failure) {
+bool sendAll(SOCKET s, std::string_view bytes, DWORD ms, const Deadline& deadline, std::string& failure) {
     while (!bytes.empty()) {
         const int piece = static_cast<int>(bytes.size() > 0x10000 ? 0x10000 : bytes.size());
         const int sent = send(s, bytes.data(), piece, 0);
@@ -205,9 +231,10 @@ bool sendAll(SOCKET s, std::string_view bytes, DWORD ms, std::string& failure) {
             failure = "sending failed: " + describeError(error);
             return false;
         }
-        const Ready ready = waitFor(s, true, ms, error);
+        const Ready ready = waitFor(s, true, deadline.wait(ms), error);
         if (ready == Ready::TimedOut) {
-            failure = "the server took nothing for " + seconds(ms);
+            failure = deadline.passed() ? "the exchange took longer than " + seconds(deadline.total())
+                                        : "the server took nothing for " + seconds(ms);
             return false;
         }
         if (ready == Ready::Failed) {
@@ -236,13 +263,17 @@ TcpExchange exchangeOverTcp(const std::string& host, uint16_t port, std::string_
         return exchange;
     }
     if (!connectWithin(s.get(), address, port, timeouts.connectMs, exchange.failure)) return exchange;
-    if (!sendAll(s.get(), request, timeouts.receiveMs, exchange.failure)) return exchange;
+    exchange.connected = true;
+    const Deadline deadline(timeouts.exchangeMs);
+    if (!sendAll(s.get(), request, timeouts.receiveMs, deadline, exchange.failure)) return exchange;
     char buffer[8192];
     while (true) {
         int error = 0;
-        const Ready ready = waitFor(s.get(), false, timeouts.receiveMs, error);
+        const Ready ready = waitFor(s.get(), false, deadline.wait(timeouts.receiveMs), error);
         if (ready == Ready::TimedOut) {
-            exchange.failure = "no reply within " + seconds(timeouts.receiveMs);
+            exchange.failure = deadline.passed()
+                                   ? "the exchange took longer than " + seconds(deadline.total())
+                                   : "no reply within " + seconds(timeouts.receiveMs);
             return exchange;
         }
         if (ready == Ready::Failed) {

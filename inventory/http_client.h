@@ -13,11 +13,15 @@
 struct NetworkTimeouts {
     DWORD lookupMs = 30000;
     DWORD connectMs = 30000;
-    DWORD receiveMs = 30000; // for each wait for more of the reply
+    DWORD receiveMs = 30000; // for each wait to send more or to receive more
+    // For sending and receiving together: a server that trickles its reply
+    // in time for every single wait still ends here.
+    DWORD exchangeMs = 60000;
 };
 
 struct TcpExchange {
     bool replied = false;    // false: `failure` says why no reply came
+    bool connected = false;  // the server took the connection
     bool peerClosed = false; // the reply ended with the connection
     std::string failure;     // one line, without the host's name
     std::string reply;       // what came back, as far as it came

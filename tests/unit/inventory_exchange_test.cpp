@@ -179,6 +179,37 @@ TEST_F(Winsock, ASilentServerEndsTheExchangeAtTheReceiveLimit) {
     EXPECT_EQ(exchange.failure, "no reply within 0.7 s");
 }
 
+// Accepts one connection and sends a byte every 100 ms: in time for every
+// single wait, never done.
+DWORD WINAPI trickle(void* parameter) {
+    const SOCKET listener = *static_cast<SOCKET*>(parameter);
+    const SOCKET s = accept(listener, nullptr, nullptr);
+    if (s == INVALID_SOCKET) return 0;
+    for (int i = 0; i < 30 && send(s, "x", 1, 0) == 1; ++i)
+        Sleep(100);
+    closesocket(s);
+    return 0;
+}
+
+TEST_F(Winsock, ATricklingServerEndsTheExchangeAtItsWholeLimit) {
+    uint16_t port = 0;
+    SOCKET listener = silentListener(port);
+    HANDLE server = CreateThread(nullptr, 0, trickle, &listener, 0, nullptr);
+    ASSERT_NE(server, nullptr);
+    NetworkTimeouts limits;
+    limits.receiveMs = 500;
+    limits.exchangeMs = 800;
+    const TcpExchange exchange =
+        exchangeOverTcp("127.0.0.1", port, "POST / HTTP/1.0\r\n\r\n", nullptr, 1024, limits);
+    WaitForSingleObject(server, 10000);
+    CloseHandle(server);
+    closesocket(listener);
+    EXPECT_FALSE(exchange.replied);
+    EXPECT_TRUE(exchange.connected);
+    EXPECT_EQ(exchange.failure, "the exchange took longer than 0.8 s");
+    EXPECT_FALSE(exchange.reply.empty()) << "the trickle arrived";
+}
+
 TEST_F(Winsock, AClosedPortIsRefused) {
     uint16_t port = 0;
     closesocket(silentListener(port));
