@@ -33,7 +33,8 @@ std::string quoted(std::string_view argument) {
 }
 
 CommandLine parseInventory(const std::vector<std::string>& args) {
-    if (args.size() < 2 || args[1].empty())
+    // "/inventory /tag X" has forgotten its target: no file named "\tag".
+    if (args.size() < 2 || args[1].empty() || isSwitch(args[1], "tag"))
         return failure("/inventory needs a server address (http://HOST[:PORT]/PATH) or a file");
     CommandLine line;
     line.action = CommandLine::Action::Inventory;

@@ -85,5 +85,8 @@ int runInventoryFromCommandLine(const CommandLine& line, ConsoleStreams& console
     } catch (const std::bad_alloc&) {
         console.errorLine("out of memory for the inventory");
         return exitcode::kFailed;
+    } catch (...) {
+        console.errorLine("the inventory could not be made");
+        return exitcode::kFailed;
     }
 }

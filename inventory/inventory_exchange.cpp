@@ -2,11 +2,12 @@
 
 #include "zlib_codec.h"
 
+#include <new>
+
 namespace {
 
 // The server's replies are a few hundred bytes; an error page a few KB.
 constexpr size_t kMaxReply = 1024 * 1024;
-constexpr size_t kMaxReplyXml = 1024 * 1024;
 
 std::string where(const HttpTarget& target) {
     return target.host + ":" + std::to_string(target.port);
@@ -20,14 +21,19 @@ struct Answer {
 
 Answer post(const HttpTarget& target, const std::string& xml, const InventoryTransport& transport) {
     Answer answer;
-    const std::string request = httpPostRequest(target, kInventoryUserAgent, zlibCompress(xml));
+    const std::string body = zlibCompress(xml);
+    // zlib fails only for want of memory; an empty body would earn the server's 500.
+    if (body.empty()) throw std::bad_alloc();
+    const std::string request = httpPostRequest(target, kInventoryUserAgent, body);
     const ReplyComplete complete = [](std::string_view received) {
         HttpResponse partial;
         return parseHttpResponse(received, false, partial, kMaxReply) == HttpParse::Complete;
     };
     const TcpExchange exchange = transport(target, request, complete);
     if (!exchange.replied) {
-        answer.failure = "cannot reach the inventory server at " + where(target) + ": " + exchange.failure;
+        answer.failure = (exchange.connected ? "no whole reply from the inventory server at "
+                                             : "cannot reach the inventory server at ") +
+                         where(target) + ": " + exchange.failure;
         return answer;
     }
     if (parseHttpResponse(exchange.reply, exchange.peerClosed, answer.response, kMaxReply) !=
@@ -52,7 +58,7 @@ std::string statusFailure(const char* step, const HttpTarget& target, const Http
 // answer plainly is understood too.
 bool readReply(const HttpResponse& response, OcsReply& reply) {
     std::string xml;
-    if (!zlibInflate(response.body, xml, kMaxReplyXml)) xml = response.body;
+    if (!zlibInflate(response.body, xml, kMaxReply)) xml = response.body;
     return parseOcsReply(xml, reply);
 }
 
@@ -75,7 +81,6 @@ InventoryDelivery deliverInventory(const HttpTarget& target, const std::string& 
     if (first.response.status == 400) {
         // The server checks the agent only here: one that does not list ours
         // still stores the inventory itself.
-        delivery.prologSkipped = true;
     } else if (first.response.status != 200) {
         delivery.message = statusFailure("PROLOG", target, first.response);
         return delivery;

@@ -25,8 +25,7 @@ InventoryTransport networkTransport();
 struct InventoryDelivery {
     enum class Outcome { Stored, Declined, Failed };
     Outcome outcome = Outcome::Failed;
-    std::string message;        // Failed: one line saying why; Declined: what the server said
-    bool prologSkipped = false; // the server refused our agent's PROLOG (HTTP 400)
+    std::string message; // Failed: one line saying why; Declined: what the server said
 };
 
 // `prolog` and `inventory` are the XML documents (UTF-8, declaration first).

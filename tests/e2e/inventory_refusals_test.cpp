@@ -10,6 +10,7 @@
 #include <winsock.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -44,25 +45,34 @@ class ScriptedServer {
         port_ = ntohs(at.sin_port);
         thread_ = CreateThread(nullptr, 0, serve, this, 0, nullptr);
     }
-    ~ScriptedServer() {
-        closesocket(listener_); // ends a waiting accept
+    ~ScriptedServer() { finish(); }
+    int port() const { return port_; }
+    // What the connections brought, once the server is done with them.
+    const std::vector<std::string>& requests() {
+        finish();
+        return requests_;
+    }
+
+  private:
+    void finish() {
+        if (listener_ != INVALID_SOCKET) closesocket(listener_); // ends a waiting accept
+        listener_ = INVALID_SOCKET;
         if (thread_ != nullptr) {
             WaitForSingleObject(thread_, 10000);
             CloseHandle(thread_);
+            thread_ = nullptr;
         }
     }
-    int port() const { return port_; }
-    const std::vector<std::string>& requests() const { return requests_; }
 
-  private:
     static DWORD WINAPI serve(void* self) {
         static_cast<ScriptedServer*>(self)->run();
         return 0;
     }
 
     void run() {
+        const SOCKET listener = listener_; // set before this thread began
         for (const std::string& reply : replies_) {
-            SOCKET s = accept(listener_, nullptr, nullptr);
+            SOCKET s = accept(listener, nullptr, nullptr);
             if (s == INVALID_SOCKET) return;
             requests_.push_back(readRequest(s));
             send(s, reply.data(), static_cast<int>(reply.size()), 0);
@@ -77,7 +87,8 @@ class ScriptedServer {
             const size_t headEnd = got.find("\r\n\r\n");
             if (headEnd != std::string::npos) {
                 const size_t at = got.find("Content-Length: ");
-                const size_t length = at == std::string::npos ? 0 : std::stoul(got.substr(at + 16));
+                const size_t length =
+                    at == std::string::npos ? 0 : std::strtoul(got.c_str() + at + 16, nullptr, 10);
                 if (got.size() >= headEnd + 4 + length) return got;
             }
             const int n = recv(s, buffer, sizeof buffer, 0);

@@ -186,6 +186,7 @@ TEST(ParseCommandLine, InventoryTakesATargetAndAnOptionalTag) {
         {"/inventory", nullptr, nullptr, "/inventory needs a server address"},
         {"/inventory \"\" /tag x", nullptr, nullptr, "/inventory needs a server address"},
         {"/inventory x.xml /tag", nullptr, nullptr, "/tag needs a text"},
+        {"/inventory /tag LAB-7", nullptr, nullptr, "/inventory needs a server address"},
         {"/inventory x.xml /tag a b", nullptr, nullptr, "unexpected argument \"b\" after the target"},
         {"/inventory x.xml /report hkcc", nullptr, nullptr, "unexpected argument \"/report\""},
     };
