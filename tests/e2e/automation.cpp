@@ -78,6 +78,8 @@ HANDLE inheritableFile(const std::string& path) {
                        &inherit, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
+} // namespace
+
 std::string readShared(const std::string& path) {
     HANDLE file =
         CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
@@ -91,8 +93,6 @@ std::string readShared(const std::string& path) {
     CloseHandle(file);
     return out;
 }
-
-} // namespace
 
 CommandRun runCommandLine(const std::string& arguments, const std::string& workDir,
                           const std::string& outputDir, int timeoutMs,

@@ -109,6 +109,8 @@ int countWorkFiles(const std::string& dir);
 // runner's files), or empty when there is none.
 std::string reportWorkFile(const std::string& dir);
 LONGLONG fileSize(const std::string& path);
+// A file's bytes, read without keeping its writer or a delete from it.
+std::string readShared(const std::string& path);
 
 // True once a hive dump's result is what the view shows: "<hive> Registry:"
 // and an empty line, the dump, the report trailer at its very end; and the

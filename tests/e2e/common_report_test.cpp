@@ -51,7 +51,9 @@ struct CommonReport : ::testing::Test {
         if (find == INVALID_HANDLE_VALUE) return {};
         std::string text;
         do {
-            const std::string script = readFileBytes(work.path() + found.cFileName);
+            // Shared for deleting: the runner removes a finished run's script
+            // at any moment, and a reader in its way would leave it behind.
+            const std::string script = automation::readShared(work.path() + found.cFileName);
             if (script.find(marker) != std::string::npos) text = script;
         } while (text.empty() && FindNextFileA(find, &found));
         FindClose(find);
