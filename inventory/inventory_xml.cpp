@@ -1,20 +1,7 @@
 #include "inventory_xml.h"
+#include "utf8.h"
 
 namespace {
-
-// Only BMP characters get this far (see sendable).
-void appendUtf8(std::string& out, char32_t c) {
-    if (c < 0x80) {
-        out.push_back(static_cast<char>(c));
-    } else if (c < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else {
-        out.push_back(static_cast<char>(0xE0 | (c >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    }
-}
 
 // What the server stores: XML 1.0 characters within the BMP (its utf8mb3
 // columns drop a whole software row over one emoji).
