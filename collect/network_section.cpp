@@ -3,12 +3,12 @@
 #include "identity_section.h"
 #include "report/task_context.h"
 #include "runner/command_runner.h"
+#include "sysinfo/dynamic_library.h"
 
 #include <iphlpapi.h>
 #include <windows.h>
 
 #include <cstring>
-#include <memory>
 #include <utility>
 
 const char* const kNetworkTools[9] = {"ipconfig /all", "netstat -r", "netstat", "netstat -n", "netstat -e -s",
@@ -92,13 +92,23 @@ bool adapterInformationKnown() {
     return nt ? version.dwMajorVersion > 4 : version.dwMinorVersion > 9;
 }
 
-struct LibraryCloser {
-    void operator()(HMODULE module) const { FreeLibrary(module); }
-};
-using Library = std::unique_ptr<std::remove_pointer_t<HMODULE>, LibraryCloser>;
+// The IP helper where it tells adapters apart (see adapterInformationKnown).
+bool loadIpHelper(DynamicLibrary& library) {
+    return library.load("iphlpapi.dll") && adapterInformationKnown();
+}
 
-template <typename Function> Function boundCall(const Library& library, const char* name) {
-    return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(library.get(), name)));
+// The IP helper's list calls say how much room they need; the list may grow
+// between the two calls: a few more tries, then none. Empty on failure.
+template <typename Record> std::vector<unsigned char> listBuffer(DWORD(WINAPI* call)(Record*, PULONG)) {
+    std::vector<unsigned char> buffer;
+    ULONG size = 0;
+    DWORD result = call(nullptr, &size);
+    for (int attempt = 0; attempt < 4 && result == ERROR_BUFFER_OVERFLOW && size > 0; ++attempt) {
+        buffer.assign(size + 1, 0);
+        result = call(reinterpret_cast<Record*>(buffer.data()), &size);
+    }
+    if (result != ERROR_SUCCESS) buffer.clear();
+    return buffer;
 }
 
 // A corrupt chain of addresses must not hold the report either.
@@ -106,9 +116,9 @@ constexpr int kMostAddresses = 256;
 
 // Whether the interface `index` is up, where the helper tells (Windows 98
 // and NT 4.0 SP4 on).
-std::optional<bool> interfaceUp(const Library& library, DWORD index) {
+std::optional<bool> interfaceUp(const DynamicLibrary& library, DWORD index) {
     using GetIfEntryCall = DWORD(WINAPI*)(PMIB_IFROW);
-    const GetIfEntryCall getIfEntry = boundCall<GetIfEntryCall>(library, "GetIfEntry");
+    const auto getIfEntry = library.find<GetIfEntryCall>("GetIfEntry");
     if (getIfEntry == nullptr) return std::nullopt;
     MIB_IFROW row{};
     row.dwIndex = index;
@@ -123,19 +133,12 @@ std::optional<bool> interfaceUp(const Library& library, DWORD index) {
 std::vector<AdapterFacts> systemAdapters() {
     std::vector<AdapterFacts> adapters;
     using GetAdapters = DWORD(WINAPI*)(PIP_ADAPTER_INFO, PULONG);
-    Library library(LoadLibraryA("iphlpapi.dll"));
-    if (!library || !adapterInformationKnown()) return adapters;
-    const GetAdapters getAdapters = boundCall<GetAdapters>(library, "GetAdaptersInfo");
+    DynamicLibrary library;
+    if (!loadIpHelper(library)) return adapters;
+    const auto getAdapters = library.find<GetAdapters>("GetAdaptersInfo");
     if (getAdapters == nullptr) return adapters;
-    std::vector<unsigned char> buffer;
-    ULONG size = 0;
-    DWORD result = getAdapters(nullptr, &size);
-    // The list may grow between the two calls: a few more tries, then none.
-    for (int attempt = 0; attempt < 4 && result == ERROR_BUFFER_OVERFLOW && size > 0; ++attempt) {
-        buffer.assign(size + 1, 0);
-        result = getAdapters(reinterpret_cast<PIP_ADAPTER_INFO>(buffer.data()), &size);
-    }
-    if (result != ERROR_SUCCESS || buffer.empty()) return adapters;
+    const std::vector<unsigned char> buffer = listBuffer(getAdapters);
+    if (buffer.empty()) return adapters;
     // A corrupt chain must not hold the report: at most as many records as fit the buffer.
     const size_t most = buffer.size() / sizeof(IP_ADAPTER_INFO) + 1;
     for (const IP_ADAPTER_INFO* info = reinterpret_cast<const IP_ADAPTER_INFO*>(buffer.data());
@@ -174,18 +177,12 @@ std::vector<AdapterFacts> systemAdapters() {
 std::vector<std::string> systemDnsServers() {
     std::vector<std::string> servers;
     using GetParams = DWORD(WINAPI*)(PFIXED_INFO, PULONG);
-    Library library(LoadLibraryA("iphlpapi.dll"));
-    if (!library || !adapterInformationKnown()) return servers;
-    const GetParams getParams = boundCall<GetParams>(library, "GetNetworkParams");
+    DynamicLibrary library;
+    if (!loadIpHelper(library)) return servers;
+    const auto getParams = library.find<GetParams>("GetNetworkParams");
     if (getParams == nullptr) return servers;
-    std::vector<unsigned char> buffer;
-    ULONG size = 0;
-    DWORD result = getParams(nullptr, &size);
-    for (int attempt = 0; attempt < 4 && result == ERROR_BUFFER_OVERFLOW && size > 0; ++attempt) {
-        buffer.assign(size + 1, 0);
-        result = getParams(reinterpret_cast<PFIXED_INFO>(buffer.data()), &size);
-    }
-    if (result != ERROR_SUCCESS || buffer.empty()) return servers;
+    const std::vector<unsigned char> buffer = listBuffer(getParams);
+    if (buffer.empty()) return servers;
     const FIXED_INFO* info = reinterpret_cast<const FIXED_INFO*>(buffer.data());
     int count = 0;
     for (const IP_ADDR_STRING* entry = &info->DnsServerList; entry != nullptr && count < kMostAddresses;

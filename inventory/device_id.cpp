@@ -3,13 +3,12 @@
 #include "registry/registry_read.h"
 
 #include <cstdio>
-#include <cstring>
+#include <optional>
+#include <utility>
 
 namespace {
 
 constexpr const char* kValueName = "DeviceId";
-// Far above any identity we write (computer names have at most 63 characters).
-constexpr DWORD kLongestStored = 512;
 
 bool isDigit(char c) {
     return c >= '0' && c <= '9';
@@ -18,14 +17,9 @@ bool isDigit(char c) {
 bool readStored(HKEY root, const char* keyPath, std::string& out) {
     RegKey key;
     if (!key.open(root, keyPath, KEY_QUERY_VALUE)) return false;
-    char buffer[kLongestStored + 1] = {};
-    DWORD size = kLongestStored;
-    DWORD type = 0;
-    if (RegQueryValueExA(key.get(), kValueName, nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size) !=
-            ERROR_SUCCESS ||
-        type != REG_SZ)
-        return false;
-    out.assign(buffer, strnlen(buffer, size < kLongestStored ? size : kLongestStored));
+    std::optional<std::string> stored = readTextValue(key.get(), kValueName);
+    if (!stored) return false;
+    out = std::move(*stored);
     return true;
 }
 

@@ -4,13 +4,14 @@
 
 #include <algorithm>
 #include <atomic>
+#include <climits>
 
 namespace {
 
 std::atomic<bool> ansiForced{false};
 
 std::string convert(UINT codePage, const wchar_t* wide, size_t count) {
-    if (count == 0) return {};
+    if (count == 0 || count > static_cast<size_t>(INT_MAX)) return {};
     const int n =
         WideCharToMultiByte(codePage, 0, wide, static_cast<int>(count), nullptr, 0, nullptr, nullptr);
     std::string out(static_cast<size_t>(n > 0 ? n : 0), '\0');
@@ -20,10 +21,12 @@ std::string convert(UINT codePage, const wchar_t* wide, size_t count) {
 }
 
 std::wstring convertBack(UINT codePage, const char* text, size_t count) {
-    if (count == 0) return {};
+    if (count == 0 || count > static_cast<size_t>(INT_MAX)) return {};
     const int n = MultiByteToWideChar(codePage, 0, text, static_cast<int>(count), nullptr, 0);
-    std::wstring out(static_cast<size_t>(n > 0 ? n : 0), L'\0');
-    if (n > 0) MultiByteToWideChar(codePage, 0, text, static_cast<int>(count), out.data(), n);
+    if (n <= 0) return {};
+    std::wstring out(static_cast<size_t>(n), L'\0');
+    const int written = MultiByteToWideChar(codePage, 0, text, static_cast<int>(count), out.data(), n);
+    out.resize(written > 0 ? static_cast<size_t>(written) : 0);
     return out;
 }
 
@@ -55,7 +58,7 @@ void fromAnsiData(DWORD type, const BYTE* raw, DWORD size, reg::ValueData& out) 
 std::string toAnsi(const std::wstring& wide) {
     return convert(CP_ACP, wide.data(), wide.size());
 }
-std::wstring fromAnsi(const std::string& text) {
+std::wstring fromAnsi(std::string_view text) {
     return convertBack(CP_ACP, text.data(), text.size());
 }
 std::string toUtf8(const std::wstring& wide) {

@@ -12,6 +12,7 @@
 #include <windows.h>
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace reg {
@@ -91,6 +92,6 @@ std::wstring fromListLine(const std::string& line);
 
 // Text conversions at the registry's edge: report text is single-byte.
 std::string toAnsi(const std::wstring& wide);
-std::wstring fromAnsi(const std::string& text);
+std::wstring fromAnsi(std::string_view text);
 std::string toUtf8(const std::wstring& wide);
 std::wstring fromUtf8(const std::string& text);
