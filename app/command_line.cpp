@@ -34,18 +34,23 @@ std::string quoted(std::string_view argument) {
 
 CommandLine parseInventory(const std::vector<std::string>& args) {
     // "/inventory /tag X" has forgotten its target: no file named "\tag".
-    if (args.size() < 2 || args[1].empty() || isSwitch(args[1], "tag"))
+    if (args.size() < 2 || args[1].empty() || isSwitch(args[1], "tag") || isSwitch(args[1], "quiet"))
         return failure("/inventory needs a server address (http://HOST[:PORT]/PATH) or a file");
     CommandLine line;
     line.action = CommandLine::Action::Inventory;
     line.target = args[1];
-    size_t next = 2;
-    if (next < args.size() && isSwitch(args[next], "tag")) {
-        if (next + 1 >= args.size()) return failure("/tag needs a text");
-        line.tag = args[next + 1];
-        next += 2;
+    bool tagGiven = false;
+    for (size_t next = 2; next < args.size(); ++next) {
+        if (isSwitch(args[next], "tag") && !tagGiven) {
+            if (next + 1 >= args.size()) return failure("/tag needs a text");
+            line.tag = args[++next];
+            tagGiven = true;
+        } else if (isSwitch(args[next], "quiet") && !line.quiet) {
+            line.quiet = true;
+        } else {
+            return failure("unexpected argument " + quoted(args[next]) + " after the target");
+        }
     }
-    if (next < args.size()) return failure("unexpected argument " + quoted(args[next]) + " after the target");
     return line;
 }
 
@@ -88,9 +93,15 @@ CommandLine parseCommandLine(std::string_view text) {
     const TaskCommand* command = findTaskCommandByKind(args[1]);
     if (command == nullptr)
         return failure("unknown report kind " + quoted(args[1]) + ": one of " + taskKindList());
-    if (args.size() < 3 || args[2].empty())
+    // "/report hkcc /quiet" has forgotten its file: no file named "\quiet".
+    if (args.size() < 3 || args[2].empty() || isSwitch(args[2], "quiet"))
         return failure("/report " + std::string(command->kind) + " needs a file");
-    if (args.size() > 3) return failure("unexpected argument " + quoted(args[3]) + " after the file");
+    size_t next = 3;
+    if (next < args.size() && isSwitch(args[next], "quiet")) {
+        line.quiet = true;
+        ++next;
+    }
+    if (next < args.size()) return failure("unexpected argument " + quoted(args[next]) + " after the file");
     line.action = CommandLine::Action::Report;
     line.command = command;
     line.file = args[2];
@@ -98,8 +109,8 @@ CommandLine parseCommandLine(std::string_view text) {
 }
 
 std::string usageText() {
-    return "Usage: Korvexer.exe [/report KIND FILE]\r\n"
-           "       Korvexer.exe /inventory TARGET [/tag TEXT]\r\n"
+    return "Usage: Korvexer.exe [/report KIND FILE [/quiet]]\r\n"
+           "       Korvexer.exe /inventory TARGET [/tag TEXT] [/quiet]\r\n"
            "\r\n"
            "Without switches the window opens. With /report one report runs without\r\n"
            "the window and is written to FILE exactly as the window would show it.\r\n"
@@ -118,6 +129,10 @@ std::string usageText() {
            "  TARGET  http://HOST[:PORT]/PATH (e.g. http://inventory/ocsinventory)\r\n"
            "          or a file\r\n"
            "  TEXT    the machine's TAG on the server (its first inventory only)\r\n"
+           "\r\n"
+           "While either runs, a line on the console tells what it is doing and how\r\n"
+           "far it has come; it is gone when the run ends. /quiet leaves it out.\r\n"
+           "Standard error in a file or a pipe never gets it.\r\n"
            "\r\n"
            "Exit code 0: the report is complete, or the inventory stored or written.\r\n"
            "1: it is not, the reason is on standard error (FILE is then left as it\r\n"

@@ -1,5 +1,6 @@
 #include "console_streams.h"
 
+#include "progress_line.h"
 #include "report/system_api.h"
 
 #include <string>
@@ -53,10 +54,13 @@ void ConsoleStreams::write(HANDLE handle, std::string_view text) {
 }
 
 void ConsoleStreams::out(std::string_view text) {
+    // Standard output may be the same console.
+    if (progress_ != nullptr) progress_->finish();
     write(out_, text);
 }
 
 void ConsoleStreams::errorLine(std::string_view text) {
+    if (progress_ != nullptr) progress_->finish();
     std::string line = "Korvexer: ";
     for (char c : text)
         line.push_back(c == '\r' || c == '\n' ? ' ' : c);

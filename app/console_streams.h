@@ -10,6 +10,8 @@
 
 #include <string_view>
 
+class ProgressLine;
+
 class ConsoleStreams {
   public:
     ConsoleStreams();
@@ -21,10 +23,17 @@ class ConsoleStreams {
     // One line: line ends inside `text` become blanks, and "\r\n" ends it.
     void errorLine(std::string_view text);
 
+    // Standard error as the run found it: a console, a file or a pipe.
+    HANDLE errorHandle() const { return err_; }
+    // The progress line on standard error, blanked out before any text of
+    // the run's own is written, so that text stands alone; null: none.
+    void blankOutFirst(ProgressLine* line) { progress_ = line; }
+
   private:
     static void write(HANDLE handle, std::string_view text);
 
     HANDLE out_ = nullptr;
     HANDLE err_ = nullptr;
     HANDLE console_ = INVALID_HANDLE_VALUE; // the borrowed console's screen, when one was opened
+    ProgressLine* progress_ = nullptr;
 };

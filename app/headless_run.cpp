@@ -1,6 +1,7 @@
 #include "headless_run.h"
 
 #include "command_line.h"
+#include "command_line_progress.h"
 #include "console_streams.h"
 #include "hive_worker.h"
 #include "report/work_file.h"
@@ -108,6 +109,14 @@ LoadEdges HeadlessHost::loadEdges() {
     return edges;
 }
 
+void HeadlessHost::reportRowStarted(int row, int rows) {
+    if (ProgressSink* sink = progress_.load()) sink->row(row, rows);
+}
+
+void HeadlessHost::keysVisited(int count) {
+    if (ProgressSink* sink = progress_.load()) sink->keys(count);
+}
+
 void HeadlessHost::halt() {
     halted_ = 1;
     animateStatus = 0;
@@ -121,6 +130,25 @@ std::string HeadlessHost::failure() const {
 namespace {
 
 const char* const kHaltedReason = "the report was halted (Ctrl+C, or its console closed)";
+
+// The task as the progress line names it.
+std::string progressTitle(const TaskCommand& command) {
+    switch (command.start) {
+    case TaskStart::Collect:
+        return "Common Windows Environment";
+    case TaskStart::Policies:
+        return "Policies";
+    case TaskStart::Hive:
+        return hiveEntry(command.hive).name;
+    case TaskStart::AppPaths:
+        return "App Paths";
+    case TaskStart::Services:
+        return "Services";
+    case TaskStart::InternetExplorer:
+        return "Internet Explorer";
+    }
+    return {};
+}
 
 // The start a button gives its task, before the task driver takes it up.
 void beginAsTheCommand(HeadlessHost& host, const TaskCommand& command) {
@@ -282,6 +310,19 @@ class ConsoleHalt {
     ConsoleHalt& operator=(const ConsoleHalt&) = delete;
 };
 
+// The host tells the progress line of its task for the length of the run;
+// the host outlives the line.
+class ShownProgress {
+  public:
+    ShownProgress(HeadlessHost& host, ProgressSink& sink) : host_(host) { host_.showProgressOn(&sink); }
+    ~ShownProgress() { host_.showProgressOn(nullptr); }
+    ShownProgress(const ShownProgress&) = delete;
+    ShownProgress& operator=(const ShownProgress&) = delete;
+
+  private:
+    HeadlessHost& host_;
+};
+
 } // namespace
 
 std::string runHeadlessTask(HeadlessHost& host, const TaskCommand& command) {
@@ -289,6 +330,7 @@ std::string runHeadlessTask(HeadlessHost& host, const TaskCommand& command) {
     const TaskLife::Ticket ticket = host.life.start();
     if (ticket == 0) return "another report is running";
     if (!host.life.run(ticket)) return kHaltedReason;
+    if (ProgressSink* sink = host.progress()) sink->task(progressTitle(command));
     beginAsTheCommand(host, command);
     std::string outcome;
     try {
@@ -330,6 +372,9 @@ int runReportFromCommandLine(const CommandLine& line, ConsoleStreams& console) {
     }
     // Lives until the process ends: a console event may still be looking at it.
     static HeadlessHost host;
+    // Blanked out before the reason of a failure is written.
+    CommandLineProgress progress(console, line.quiet);
+    ShownProgress shown(host, progress.sink());
     // Held until the file is settled: a Ctrl+C during the commit is then only
     // a halt that comes too late, and the end of the console waits for the
     // temporary file to be either in the file's place or gone.

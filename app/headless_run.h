@@ -13,6 +13,7 @@
 #include <string>
 
 class ConsoleStreams;
+class ProgressSink;
 struct CommandLine;
 struct TaskCommand;
 
@@ -42,6 +43,12 @@ class HeadlessHost : public TaskHost {
     HWND measuredView() override;
     HWND fontOwner() override;
     LoadEdges loadEdges() override;
+    void reportRowStarted(int row, int rows) override;
+    void keysVisited(int count) override;
+
+    // Where the task's progress is told (the console's progress line); null: nowhere.
+    void showProgressOn(ProgressSink* sink) { progress_ = sink; }
+    ProgressSink* progress() const { return progress_.load(); }
 
     // Halts the running task as Clear does; the run then ends as halted.
     void halt();
@@ -74,6 +81,7 @@ class HeadlessHost : public TaskHost {
     NoStatus status_;
     Messages messages_;
     std::atomic<uint8_t> halted_{0};
+    std::atomic<ProgressSink*> progress_{nullptr};
     HWND dialog_ = nullptr;
     bool dialogTried_ = false;
 };

@@ -1,5 +1,6 @@
 #include "inventory_command.h"
 
+#include "command_line_progress.h"
 #include "headless_run.h"
 #include "inventory/ansi_decoder.h"
 #include "inventory/device_id.h"
@@ -45,6 +46,9 @@ InventoryDocument thisMachine(const std::string& tag) {
 } // namespace
 
 int runInventoryFromCommandLine(const CommandLine& line, ConsoleStreams& console) {
+    // Blanked out before the run's last word, whichever way it ends.
+    CommandLineProgress progress(console, line.quiet);
+    progress.sink().task("Inventory");
     HttpTarget server;
     const HttpTargetKind kind = parseHttpTarget(line.target, server);
     if (kind == HttpTargetKind::BadHttp) {
@@ -62,13 +66,16 @@ int runInventoryFromCommandLine(const CommandLine& line, ConsoleStreams& console
                 return exitcode::kFailed;
             }
         }
+        progress.sink().step("reading this machine");
         const InventoryDocument document = thisMachine(line.tag);
         const std::string xml = inventoryRequestXml(document, systemAnsiDecoder);
         if (file != nullptr) {
+            progress.sink().step("writing the file");
             if (file->commit(xml)) return exitcode::kComplete;
             console.errorLine(file->reason());
             return exitcode::kFailed;
         }
+        progress.sink().step("sending to the server");
         const InventoryDelivery delivery = deliverInventory(
             server, prologRequestXml(document.deviceId, systemAnsiDecoder), xml, networkTransport());
         switch (delivery.outcome) {

@@ -2,6 +2,7 @@
 // tasks, loads finished hive dumps, runs the search steps and the exit steps.
 #include "task_driver.h"
 
+#include "collect/common_report.h"
 #include "collect/environment_collector.h"
 #include "collect/windows_version.h"
 #include "failure_exit.h"
@@ -15,6 +16,7 @@
 #include "task_workers.h"
 #include "window_context.h"
 
+#include <iterator>
 #include <memory>
 #include <new>
 #include <string_view>
@@ -53,6 +55,9 @@ void runCollectorTask(TaskHost& host, const std::string& path) {
         WindowContext context(host);
         const bool policies = host.policiesMode != 0;
         EnvironmentCollector collector(context, policies);
+        collector.beforeRow = [&host](int row) {
+            host.reportRowStarted(row, static_cast<int>(std::size(kCommonReportRows)));
+        };
         collector.run();
         const bool sweep = collector.sweepDue();
         if (policies) host.policiesMode = 0;

@@ -28,4 +28,11 @@ class TaskHost : public ControllerState {
     virtual HWND fontOwner() = 0;
     // File reading, sleeping and the failure exit of the result loads.
     virtual LoadEdges loadEdges() = 0;
+    // How far the task has come, for a host that shows it in numbers (a run
+    // from the command line); the window's status line has its own frames.
+    virtual void reportRowStarted(int row, int rows) {
+        (void)row;
+        (void)rows;
+    }
+    virtual void keysVisited(int count) { (void)count; }
 };

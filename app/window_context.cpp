@@ -22,6 +22,10 @@ StatusDisplay& WindowContext::status() {
     return *host_.status;
 }
 
+void WindowContext::keysVisited(int count) {
+    host_.keysVisited(count);
+}
+
 void WindowContext::showLive(std::string_view text) {
     // A worker's live text must not land after a Clear has emptied the view.
     host_.showWholeUnlessHalted(std::string(text));

@@ -21,6 +21,7 @@ class WindowContext : public TaskContext {
     void progress() override;
     void animate(bool on) override;
     StatusDisplay& status() override;
+    void keysVisited(int count) override;
     void showLive(std::string_view text) override;
     std::string taskHeader() const override;
     CommandRunner& runner() override { return runner_; }

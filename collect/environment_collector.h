@@ -17,7 +17,8 @@ class EnvironmentCollector {
     // this report's own file has been loaded and deleted.
     bool sweepDue() const { return sweepDue_; }
 
-    // Tests: told each catalogue row's number before the row runs.
+    // Told each catalogue row's number before the row runs (a progress
+    // display shows it; tests record it).
     std::function<void(int row)> beforeRow;
 
   private:

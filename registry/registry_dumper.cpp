@@ -128,6 +128,7 @@ void RegistryDumper::walk(HKEY root, HKEY key, const std::string& keyPath, const
 void RegistryDumper::walkKey(HKEY root, HKEY key, const std::string& keyPath, const char* valueSuffix,
                              bool printOwnDefault) {
     ++s_.keysVisited;
+    if (s_.showProgress) context_.keysVisited(s_.keysVisited);
     if (context_.haltRequested()) return;
     DWORD subkeys = 0, values = 0;
     if (!reg::queryCounts(key, subkeys, values)) return;

@@ -26,6 +26,9 @@ class TaskContext {
     virtual void animate(bool on) = 0;
     // The status line itself: the registry walker draws its own frames there.
     virtual StatusDisplay& status() = 0;
+    // The keys the running registry walk has visited so far, for a host that
+    // counts them on a progress display of its own.
+    virtual void keysVisited(int count) { (void)count; }
     // Shows a live progress text in place of the whole view (the registry
     // walker's "Getting live data"); a context without a view ignores it.
     virtual void showLive(std::string_view text) = 0;

@@ -266,6 +266,7 @@ TEST_F(CommandLineReport, ToolsPlantedBesideTheProgramOrInTheWorkFolderNeverRun)
     const CommandRun run = runCommandLine("/report common \"" + file + "\"", work.path(), work.path(), 200000,
                                           {}, start.path(), copy);
     EXPECT_EQ(run.exitCode, 0u) << run.err;
+    EXPECT_EQ(run.err, "");
     for (const std::string& dir : {start.path(), work.path()})
         for (const char* name : planted)
             EXPECT_FALSE(fileExists(dir + name + ".ran")) << dir + name << " ran";
@@ -398,7 +399,7 @@ TEST_F(CommandLineReport, RefusedLinesEndWithCodeOneAndOneLineOfReason) {
 TEST_F(CommandLineReport, UsageOnQuestionMarkEndsWithCodeTwo) {
     const CommandRun run = runCommandLine("/?", work.path(), work.path(), 60000);
     EXPECT_EQ(run.exitCode, 2u);
-    EXPECT_NE(run.out.find("Usage: Korvexer.exe [/report KIND FILE]"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("Usage: Korvexer.exe [/report KIND FILE [/quiet]]"), std::string::npos) << run.out;
     EXPECT_NE(run.out.find("common, policies, services, apppaths, ie, hkcr, hkcu, hklm, hku, hkcc"),
               std::string::npos)
         << run.out;
@@ -454,6 +455,21 @@ TEST_F(CommandLineReport, RelativeFileIsWrittenInTheFolderItWasStartedInWithoutT
     EXPECT_EQ(run.err, "");
     EXPECT_EQ(readFileBytes(file).rfind("HKEY_CURRENT_CONFIG Registry:\r\n\r\n", 0), 0u);
     EXPECT_EQ(leftBeside(file), "") << "nothing is left beside the file";
+}
+
+// Standard error here is a file: it never gets the console's progress line,
+// with /quiet or without it.
+TEST_F(CommandLineReport, QuietAfterTheFileIsTakenAndStandardErrorStaysEmpty) {
+    for (const char* quiet : {"", " /quiet", " -QUIET"}) {
+        const std::string file = work.file("quiet.txt");
+        const CommandRun run =
+            runCommandLine("/report hkcc \"" + file + "\"" + quiet, work.path(), work.path(), 120000);
+        EXPECT_EQ(run.exitCode, 0u) << quiet << ": " << run.err;
+        EXPECT_EQ(run.err, "") << quiet;
+        EXPECT_EQ(run.out, "") << quiet;
+        EXPECT_EQ(readFileBytes(file).rfind("HKEY_CURRENT_CONFIG Registry:\r\n\r\n", 0), 0u) << quiet;
+        DeleteFileA(file.c_str());
+    }
 }
 
 // Every other kind, from the command line alone: a complete report that

@@ -51,6 +51,8 @@ inventory() {
     status=$?
     if [ $status = 0 ]; then
         ok "$what: /inventory $* exits 0"
+        # A file is no console: no progress line, nothing at all on success.
+        same "$what: standard error" "" "$(cat "$tmp/$what.err")"
     else
         fail "$what: /inventory $* exits $status: $(cat "$tmp/$what.err")"
     fi

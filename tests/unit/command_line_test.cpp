@@ -157,7 +157,8 @@ TEST(ParseCommandLine, HiveKindsNameTheirHives) {
 
 TEST(UsageText, ShowsTheSwitchEveryKindAndTheExitCodes) {
     const std::string usage = usageText();
-    EXPECT_NE(usage.find("Korvexer.exe [/report KIND FILE]"), std::string::npos);
+    EXPECT_NE(usage.find("Korvexer.exe [/report KIND FILE [/quiet]]"), std::string::npos);
+    EXPECT_NE(usage.find("/quiet leaves it out"), std::string::npos);
     EXPECT_NE(usage.find(taskKindList()), std::string::npos);
     // What differs from the window where nobody is there to answer or to read a trailer.
     EXPECT_NE(usage.find("services report has no trailer"), std::string::npos);
@@ -201,5 +202,43 @@ TEST(ParseCommandLine, InventoryTakesATargetAndAnOptionalTag) {
         EXPECT_EQ(line.target, c.target);
         EXPECT_EQ(line.tag, c.tag);
     }
-    EXPECT_NE(usageText().find("Korvexer.exe /inventory TARGET [/tag TEXT]"), std::string::npos);
+    EXPECT_NE(usageText().find("Korvexer.exe /inventory TARGET [/tag TEXT] [/quiet]"), std::string::npos);
+}
+
+TEST(ParseCommandLine, QuietFollowsTheReportsFileOrTheInventorysTargetAndTag) {
+    struct Case {
+        const char* text;
+        Action action;
+        bool quiet;
+        const char* error; // for Action::Error
+    };
+    const Case cases[] = {
+        {"/report hkcc out.txt", Action::Report, false, nullptr},
+        {"/report hkcc out.txt /quiet", Action::Report, true, nullptr},
+        {"/report hkcc \"a b.txt\" -QUIET", Action::Report, true, nullptr},
+        // Without its file the switch would be taken for one named "\quiet".
+        {"/report hkcc /quiet", Action::Error, false, "/report hkcc needs a file"},
+        {"/report /quiet out.txt", Action::Error, false, "unknown report kind \"/quiet\""},
+        {"/report hkcc out.txt /quiet /quiet", Action::Error, false, "unexpected argument \"/quiet\""},
+        {"/report hkcc out.txt /quiet extra", Action::Error, false, "unexpected argument \"extra\""},
+        {"/report hkcc out.txt /quietly", Action::Error, false, "unexpected argument \"/quietly\""},
+        {"/inventory x.xml", Action::Inventory, false, nullptr},
+        {"/inventory x.xml /quiet", Action::Inventory, true, nullptr},
+        {"/inventory x.xml /tag LAB-7 /quiet", Action::Inventory, true, nullptr},
+        {"/inventory x.xml /quiet /tag LAB-7", Action::Inventory, true, nullptr},
+        {"/inventory /quiet", Action::Error, false, "/inventory needs a server address"},
+        {"/inventory x.xml /quiet /quiet", Action::Error, false, "unexpected argument \"/quiet\""},
+        {"/inventory x.xml /tag a /tag b", Action::Error, false, "unexpected argument \"/tag\""},
+        {"/inventory x.xml /quiet /tag", Action::Error, false, "/tag needs a text"},
+        {"/quiet", Action::Error, false, "unknown switch \"/quiet\""},
+    };
+    for (const Case& c : cases) {
+        const CommandLine line = parseCommandLine(c.text);
+        ASSERT_EQ(line.action, c.action) << c.text << " -> " << line.error;
+        EXPECT_EQ(line.quiet, c.quiet) << c.text;
+        if (c.error != nullptr) {
+            EXPECT_NE(line.error.find(c.error), std::string::npos) << line.error;
+        }
+    }
+    EXPECT_EQ(parseCommandLine("/inventory x.xml /quiet /tag LAB-7").tag, "LAB-7");
 }

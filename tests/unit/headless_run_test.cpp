@@ -1,13 +1,19 @@
 // A report run without the window: its result is the text the window's view
 // would hold, and a halted run leaves neither a result nor a work file.
 #include "app/headless_run.h"
+#include "app/progress_line.h"
 #include "app/task_commands.h"
+#include "report/critical_section.h"
 #include "report/report_writer.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
+#include <functional>
 #include <new>
+#include <vector>
 
 namespace {
 
@@ -111,6 +117,70 @@ TEST_F(HeadlessRun, WorkFolderThatTakesNoFileEndsTheRunBeforeTheTaskStarts) {
         EXPECT_EQ(host.collectorActive.load(), 0u) << kind;
         EXPECT_EQ(filesLeft(), 0) << kind;
     }
+}
+
+// What a run told of its progress; the walker's threads call it too.
+class RecordedProgress : public ProgressSink {
+  public:
+    std::function<void(int row)> onRow;
+
+    void task(std::string_view name) override {
+        ScopedLock lock(guard_);
+        tasks_.emplace_back(name);
+    }
+    void row(int row, int rows) override {
+        {
+            ScopedLock lock(guard_);
+            rows_.emplace_back(row, rows);
+        }
+        if (onRow) onRow(row);
+    }
+    void keys(int count) override {
+        int seen = mostKeys_.load();
+        while (count > seen && !mostKeys_.compare_exchange_weak(seen, count)) {
+        }
+    }
+    void step(std::string_view) override {}
+
+    std::vector<std::string> tasks() {
+        ScopedLock lock(guard_);
+        return tasks_;
+    }
+    std::vector<std::pair<int, int>> rows() {
+        ScopedLock lock(guard_);
+        return rows_;
+    }
+    int mostKeys() const { return mostKeys_.load(); }
+
+  private:
+    CriticalSection guard_;
+    std::vector<std::string> tasks_;
+    std::vector<std::pair<int, int>> rows_;
+    std::atomic<int> mostKeys_{0};
+};
+
+TEST_F(HeadlessRun, HiveDumpTellsItsHiveAndTheKeysItVisits) {
+    HeadlessHost host;
+    RecordedProgress progress;
+    host.showProgressOn(&progress);
+    EXPECT_EQ(runHeadlessTask(host, *findTaskCommandByKind("hkcu")), "");
+    EXPECT_EQ(progress.tasks(), std::vector<std::string>{"HKEY_CURRENT_USER"});
+    // Every key below the top level counts, not only the top-level names.
+    EXPECT_GT(progress.mostKeys(), 20);
+    EXPECT_TRUE(progress.rows().empty());
+}
+
+TEST_F(HeadlessRun, CommonReportTellsTheRowItIsAbout) {
+    HeadlessHost host;
+    RecordedProgress progress;
+    // Halted as its first row begins: the row is told, and the run ends there.
+    progress.onRow = [&host](int) { host.halt(); };
+    host.showProgressOn(&progress);
+    const std::string outcome = runHeadlessTask(host, *findTaskCommandByKind("common"));
+    EXPECT_NE(outcome.find("halted"), std::string::npos) << outcome;
+    EXPECT_EQ(progress.tasks(), std::vector<std::string>{"Common Windows Environment"});
+    EXPECT_EQ(progress.rows(), (std::vector<std::pair<int, int>>{{1, 49}}));
+    EXPECT_EQ(filesLeft(), 0);
 }
 
 TEST(ConsoleEventAction, HaltsOnItsOwnConsoleOnlyAndIgnoresAnotherUsersLogoff) {
