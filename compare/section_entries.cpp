@@ -57,6 +57,20 @@ std::string_view labelOf(std::string_view bare, std::string_view* value) {
     return bare.substr(0, colon);
 }
 
+// Binary data runs on below its value's name, sixteen bytes to a line
+// ("\t 7e fc d2 62 ..."): such a line is not a value of its own. In the
+// dumps that write "NAME: DATA" a value line always has its colon.
+bool continuesValue(std::string_view bare, bool colonForm) {
+    if (colonForm && bare.find(':') == std::string_view::npos) return true;
+    for (size_t i = 0; i < bare.size(); i += 3) {
+        if (i + 1 >= bare.size() || !std::isxdigit(static_cast<unsigned char>(bare[i])) ||
+            !std::isxdigit(static_cast<unsigned char>(bare[i + 1])) ||
+            (i + 2 < bare.size() && bare[i + 2] != ' '))
+            return false;
+    }
+    return !bare.empty();
+}
+
 // Registry dumps: "Key: PATH" opens a key, "\t NAME: DATA" (hive dumps and
 // policies) or "\t NAME DATA" (the other dumps) is one of its values, the
 // default value is named "(Default)". A key's values and subkeys are part of
@@ -96,7 +110,7 @@ void registryEntries(std::string_view title, const Lines& lines, EntryList& out)
         if (startsWith(bare, kDefault)) {
             name = "(Default)";
             data = std::string(bare.substr(kDefault.size()));
-        } else if (line[0] == '\t') {
+        } else if (line[0] == '\t' && !(lastValue.empty() ? false : continuesValue(bare, colonForm))) {
             const size_t split = colonForm ? bare.find(": ") : bare.find(' ');
             if (split == std::string_view::npos) {
                 name = std::string(colonForm && bare.back() == ':' ? bare.substr(0, bare.size() - 1) : bare);

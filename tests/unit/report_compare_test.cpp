@@ -337,6 +337,15 @@ INSTANTIATE_TEST_SUITE_P(
                     {"[HKEY_CURRENT_USER Registry:]",
                      "  added:   key Software\\New (with 4 entries under it)",
                      "  changed: value Console: FaceName: Lucida Console -> DejaVu Sans Mono"}},
+        // Binary data on the lines below its name belongs to that value.
+        CompareCase{"HiveBinaryValueRunningOverLines",
+                    report(with(kHive, {"", "", "   Key: Software\\Bin ", "\t Stamp: ",
+                                        "\t 7e fc d2 62 91 87 dd 01 ", "\t 00 01 ", "\t After: 1"})),
+                    report(with(kHive, {"", "", "   Key: Software\\Bin ", "\t Stamp: ",
+                                        "\t d7 ef f8 30 93 87 dd 01 ", "\t 00 01 ", "\t After: 1"})),
+                    Outcome::Different,
+                    {"[HKEY_CURRENT_USER Registry:]", "  changed: value Software\\Bin: Stamp (continued): 7e "
+                                                      "fc d2 62 91 87 dd 01 -> d7 ef f8 30 93 87 dd 01"}},
         CompareCase{
             "HiveKeyRemovedWithItsValues",
             report(kHive),
