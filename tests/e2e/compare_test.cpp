@@ -180,4 +180,14 @@ TEST_F(CompareRun, HiveDumpsWithAKeyAddedAndAValueChanged) {
     EXPECT_EQ(entriesOf(run.out), expected) << run.out;
 }
 
+TEST_F(CompareRun, RefusedLineIsTroubleWithOneLine) {
+    for (const char* arguments : {"/compare only-one.txt", "/compare a.txt b.txt c.txt d.txt"}) {
+        const CommandRun run = runCommandLine(arguments, work.path(), work.path(), 60000);
+        EXPECT_EQ(run.exitCode, 2u) << arguments;
+        EXPECT_EQ(run.out, "") << arguments;
+        EXPECT_EQ(run.err.rfind("Korvexer: ", 0), 0u) << arguments << ": " << run.err;
+        EXPECT_EQ(run.err.find('\n'), run.err.size() - 1) << arguments << ": " << run.err;
+    }
+}
+
 } // namespace
