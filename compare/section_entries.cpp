@@ -189,18 +189,13 @@ void blockEntries(const BlockForm& form, const Lines& lines, EntryList& out) {
     }
 }
 
-#define BLOCK_RULE(name, start, id, noun)                                                                    \
-    void name(std::string_view, const Lines& lines, EntryList& out) {                                        \
-        blockEntries({start, id, noun}, lines, out);                                                         \
-    }
-BLOCK_RULE(serviceBlocks, "System Name:", "Name", "service")
-BLOCK_RULE(adapterPropertyBlocks, "Adapter Type:", "Description", "adapter")
-BLOCK_RULE(adapterInfoBlocks, "Network Adapters Info:", "Adapter Desc", "adapter")
-BLOCK_RULE(diskBlocks, "Device ID:", "Device ID", "disk")
-BLOCK_RULE(installedProductBlocks, "Caption:", "Name", "program")
-BLOCK_RULE(uninstallBlocks, "Display Name:", "Display Name", "program")
-BLOCK_RULE(codecBlocks, "Access Mask:", "Name", "codec file")
-#undef BLOCK_RULE
+constexpr BlockForm kServices{"System Name:", "Name", "service"};
+constexpr BlockForm kAdapterProperties{"Adapter Type:", "Description", "adapter"};
+constexpr BlockForm kAdapterInfos{"Network Adapters Info:", "Adapter Desc", "adapter"};
+constexpr BlockForm kDisks{"Device ID:", "Device ID", "disk"};
+constexpr BlockForm kInstalledProducts{"Caption:", "Name", "program"};
+constexpr BlockForm kUninstallEntries{"Display Name:", "Display Name", "program"};
+constexpr BlockForm kCodecFiles{"Access Mask:", "Name", "codec file"};
 
 // Processes: a block per "Process: NAME", identified by its program's path
 // (the "Full Path:" line, else the module of the process's own name), its
@@ -336,6 +331,7 @@ struct SectionRule {
     TitleMatch match;
     const char* title;
     void (*entries)(std::string_view title, const Lines& lines, EntryList& out);
+    const BlockForm* blocks = nullptr; // instead of `entries`: blocks of "Label: value" lines
 };
 
 constexpr SectionRule kSectionRules[] = {
@@ -346,14 +342,14 @@ constexpr SectionRule kSectionRules[] = {
     {TitleMatch::Prefix, "IE history - typed URLs", registryEntries},
     {TitleMatch::Prefix, "IE Trusted Sites", registryEntries},
     {TitleMatch::Prefix, "Tasklist - Processes and Threads:", processEntries},
-    {TitleMatch::Prefix, "Service Properties:", serviceBlocks},
+    {TitleMatch::Prefix, "Service Properties:", nullptr, &kServices},
     {TitleMatch::Prefix, "Service Status:", serviceStateEntries},
-    {TitleMatch::Prefix, "Network Adapter Properties:", adapterPropertyBlocks},
-    {TitleMatch::Prefix, "Network:", adapterInfoBlocks},
-    {TitleMatch::Prefix, "Physical Disk Description", diskBlocks},
-    {TitleMatch::Prefix, "Installed Software using Windows Installer:", installedProductBlocks},
-    {TitleMatch::Prefix, "Installed Software whether or not", uninstallBlocks},
-    {TitleMatch::Prefix, "Codec Files:", codecBlocks},
+    {TitleMatch::Prefix, "Network Adapter Properties:", nullptr, &kAdapterProperties},
+    {TitleMatch::Prefix, "Network:", nullptr, &kAdapterInfos},
+    {TitleMatch::Prefix, "Physical Disk Description", nullptr, &kDisks},
+    {TitleMatch::Prefix, "Installed Software using Windows Installer:", nullptr, &kInstalledProducts},
+    {TitleMatch::Prefix, "Installed Software whether or not", nullptr, &kUninstallEntries},
+    {TitleMatch::Prefix, "Codec Files:", nullptr, &kCodecFiles},
     {TitleMatch::Prefix, "Known file Types:", fileTypeEntries},
     {TitleMatch::Prefix, "All environment strings:", variableEntries},
     {TitleMatch::Prefix, "Logical Drives:", driveEntries},
@@ -372,7 +368,10 @@ EntryList sectionEntries(std::string_view title, const std::vector<std::string>&
         const bool hit = rule.match == TitleMatch::Prefix ? startsWith(title, rule.title)
                                                           : title.find(rule.title) != std::string_view::npos;
         if (hit) {
-            rule.entries(title, lines, out);
+            if (rule.blocks != nullptr)
+                blockEntries(*rule.blocks, lines, out);
+            else
+                rule.entries(title, lines, out);
             return out;
         }
     }
