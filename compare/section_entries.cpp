@@ -15,13 +15,13 @@ void EntryList::add(std::string id, std::string label, std::string value, std::s
         }
         label += " #" + id.substr(base.size() + 2);
     }
-    index_.emplace(id, entries_.size());
     entries_.push_back({std::move(id), std::move(label), std::move(value), std::move(parent)});
+    index_.emplace(entries_.back().id, &entries_.back());
 }
 
 const Entry* EntryList::find(const std::string& id) const {
     auto found = index_.find(id);
-    return found == index_.end() ? nullptr : &entries_[found->second];
+    return found == index_.end() ? nullptr : found->second;
 }
 
 namespace {
@@ -85,7 +85,7 @@ void registryEntries(std::string_view title, const Lines& lines, EntryList& out)
     };
     // Hive dumps and the policy trees write "NAME: DATA"; the other dumps "NAME DATA".
     const bool colonForm = startsWith(title, "HKEY_") || startsWith(title, "Keys and values from ");
-    std::string key;
+    std::string key, keyUpper, ownKeyId;
     std::string lastValue, lastLabel;
     Lines others;
     for (const std::string& line : lines) {
@@ -94,12 +94,14 @@ void registryEntries(std::string_view title, const Lines& lines, EntryList& out)
         if (startsWith(bare, kKey)) {
             const std::string_view path = trimmed(bare.substr(kKey.size()));
             key = std::string(path);
+            keyUpper = upper(path);
+            ownKeyId = "key|" + keyUpper;
             lastValue.clear();
             // "Key: PATH " (a blank after it) only heads a key's values: a key
             // that has none is not shown so, and one that gets its first value
             // is no new key. Keys are the headers the walk of subkeys prints.
             if (line.back() != ' ')
-                out.add(keyId(path), "key " + key, "", parentOf(path), EntryList::Repeat::Merge);
+                out.add(ownKeyId, "key " + key, "", parentOf(path), EntryList::Repeat::Merge);
             continue;
         }
         if (key.empty()) {
@@ -110,7 +112,7 @@ void registryEntries(std::string_view title, const Lines& lines, EntryList& out)
         if (startsWith(bare, kDefault)) {
             name = "(Default)";
             data = std::string(bare.substr(kDefault.size()));
-        } else if (line[0] == '\t' && !(lastValue.empty() ? false : continuesValue(bare, colonForm))) {
+        } else if (line[0] == '\t' && (lastValue.empty() || !continuesValue(bare, colonForm))) {
             const size_t split = colonForm ? bare.find(": ") : bare.find(' ');
             if (split == std::string_view::npos) {
                 name = std::string(colonForm && bare.back() == ':' ? bare.substr(0, bare.size() - 1) : bare);
@@ -126,9 +128,9 @@ void registryEntries(std::string_view title, const Lines& lines, EntryList& out)
             others.push_back(line);
             continue;
         }
-        lastValue = "value|" + upper(key) + "|" + upper(name);
+        lastValue = "value|" + keyUpper + "|" + upper(name);
         lastLabel = "value " + key + ": " + name;
-        out.add(lastValue, lastLabel, data, keyId(key));
+        out.add(lastValue, lastLabel, data, ownKeyId);
     }
     lineEntries(others, out);
 }

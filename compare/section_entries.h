@@ -6,6 +6,7 @@
 // covers is compared as the multiset of its lines, so nothing goes unseen.
 #pragma once
 
+#include <deque>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -25,13 +26,15 @@ class EntryList {
     // (the instances of one program count as one).
     void add(std::string id, std::string label, std::string value, std::string parent = {},
              Repeat repeat = Repeat::Number);
-    const std::vector<Entry>& entries() const { return entries_; }
+    const std::deque<Entry>& entries() const { return entries_; }
     // The entry with `id`, or null.
     const Entry* find(const std::string& id) const;
 
   private:
-    std::vector<Entry> entries_;
-    std::unordered_map<std::string, size_t> index_;
+    // A deque keeps its entries in place, so the index can point at their ids
+    // (a multi-megabyte dump has hundreds of thousands of entries).
+    std::deque<Entry> entries_;
+    std::unordered_map<std::string_view, const Entry*> index_;
 };
 
 // `lines` are the section's lines as compared (changing fields already out).
