@@ -54,6 +54,24 @@ CommandLine parseInventory(const std::vector<std::string>& args) {
     return line;
 }
 
+CommandLine parseCompare(const std::vector<std::string>& args) {
+    auto refused = [](std::string message) {
+        CommandLine line = failure(std::move(message));
+        line.errorExit = exitcode::kTrouble;
+        return line;
+    };
+    if (args.size() < 3 || args[1].empty() || args[2].empty())
+        return refused("/compare needs two report files (and a file for the comparison, or none)");
+    if (args.size() > 4) return refused("unexpected argument " + quoted(args[4]) + " after the output file");
+    if (args.size() == 4 && args[3].empty()) return refused("/compare: the output file has no name");
+    CommandLine line;
+    line.action = CommandLine::Action::Compare;
+    line.oldFile = args[1];
+    line.newFile = args[2];
+    if (args.size() == 4) line.file = args[3];
+    return line;
+}
+
 } // namespace
 
 std::vector<std::string> splitArguments(std::string_view text) {
@@ -87,6 +105,7 @@ CommandLine parseCommandLine(std::string_view text) {
         return line;
     }
     if (isSwitch(args[0], "inventory")) return parseInventory(args);
+    if (isSwitch(args[0], "compare")) return parseCompare(args);
     if (!isSwitch(args[0], "report"))
         return failure("unknown switch " + quoted(args[0]) + " (/? shows the usage)");
     if (args.size() < 2) return failure("/report needs a report kind and a file");
@@ -111,6 +130,7 @@ CommandLine parseCommandLine(std::string_view text) {
 std::string usageText() {
     return "Usage: Korvexer.exe [/report KIND FILE [/quiet]]\r\n"
            "       Korvexer.exe /inventory TARGET [/tag TEXT] [/quiet]\r\n"
+           "       Korvexer.exe /compare OLD NEW [OUT]\r\n"
            "\r\n"
            "Without switches the window opens. With /report one report runs without\r\n"
            "the window and is written to FILE exactly as the window would show it.\r\n"
@@ -136,5 +156,9 @@ std::string usageText() {
            "\r\n"
            "Exit code 0: the report is complete, or the inventory stored or written.\r\n"
            "1: it is not, the reason is on standard error (FILE is then left as it\r\n"
-           "was). 2: this text.\r\n";
+           "was). 2: this text.\r\n"
+           "\r\n"
+           "With /compare two reports of one kind are compared section by section:\r\n"
+           "what was added, removed and changed, into OUT or onto standard output.\r\n"
+           "Exit code 0: no differences; 1: differences; 2: they could not be compared.\r\n";
 }

@@ -1,7 +1,7 @@
 // What the program's command line asks for: the window (no switches), one
 // report written to a file without the window, this machine's inventory for
-// an inventory server, or the usage text. Pure: it takes the arguments as one
-// text and returns the decision.
+// an inventory server, two reports compared, or the usage text. Pure: it
+// takes the arguments as one text and returns the decision.
 #pragma once
 
 #include <string>
@@ -11,14 +11,18 @@
 struct TaskCommand;
 
 struct CommandLine {
-    enum class Action { Window, Report, Inventory, Usage, Error };
+    enum class Action { Window, Report, Inventory, Compare, Usage, Error };
     Action action = Action::Window;
     const TaskCommand* command = nullptr; // the report's row, for Action::Report
-    std::string file;                     // where the report goes, for Action::Report
+    std::string file;                     // where the report goes, for Action::Report; the
+                                          // comparison, for Action::Compare (empty: standard output)
+    std::string oldFile, newFile;         // the two reports, for Action::Compare
     std::string target;                   // the server's address or a file, for Action::Inventory
     std::string tag;                      // /tag's text, for Action::Inventory (empty: none)
     bool quiet = false;                   // /quiet: no progress line on the console
     std::string error;                    // one line, for Action::Error
+    int errorExit = 1;                    // the exit code of Action::Error (exitcode::kFailed; a
+                                          // refused /compare line is trouble, as fc and diff exit)
 };
 
 // Exit codes of a run from the command line.
@@ -26,6 +30,10 @@ namespace exitcode {
 inline constexpr int kComplete = 0;
 inline constexpr int kFailed = 1;
 inline constexpr int kUsage = 2;
+// /compare: the reports are the same, they differ, or they could not be compared.
+inline constexpr int kSame = 0;
+inline constexpr int kDiffer = 1;
+inline constexpr int kTrouble = 2;
 } // namespace exitcode
 
 // Splits the arguments at blanks and tabs; a quotation mark starts or ends a

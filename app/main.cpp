@@ -1,8 +1,9 @@
 // The application object: without switches it runs the main window modally
 // and the process ends when it returns; "/report KIND FILE" writes one report
 // without the window; "/inventory TARGET" sends this machine's inventory;
-// "/?" prints the usage.
+// "/compare OLD NEW [OUT]" compares two reports; "/?" prints the usage.
 #include "command_line.h"
+#include "compare_command.h"
 #include "console_streams.h"
 #include "headless_run.h"
 #include "inventory_command.h"
@@ -22,11 +23,13 @@ int runFromCommandLine(const CommandLine& line) {
         return exitcode::kUsage;
     case CommandLine::Action::Error:
         console.errorLine(line.error);
-        return exitcode::kFailed;
+        return line.errorExit;
     case CommandLine::Action::Report:
         return runReportFromCommandLine(line, console);
     case CommandLine::Action::Inventory:
         return runInventoryFromCommandLine(line, console);
+    case CommandLine::Action::Compare:
+        return runCompareFromCommandLine(line, console);
     case CommandLine::Action::Window:
         break;
     }

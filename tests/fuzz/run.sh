@@ -35,6 +35,7 @@ targets=(
     "smart_attributes tests/fuzz/smart_attributes_fuzz.cpp disk/smart_attributes.cpp disk/identify_block.cpp"
     "process_blocks tests/fuzz/process_blocks_fuzz.cpp sysinfo/process_blocks.cpp sysinfo/window_table.cpp"
     "ocs_reply tests/fuzz/ocs_reply_fuzz.cpp inventory/http_message.cpp"
+    "report_compare tests/fuzz/report_compare_fuzz.cpp compare/report_compare.cpp compare/report_sections.cpp compare/report_text.cpp compare/section_entries.cpp compare/volatile_fields.cpp"
 )
 
 mkdir -p "$out"
