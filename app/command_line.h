@@ -15,6 +15,7 @@ struct CommandLine {
     Action action = Action::Window;
     const TaskCommand* command = nullptr; // the report's row, for Action::Report
     std::string file;                     // where the report goes, for Action::Report
+    bool redact = false;                  // /redact: identifying values replaced, for Action::Report
     std::string target;                   // the server's address or a file, for Action::Inventory
     std::string tag;                      // /tag's text, for Action::Inventory (empty: none)
     bool quiet = false;                   // /quiet: no progress line on the console
