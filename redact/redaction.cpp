@@ -60,6 +60,9 @@ bool endsWith(std::string_view text, std::string_view tail) {
     return text.size() >= tail.size() && text.substr(text.size() - tail.size()) == tail;
 }
 
+// How far back a rule looks for what an address stands after.
+constexpr size_t kLookBack = 512;
+
 // How a known value must stand to be replaced.
 enum class Standing { Name, WholeValue, Anywhere, DottedDomain };
 
@@ -316,22 +319,27 @@ bool Redactor::keptIpv4(const std::string& canonical, size_t s, size_t e, size_t
     if (knownIps_.count(canonical) != 0) return false;
     if ((value & 0xFFFFu) == 0) return true;
     if (text_.substr(e, 5) == " byte") return true;
+    // The rules look back no further than a key path or a file name reaches,
+    // so a long line costs no more per address.
+    const size_t floor = std::max(lineStart, s > kLookBack ? s - kLookBack : 0);
     // An object identifier under a key named OID ("...\OID\EncodingType 1\...\2.5.29.32").
-    if (lowered(text_.substr(lineStart, s - lineStart)).find("\\oid\\") != std::string::npos) return true;
+    if (lowered(text_.substr(floor, s - floor)).find("\\oid\\") != std::string::npos) return true;
     // A version: "FileVersion: 1.1.0.1", "version 1.2.3.4".
     size_t b = s;
-    while (b > lineStart &&
+    while (b > floor &&
            (isBlank(text_[b - 1]) || text_[b - 1] == ':' || text_[b - 1] == '=' || text_[b - 1] == '"'))
         --b;
     size_t w = b;
-    while (w > lineStart && isAlnum(text_[w - 1]))
+    while (w > floor && isAlnum(text_[w - 1]))
         --w;
     const std::string label = lowered(text_.substr(w, b - w));
     if (endsWith(label, "version") || label == "ver") return true;
     // A column after a file name: the module tables' version columns.
     if (s > lineStart && text_[s - 1] == '\t') {
-        const size_t tab = text_.find('\t', lineStart);
-        std::string_view first = text_.substr(lineStart, tab - lineStart);
+        std::string_view first = text_.substr(lineStart, std::min(s - lineStart, kLookBack));
+        const size_t tab = first.find('\t');
+        if (tab == std::string_view::npos) return false;
+        first = first.substr(0, tab);
         while (!first.empty() && isBlank(first.back()))
             first.remove_suffix(1);
         const size_t dot = first.find_last_of('.');
