@@ -1,7 +1,6 @@
 #include "redaction.h"
 
 #include "address_patterns.h"
-#include "collect/network_section.h"
 
 #include <algorithm>
 #include <array>
@@ -124,7 +123,7 @@ Redactor::Redactor(std::string_view text, const IdentifyingValues& v) : text_(te
     for (const auto& name : v.companies)
         addKnown(name, Company, Standing::WholeValue);
     for (const auto& address : v.hardwareAddresses) {
-        const std::string mac = canonicalMac(address.data(), address.size());
+        const std::string mac = canonicalMac(address.bytes.data(), address.bytes.size());
         if (!mac.empty()) addKnown(mac, Mac, Standing::Anywhere, mac);
     }
     for (const unsigned long serial : v.volumeSerials) {
@@ -480,8 +479,8 @@ bool Redactor::labelRule(size_t start, size_t end) {
         if (value.empty() || value == "0") return false;
         key = "number:" + std::string(value);
         for (const auto& address : values_.hardwareAddresses)
-            if (std::to_string(adapterAddressNumber(address)) == value)
-                key = canonicalMac(address.data(), address.size());
+            if (std::to_string(address.reportNumber) == value)
+                key = canonicalMac(address.bytes.data(), address.bytes.size());
     } else if (kind == ProductId && value.empty()) {
         // A binary value: its bytes follow on lines of their own.
         std::vector<unsigned char> bytes;

@@ -9,6 +9,13 @@
 #include <string_view>
 #include <vector>
 
+// An adapter's hardware address, and the number the report's adapter block
+// makes of it ("Adapter Addr:").
+struct HardwareAddress {
+    std::vector<uint8_t> bytes;
+    long reportNumber = 0;
+};
+
 // What this machine is known by, as the report's own readers found it.
 struct IdentifyingValues {
     std::vector<std::string> computerNames; // NetBIOS and DNS host names
@@ -16,7 +23,7 @@ struct IdentifyingValues {
     std::vector<std::string> userNames;     // the user, the local accounts, the profiles' owners
     std::vector<std::string> owners;        // registered owner
     std::vector<std::string> companies;     // registered organization
-    std::vector<std::vector<uint8_t>> hardwareAddresses;
+    std::vector<HardwareAddress> hardwareAddresses;
     std::vector<std::string> ipAddresses;
     std::vector<unsigned long> volumeSerials;
     std::vector<std::string> serials; // BIOS, board, memory, drives

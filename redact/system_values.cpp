@@ -60,7 +60,7 @@ IdentifyingValues systemIdentifyingValues(TaskContext& context) {
     add(v.productIds, windowsRegistration("ProductId"));
 
     for (const AdapterFacts& adapter : systemAdapters()) {
-        v.hardwareAddresses.push_back(adapter.address);
+        v.hardwareAddresses.push_back({adapter.address, adapterAddressNumber(adapter.address)});
         for (const std::string* address : {&adapter.ipAddress, &adapter.gateway, &adapter.dhcpServer,
                                            &adapter.primaryWins, &adapter.secondaryWins})
             add(v.ipAddresses, *address);

@@ -17,7 +17,8 @@ int main() {
     values.userNames.push_back("Admin");
     values.owners = {"John Smith"};
     values.companies = {"Acme Ltd"};
-    values.hardwareAddresses = {{0x00, 0x0c, 0x29, 0xab, 0xcd, 0xef}, {0x02, 0xfc, 0x00, 0x00, 0x00, 0x01}};
+    values.hardwareAddresses = {{{0x00, 0x0c, 0x29, 0xab, 0xcd, 0xef}, 699125231},
+                                {{0x02, 0xfc, 0x00, 0x00, 0x00, 0x01}, 1}};
     values.ipAddresses = {"192.168.1.20", "192.168.1.1"};
     values.volumeSerials = {1124073472, 1509949440};
     values.productIds = {"55274-640-1234567-23456"};

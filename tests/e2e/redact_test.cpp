@@ -201,6 +201,11 @@ TEST(CommandLineRedact, CommonReportHoldsNoneOfTheMachinesValues) {
     EXPECT_EQ(macPlaceholders[0], macPlaceholders[1]);
     for (const std::string& value : macPlaceholders[0])
         EXPECT_TRUE(isPlaceholder(value, "mac")) << value;
+    // The number the adapter block makes of the same address.
+    for (const std::string& value : valuesAfter(redactedLines, "Adapter Addr:"))
+        if (value != "0") {
+            EXPECT_EQ(macPlaceholders[0].count(value), 1u) << value;
+        }
 
     // Sections, their titles and their lines stay; only what a process
     // listing holds differs between two runs. A title that held a value
@@ -218,5 +223,52 @@ TEST(CommandLineRedact, CommonReportHoldsNoneOfTheMachinesValues) {
     }
     EXPECT_EQ(plainLines.back(), redactedLines.back()) << "the trailer";
 }
+
+// Every other kind runs redacted to a complete file: the summary line, then
+// the report as its kind begins and ends.
+struct Kind {
+    const char* name;
+    const char* start; // nullptr: no fixed first line
+    bool trailer;
+};
+
+void PrintTo(const Kind& kind, std::ostream* out) {
+    *out << kind.name;
+}
+
+class RedactedKind : public ::testing::TestWithParam<Kind> {};
+
+TEST_P(RedactedKind, RunsToACompleteFile) {
+    const Kind& kind = GetParam();
+    TempDir work;
+    const std::string file = work.file(std::string(kind.name) + ".txt");
+    const CommandRun run = runCommandLine("/report " + std::string(kind.name) + " \"" + file + "\" /redact",
+                                          work.path(), work.path(), 220000);
+    ASSERT_EQ(run.exitCode, 0u) << run.err;
+    EXPECT_EQ(run.err, "");
+    const std::string text = readFileBytes(file);
+    ASSERT_EQ(text.rfind("Redacted: ", 0), 0u) << text.substr(0, 300);
+    const std::string report = text.substr(text.find('\n') + 1);
+    if (kind.start != nullptr) {
+        EXPECT_EQ(report.rfind(kind.start, 0), 0u) << report.substr(0, 300);
+    }
+    const size_t trailer = report.rfind("Korvexer.exe -> ");
+    EXPECT_EQ(trailer != std::string::npos && report.size() - trailer < 200, kind.trailer)
+        << report.substr(report.size() > 300 ? report.size() - 300 : 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, RedactedKind,
+                         ::testing::Values(Kind{"policies", nullptr, true},
+                                           Kind{"services", " Services in CurrentControlSet:\r\n", false},
+                                           Kind{"apppaths", " Microsoft Windows Application Path", true},
+                                           Kind{"ie", nullptr, true},
+                                           Kind{"hkcr", "HKEY_CLASSES_ROOT Registry:\r\n\r\n", true},
+                                           Kind{"hkcu", "HKEY_CURRENT_USER Registry:\r\n\r\n", true},
+                                           Kind{"hklm", "HKEY_LOCAL_MACHINE Registry:\r\n\r\n", true},
+                                           Kind{"hku", "HKEY_USERS Registry:\r\n\r\n", true},
+                                           Kind{"hkcc", "HKEY_CURRENT_CONFIG Registry:\r\n\r\n", true}),
+                         [](const ::testing::TestParamInfo<Kind>& info) {
+                             return std::string(info.param.name);
+                         });
 
 } // namespace

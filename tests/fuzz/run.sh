@@ -35,6 +35,7 @@ targets=(
     "smart_attributes tests/fuzz/smart_attributes_fuzz.cpp disk/smart_attributes.cpp disk/identify_block.cpp"
     "process_blocks tests/fuzz/process_blocks_fuzz.cpp sysinfo/process_blocks.cpp sysinfo/window_table.cpp"
     "ocs_reply tests/fuzz/ocs_reply_fuzz.cpp inventory/http_message.cpp"
+    "redaction tests/fuzz/redaction_fuzz.cpp redact/redaction.cpp redact/address_patterns.cpp"
 )
 
 mkdir -p "$out"

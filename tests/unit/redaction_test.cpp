@@ -1,10 +1,16 @@
 // Redaction of a report: which values are replaced where, that one value
 // keeps one placeholder, that words which only look like names or addresses
-// stay, and that the report's lines and line ends come through unchanged.
+// stay, and that the report's lines and line ends come through unchanged;
+// and the values this machine's readers give, against the system's calls.
 #include "collect/network_section.h"
 #include "redact/redaction.h"
+#include "redact/system_values.h"
+#include "runner/command_runner.h"
+#include "support/test_context.h"
 
 #include <gtest/gtest.h>
+
+#include <windows.h>
 
 #include <algorithm>
 #include <string>
@@ -20,7 +26,7 @@ IdentifyingValues machine() {
     v.userNames = {"Admin", "jsmith", "Administrator"};
     v.owners = {"John Smith"};
     v.companies = {"Acme Ltd"};
-    v.hardwareAddresses = {kMac};
+    v.hardwareAddresses = {{kMac, adapterAddressNumber(kMac)}};
     v.ipAddresses = {"10.20.0.0"};
     v.volumeSerials = {1124073472}; // 4300-0000
     v.serials = {"MB-778899"};
@@ -195,6 +201,30 @@ TEST(Redaction, ValuesThatCannotStandForAnythingAreIgnored) {
     const Redaction r = redact("USERNAME=x\r\nUSERNAME=a\r\nUSERNAME=Admin\r\nSerial 12 0\r\n", v);
     EXPECT_EQ(r.text,
               "Redacted: 1 user name\r\nUSERNAME=x\r\nUSERNAME=a\r\nUSERNAME=<user-1>\r\nSerial 12 0\r\n");
+}
+
+bool holds(const std::vector<std::string>& list, const std::string& value) {
+    return std::find(list.begin(), list.end(), value) != list.end();
+}
+
+TEST(SystemIdentifyingValues, NameWhatTheSystemCallsName) {
+    TestContext context;
+    context.commandRunner = std::make_unique<ProcessRunner>(context);
+    const IdentifyingValues v = systemIdentifyingValues(context);
+    char name[256] = {};
+    DWORD length = sizeof name;
+    ASSERT_TRUE(GetComputerNameA(name, &length));
+    EXPECT_TRUE(holds(v.computerNames, name)) << name;
+    length = sizeof name;
+    ASSERT_TRUE(GetUserNameA(name, &length));
+    EXPECT_TRUE(holds(v.userNames, name)) << name;
+    DWORD serial = 0;
+    if (GetVolumeInformationA("C:\\", nullptr, 0, &serial, nullptr, nullptr, nullptr, 0)) {
+        EXPECT_NE(std::find(v.volumeSerials.begin(), v.volumeSerials.end(), serial), v.volumeSerials.end());
+    }
+    // The account list holds the built-in accounts besides the user.
+    EXPECT_GE(v.userNames.size(), 2u);
+    EXPECT_TRUE(context.report.empty()) << context.report.substr(0, 300);
 }
 
 } // namespace
