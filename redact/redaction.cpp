@@ -124,7 +124,13 @@ Redactor::Redactor(std::string_view text, const IdentifyingValues& v) : text_(te
         addKnown(name, Company, Standing::WholeValue);
     for (const auto& address : v.hardwareAddresses) {
         const std::string mac = canonicalMac(address.bytes.data(), address.bytes.size());
-        if (!mac.empty()) addKnown(mac, Mac, Standing::Anywhere, mac);
+        if (mac.empty()) continue;
+        addKnown(mac, Mac, Standing::Anywhere, mac);
+        // As a binary registry value shows it: "00 0c 29 ab cd ef".
+        std::string spaced;
+        for (size_t i = 0; i < mac.size(); i += 2)
+            spaced += (i > 0 ? " " : "") + mac.substr(i, 2);
+        addKnown(spaced, Mac, Standing::Anywhere, mac);
     }
     for (const unsigned long serial : v.volumeSerials) {
         if (serial == 0) continue;

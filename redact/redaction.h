@@ -47,7 +47,8 @@ struct Redaction {
 //   fully qualified name. Case does not matter, as to Windows.
 // - Registered owner and company: as a field's whole value.
 // - Distinctive values (product ids, serials, a DNS domain with a dot, a
-//   hardware address written without separators) wherever they stand alone.
+//   hardware address written without separators or as the bytes of a
+//   binary value) wherever they stand alone.
 // - Fields by their label, whatever the value: serial numbers ("Serial:",
 //   "SerialNumber:"), product ids and keys ("ProductId:", "DigitalProductId:"
 //   with its hex lines below), registered owner, user and organization, and

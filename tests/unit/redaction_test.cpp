@@ -63,7 +63,9 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         Case{"MacInThreeSpellingsIsOneValue", "a 00:0c:29:ab:cd:ef b 00-0C-29-AB-CD-EF c 000c.29ab.cdef\r\n",
              "a <mac-1> b <mac-1> c <mac-1>\r\n"},
-        Case{"KnownMacWithoutSeparators", "NetworkAddress: 000C29ABCDEF\r\n", "NetworkAddress: <mac-1>\r\n"},
+        Case{"KnownMacWithoutSeparatorsOrAsBinaryBytes",
+             "NetworkAddress: 000C29ABCDEF\r\n\t 01 00 0c 29 ab cd ef 02 \r\n",
+             "NetworkAddress: <mac-1>\r\n\t 01 <mac-1> 02 \r\n"},
         Case{"AdapterNumberIsTheAdaptersMac",
              "\tAdapter Addr: \t" + kAdapterNumber +
                  "\r\nMAC Address: 00:0C:29:AB:CD:EF\r\n\tAdapter Addr: \t0\r\n",
