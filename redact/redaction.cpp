@@ -205,10 +205,12 @@ bool Redactor::matchesAt(const Known& known, size_t i, size_t lineEnd) const {
 }
 
 bool Redactor::wholeValue(size_t s, size_t e, size_t lineStart, size_t lineEnd) const {
+    // After a label: a line that is nothing but the name may be a section's
+    // header ("Network:") that only happens to be spelled like it.
     size_t b = s;
     while (b > lineStart && isBlank(text_[b - 1]))
         --b;
-    if (b > lineStart && text_[b - 1] != ':' && text_[b - 1] != '=') return false;
+    if (b == lineStart || (text_[b - 1] != ':' && text_[b - 1] != '=')) return false;
     size_t a = e;
     while (a < lineEnd && isBlank(text_[a]))
         ++a;

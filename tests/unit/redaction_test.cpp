@@ -156,6 +156,16 @@ INSTANTIATE_TEST_SUITE_P(
              "\t RegisteredOrganization: <company-2>\r\nOrganization: \r\nJohn Smith wrote this\r\n"}),
     [](const ::testing::TestParamInfo<Case>& info) { return std::string(info.param.name); });
 
+// A name spelled like a section's header stays a header.
+TEST(Redaction, HeaderSpelledLikeANameIsKept) {
+    IdentifyingValues v;
+    v.userNames = {"Network"};
+    v.computerNames = {"MODEM"};
+    const Redaction r = redact("Network:\r\nModem:\r\n\tName: Network: \r\nCSName: Modem\r\n", v);
+    EXPECT_EQ(r.text, "Redacted: 1 computer name, 1 user name\r\nNetwork:\r\nModem:\r\n\tName: <user-1>: \r\n"
+                      "CSName: <computer-1>\r\n");
+}
+
 TEST(Redaction, SummaryLineCountsTheValuesNotTheirOccurrences) {
     const std::string report = "Computer name:      WORKSTATION7\r\nUser name:          jsmith\r\n"
                                "\tName: Admin: \r\n\tName: jsmith: \r\n"
