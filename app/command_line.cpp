@@ -113,14 +113,17 @@ CommandLine parseCommandLine(std::string_view text) {
     if (command == nullptr)
         return failure("unknown report kind " + quoted(args[1]) + ": one of " + taskKindList());
     // "/report hkcc /quiet" has forgotten its file: no file named "\quiet".
-    if (args.size() < 3 || args[2].empty() || isSwitch(args[2], "quiet"))
+    if (args.size() < 3 || args[2].empty() || isSwitch(args[2], "quiet") || isSwitch(args[2], "redact"))
         return failure("/report " + std::string(command->kind) + " needs a file");
-    size_t next = 3;
-    if (next < args.size() && isSwitch(args[next], "quiet")) {
-        line.quiet = true;
-        ++next;
+    // The switches after the file, in any order.
+    for (size_t next = 3; next < args.size(); ++next) {
+        if (isSwitch(args[next], "quiet") && !line.quiet)
+            line.quiet = true;
+        else if (isSwitch(args[next], "redact") && !line.redact)
+            line.redact = true;
+        else
+            return failure("unexpected argument " + quoted(args[next]) + " after the file");
     }
-    if (next < args.size()) return failure("unexpected argument " + quoted(args[next]) + " after the file");
     line.action = CommandLine::Action::Report;
     line.command = command;
     line.file = args[2];
@@ -128,7 +131,7 @@ CommandLine parseCommandLine(std::string_view text) {
 }
 
 std::string usageText() {
-    return "Usage: Korvexer.exe [/report KIND FILE [/quiet]]\r\n"
+    return "Usage: Korvexer.exe [/report KIND FILE [/quiet] [/redact]]\r\n"
            "       Korvexer.exe /inventory TARGET [/tag TEXT] [/quiet]\r\n"
            "       Korvexer.exe /compare OLD NEW [OUT]\r\n"
            "\r\n"
@@ -142,6 +145,11 @@ std::string usageText() {
            "\r\n"
            "The services report has no trailer, as in the window. Questions are\r\n"
            "answered No: the ie report leaves out a history index of a newer format.\r\n"
+           "\r\n"
+           "/redact after FILE replaces the names, addresses, serials and product\r\n"
+           "id that identify this machine and its users by placeholders (<user-1>),\r\n"
+           "the same value by the same one, and lists what it replaced in a line\r\n"
+           "above the report.\r\n"
            "\r\n"
            "With /inventory this machine's inventory goes to an OCS Inventory NG\r\n"
            "server, or into a file the server takes as it stands:\r\n"

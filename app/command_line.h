@@ -17,6 +17,7 @@ struct CommandLine {
     std::string file;                     // where the report goes, for Action::Report; the
                                           // comparison, for Action::Compare (empty: standard output)
     std::string oldFile, newFile;         // the two reports, for Action::Compare
+    bool redact = false;                  // /redact: identifying values replaced, for Action::Report
     std::string target;                   // the server's address or a file, for Action::Inventory
     std::string tag;                      // /tag's text, for Action::Inventory (empty: none)
     bool quiet = false;                   // /quiet: no progress line on the console

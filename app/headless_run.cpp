@@ -11,6 +11,9 @@
 #include "task_driver.h"
 #include "task_results.h"
 #include "task_workers.h"
+#include "window_context.h"
+
+#include "redact/system_values.h"
 
 #include <new>
 
@@ -364,6 +367,26 @@ std::string runHeadlessTask(HeadlessHost& host, const TaskCommand& command) {
     return outcome;
 }
 
+namespace {
+
+// Replaces the identifying values in the finished `report`, read by this
+// machine's readers; the reason when that cannot be done. A halt while the
+// values are read may have cut them short: the run then fails rather than
+// write a half-redacted report.
+std::string redactReport(HeadlessHost& host, std::string& report) {
+    try {
+        WindowContext context(host);
+        const IdentifyingValues values = systemIdentifyingValues(context);
+        if (host.halted()) return kHaltedReason;
+        report = redact(report, values).text;
+        return {};
+    } catch (const std::bad_alloc&) {
+        return "there is not enough memory to redact the report";
+    }
+}
+
+} // namespace
+
 int runReportFromCommandLine(const CommandLine& line, ConsoleStreams& console) {
     ReportTarget target(line.file);
     if (!target.ready()) {
@@ -381,13 +404,18 @@ int runReportFromCommandLine(const CommandLine& line, ConsoleStreams& console) {
     ConsoleHalt halt(host);
     std::string failure = runHeadlessTask(host, *line.command);
     if (failure.empty() && host.halted()) failure = kHaltedReason;
+    std::string report;
+    if (failure.empty()) {
+        report = host.viewText();
+        if (line.redact) failure = redactReport(host, report);
+    }
     if (!failure.empty()) {
         target.discard();
         halt.ended();
         console.errorLine(failure);
         return exitcode::kFailed;
     }
-    const bool committed = target.commit(host.viewText());
+    const bool committed = target.commit(report);
     halt.ended();
     if (!committed) {
         console.errorLine(target.reason());

@@ -26,15 +26,6 @@ std::string registryText(const char* keyPath, const char* valueName) {
     return value;
 }
 
-// The NT family keeps the registration under "Windows NT", the 9x family
-// under "Windows".
-std::string registration(const char* valueName) {
-    const bool nt = (GetVersion() & 0x80000000u) == 0;
-    return registryText(nt ? "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion"
-                           : "SOFTWARE\\Microsoft\\Windows\\CurrentVersion",
-                        valueName);
-}
-
 std::vector<ProcessorFacts> processors(unsigned long count) {
     std::vector<ProcessorFacts> found;
     // The system numbers its processor keys from 0; at most one per processor.
@@ -64,6 +55,13 @@ void addAll(std::vector<InventorySection>& out, std::vector<InventorySection> se
 }
 
 } // namespace
+
+std::string windowsRegistration(const char* valueName) {
+    const bool nt = (GetVersion() & 0x80000000u) == 0;
+    return registryText(nt ? "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion"
+                           : "SOFTWARE\\Microsoft\\Windows\\CurrentVersion",
+                        valueName);
+}
 
 std::vector<InventorySection> collectInventorySections(TaskContext& context) {
     const WmiInventory wmi = queryWmiInventory(context);
@@ -97,8 +95,8 @@ std::vector<InventorySection> collectInventorySections(TaskContext& context) {
     }
     const std::vector<std::string> dns = systemDnsServers();
     if (!dns.empty()) hardware.dns = dns.front();
-    hardware.owner = registration("RegisteredOwner");
-    hardware.company = registration("RegisteredOrganization");
+    hardware.owner = windowsRegistration("RegisteredOwner");
+    hardware.company = windowsRegistration("RegisteredOrganization");
     hardware.productId = windowsProductId().value_or("");
 
     BiosFacts bios = wmi.bios;

@@ -4,6 +4,7 @@
 
 #include "inventory_document.h"
 
+#include <string>
 #include <vector>
 
 class TaskContext;
@@ -14,3 +15,8 @@ class TaskContext;
 // drive probe writes when it cannot raise its priority; nothing else is
 // written to it.
 std::vector<InventorySection> collectInventorySections(TaskContext& context);
+
+// A value of the Windows registration (RegisteredOwner, ProductId, ...):
+// under "Windows NT" on the NT family, under "Windows" on 95, 98 and ME;
+// empty when there is none.
+std::string windowsRegistration(const char* valueName);

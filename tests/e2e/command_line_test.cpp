@@ -399,7 +399,8 @@ TEST_F(CommandLineReport, RefusedLinesEndWithCodeOneAndOneLineOfReason) {
 TEST_F(CommandLineReport, UsageOnQuestionMarkEndsWithCodeTwo) {
     const CommandRun run = runCommandLine("/?", work.path(), work.path(), 60000);
     EXPECT_EQ(run.exitCode, 2u);
-    EXPECT_NE(run.out.find("Usage: Korvexer.exe [/report KIND FILE [/quiet]]"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("Usage: Korvexer.exe [/report KIND FILE [/quiet] [/redact]]"), std::string::npos)
+        << run.out;
     EXPECT_NE(run.out.find("common, policies, services, apppaths, ie, hkcr, hkcu, hklm, hku, hkcc"),
               std::string::npos)
         << run.out;

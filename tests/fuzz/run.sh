@@ -36,6 +36,7 @@ targets=(
     "process_blocks tests/fuzz/process_blocks_fuzz.cpp sysinfo/process_blocks.cpp sysinfo/window_table.cpp"
     "ocs_reply tests/fuzz/ocs_reply_fuzz.cpp inventory/http_message.cpp"
     "report_compare tests/fuzz/report_compare_fuzz.cpp compare/report_compare.cpp compare/report_sections.cpp compare/report_text.cpp compare/section_entries.cpp compare/volatile_fields.cpp"
+    "redaction tests/fuzz/redaction_fuzz.cpp redact/redaction.cpp redact/address_patterns.cpp"
 )
 
 mkdir -p "$out"

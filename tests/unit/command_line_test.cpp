@@ -113,6 +113,34 @@ INSTANTIATE_TEST_SUITE_P(
                   "unexpected argument"}),
     [](const ::testing::TestParamInfo<ParseCase>& info) { return std::string(info.param.name); });
 
+TEST(ParseCommandLine, RedactFollowsTheFile) {
+    struct Redacting {
+        const char* text;
+        bool redact, quiet;
+    };
+    const Redacting redacting[] = {{"/report common x.txt /redact", true, false},
+                                   {"/report hklm \"a b.txt\" -REDACT", true, false},
+                                   {"/report hkcc x.txt /redact /quiet", true, true},
+                                   {"/report hkcc x.txt /quiet /redact", true, true},
+                                   {"/report hkcc x.txt", false, false}};
+    for (const Redacting& c : redacting) {
+        const CommandLine line = parseCommandLine(c.text);
+        ASSERT_EQ(line.action, Action::Report) << c.text << " -> " << line.error;
+        EXPECT_EQ(line.redact, c.redact) << c.text;
+        EXPECT_EQ(line.quiet, c.quiet) << c.text;
+    }
+    const std::pair<const char*, const char*> refused[] = {
+        {"/report hkcc /redact", "/report hkcc needs a file"},
+        {"/report hkcc x.txt /redact extra", "unexpected argument \"extra\" after the file"},
+        {"/report hkcc x.txt /redacted", "unexpected argument \"/redacted\""},
+        {"/report hkcc x.txt /redact /quiet /redact", "unexpected argument \"/redact\""}};
+    for (const auto& [text, reason] : refused) {
+        const CommandLine line = parseCommandLine(text);
+        ASSERT_EQ(line.action, Action::Error) << text;
+        EXPECT_NE(line.error.find(reason), std::string::npos) << text << " -> " << line.error;
+    }
+}
+
 TEST(ParseCommandLine, ARefusedArgumentIsQuotedShortEnoughForOneLine) {
     const CommandLine line = parseCommandLine("/report " + std::string(5000, 'k') + " x.txt");
     ASSERT_EQ(line.action, Action::Error);
@@ -157,12 +185,13 @@ TEST(ParseCommandLine, HiveKindsNameTheirHives) {
 
 TEST(UsageText, ShowsTheSwitchEveryKindAndTheExitCodes) {
     const std::string usage = usageText();
-    EXPECT_NE(usage.find("Korvexer.exe [/report KIND FILE [/quiet]]"), std::string::npos);
+    EXPECT_NE(usage.find("Korvexer.exe [/report KIND FILE [/quiet] [/redact]]"), std::string::npos);
     EXPECT_NE(usage.find("/quiet leaves it out"), std::string::npos);
     EXPECT_NE(usage.find(taskKindList()), std::string::npos);
     // What differs from the window where nobody is there to answer or to read a trailer.
     EXPECT_NE(usage.find("services report has no trailer"), std::string::npos);
     EXPECT_NE(usage.find("answered No"), std::string::npos);
+    EXPECT_NE(usage.find("/redact"), std::string::npos);
     for (const char* code : {"0:", "1:", "2:"})
         EXPECT_NE(usage.find(code), std::string::npos) << code;
     // Every line end is CR LF, as a console shows it.
