@@ -38,25 +38,23 @@ CommandLineProgress::CommandLineProgress(ConsoleStreams& streams, bool quiet)
     : streams_(streams), console_(streams.errorHandle()), line_(console_, milliseconds, quiet) {
     if (!line_.shown()) return;
     streams_.blankOutFirst(&line_);
-    stop_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    if (stop_ != nullptr) thread_ = CreateThread(nullptr, 0, writer, this, 0, nullptr);
+    stop_.reset(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    if (stop_.valid()) thread_.reset(CreateThread(nullptr, 0, writer, this, 0, nullptr));
 }
 
 CommandLineProgress::~CommandLineProgress() {
     line_.finish();
-    if (thread_ != nullptr) {
-        SetEvent(stop_);
-        WaitForSingleObject(thread_, INFINITE);
-        CloseHandle(thread_);
+    if (thread_.valid()) {
+        SetEvent(stop_.get());
+        WaitForSingleObject(thread_.get(), INFINITE);
     }
-    if (stop_ != nullptr) CloseHandle(stop_);
     streams_.blankOutFirst(nullptr);
 }
 
 DWORD WINAPI CommandLineProgress::writer(void* self) {
     auto* progress = static_cast<CommandLineProgress*>(self);
     try {
-        while (WaitForSingleObject(progress->stop_, kWriterPeriod) == WAIT_TIMEOUT)
+        while (WaitForSingleObject(progress->stop_.get(), kWriterPeriod) == WAIT_TIMEOUT)
             progress->line_.tick();
     } catch (...) {
         // No memory for a line of text: the run goes on without the line.

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "progress_line.h"
+#include "report/win_handles.h"
 
 #include <windows.h>
 
@@ -39,6 +40,6 @@ class CommandLineProgress {
     ConsoleStreams& streams_;
     StandardErrorConsole console_;
     ProgressLine line_;
-    HANDLE stop_ = nullptr;
-    HANDLE thread_ = nullptr;
+    FileHandle stop_{nullptr};
+    FileHandle thread_{nullptr}; // joined before stop_ is closed
 };

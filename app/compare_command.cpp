@@ -2,6 +2,7 @@
 
 #include "compare/report_compare.h"
 #include "console_streams.h"
+#include "report/win_handles.h"
 #include "report_target.h"
 
 #include <windows.h>
@@ -11,35 +12,23 @@
 #include <memory>
 #include <new>
 
-namespace {
-
-std::string withError(const std::string& text, DWORD error) {
-    char number[32];
-    std::snprintf(number, sizeof number, " (error %lu)", static_cast<unsigned long>(error));
-    return text + number;
-}
-
-} // namespace
-
 bool readReportFile(const std::string& path, unsigned long limit, std::string& bytes, std::string& reason) {
     bytes.clear();
     // Shared for writing too: a report still open in an editor can be read.
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
+    FileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.valid()) {
         reason = withError("cannot read " + path, GetLastError());
         return false;
     }
     DWORD high = 0;
-    const DWORD low = GetFileSize(file, &high);
+    const DWORD low = GetFileSize(file.get(), &high);
     if (low == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) {
         reason = withError("cannot read " + path, GetLastError());
-        CloseHandle(file);
         return false;
     }
     if (high != 0 || low > limit) {
         reason = path + " is larger than a report can be (" + std::to_string(limit >> 20) + " MB)";
-        CloseHandle(file);
         return false;
     }
     bool ok = true;
@@ -49,7 +38,7 @@ bool readReportFile(const std::string& path, unsigned long limit, std::string& b
         while (done < bytes.size()) {
             DWORD got = 0;
             const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 20));
-            if (!ReadFile(file, &bytes[done], chunk, &got, nullptr)) {
+            if (!ReadFile(file.get(), &bytes[done], chunk, &got, nullptr)) {
                 reason = withError("cannot read " + path, GetLastError());
                 ok = false;
                 break;
@@ -65,7 +54,6 @@ bool readReportFile(const std::string& path, unsigned long limit, std::string& b
         reason = "not enough memory to read " + path;
         ok = false;
     }
-    CloseHandle(file);
     if (!ok) bytes.clear();
     return ok;
 }

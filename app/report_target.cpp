@@ -4,15 +4,11 @@
 #include <cstdio>
 #include <vector>
 
-namespace {
-
 std::string withError(const std::string& text, DWORD error) {
     char number[32];
     std::snprintf(number, sizeof number, " (error %lu)", static_cast<unsigned long>(error));
     return text + number;
 }
-
-} // namespace
 
 std::string temporaryNameBeside(const std::string& file, DWORD processId) {
     char suffix[32];

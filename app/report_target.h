@@ -10,6 +10,9 @@
 #include <string>
 #include <string_view>
 
+// `text` followed by " (error N)": the reason of a failed file call.
+std::string withError(const std::string& text, DWORD error);
+
 // The temporary name beside `file` (same folder, so that the final rename
 // stays within one volume).
 std::string temporaryNameBeside(const std::string& file, DWORD processId);

@@ -16,6 +16,11 @@ class FileHandle {
     FileHandle& operator=(const FileHandle&) = delete;
     bool valid() const { return h_ != INVALID_HANDLE_VALUE && h_ != nullptr; }
     HANDLE get() const { return h_; }
+    // Takes `h` in place of the handle owned so far, which is closed.
+    void reset(HANDLE h) {
+        if (valid()) CloseHandle(h_);
+        h_ = h;
+    }
 
   private:
     HANDLE h_;
@@ -23,7 +28,8 @@ class FileHandle {
 
 class FindHandle {
   public:
-    FindHandle(const std::string& pattern, WIN32_FIND_DATAA& data) : h_(FindFirstFileA(pattern.c_str(), &data)) {}
+    FindHandle(const std::string& pattern, WIN32_FIND_DATAA& data)
+        : h_(FindFirstFileA(pattern.c_str(), &data)) {}
     ~FindHandle() {
         if (valid()) FindClose(h_);
     }
