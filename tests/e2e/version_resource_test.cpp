@@ -8,6 +8,7 @@
 
 #include <windows.h>
 
+#include <cstring>
 #include <string>
 
 namespace {

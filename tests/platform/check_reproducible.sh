@@ -24,8 +24,8 @@ sections=$(u16 $((pe + 6)))
 optional=$((pe + 24))
 optional_size=$(u16 $((pe + 20)))
 case $(u16 "$optional") in
-267) directories=$((optional + 96)) ;;  # PE32
-523) directories=$((optional + 112)) ;; # PE32+
+267) directories=$((optional + 96)) objdump=i686-w64-mingw32-objdump ;;    # PE32
+523) directories=$((optional + 112)) objdump=x86_64-w64-mingw32-objdump ;; # PE32+
 *) echo "FAIL: unknown optional header in $exe"; exit 1 ;;
 esac
 directory_count=$(u32 $((directories - 4)))
@@ -81,8 +81,10 @@ check_records 6 debug 28
 check_records 10 "load configuration" 0
 
 # The resource directory's tables below its root carry stamps of their own.
-objdump=$(command -v i686-w64-mingw32-objdump || command -v objdump)
-if stamps=$("$objdump" -p "$exe" | grep -oE 'Table: .*Time: [0-9a-f]+' | grep -vE 'Time: 0+$'); then
+objdump=$(command -v "$objdump" || command -v objdump)
+if ! headers=$("$objdump" -p "$exe" 2>&1); then
+    fail "objdump cannot read $exe: $(printf '%s' "$headers" | head -1)"
+elif stamps=$(printf '%s\n' "$headers" | grep -oE 'Table: .*Time: [0-9a-f]+' | grep -vE 'Time: 0+$'); then
     fail "resource tables with a time stamp: $(printf '%s' "$stamps" | head -1)"
 fi
 
