@@ -2,13 +2,16 @@
 // natively too (the work-file load's fuzz target): no Windows headers here.
 #pragma once
 
+#include "resources/version.h"
+
 #include <cstdint>
 #include <string>
 #include <string_view>
 
 namespace driver {
 inline constexpr const char* kWelcome =
-    "Korvexer.exe -> Displays your Windows environment and variables.\r\n\r\n\r\nVersion: 1.1.00\r\n\r\n\r\n";
+    "Korvexer.exe -> Displays your Windows environment and "
+    "variables.\r\n\r\n\r\nVersion: " KORVEXER_VERSION_REPORT_TEXT "\r\n\r\n\r\n";
 inline constexpr const char* kCollectHeading = "\r\n\r\nGetting Common Windows Environment .. \r\n\r\n";
 inline constexpr const char* kPoliciesHeading = "\r\n\r\nGetting policies data .. \r\n\r\n";
 } // namespace driver
@@ -24,4 +27,3 @@ bool viewRefusedText(size_t viewLength, size_t loadedLength);
 // The collector's result as shown: the file's text up to its first zero byte
 // (cut in place: the text may be the whole report).
 void cutAtFirstZero(std::string& text);
-

@@ -1,5 +1,7 @@
 #include "history_index.h"
 
+#include "resources/version.h"
+
 #include <algorithm>
 #include <array>
 #include <memory>
@@ -181,7 +183,8 @@ uint32_t historyVersionThousandths(const unsigned char (&bytes)[4]) {
 }
 
 std::string newerFormatQuestion(const std::string& userName) {
-    std::string text = "Korvexer Version: 1.1.00 has been tested to collect Internet Explorer History and "
+    std::string text = "Korvexer Version: " KORVEXER_VERSION_REPORT_TEXT
+                       " has been tested to collect Internet Explorer History and "
                        "Cookie Files History for "
                        "IE version 7.0.5700.6 and below.\n\n\nKorvexer has detected a never version of "
                        "Internet Explorer data file "
@@ -195,8 +198,8 @@ std::string newerFormatQuestion(const std::string& userName) {
     text += kMakerWebAddress;
     text += " to collect Internet Explorer History for your current version of Internet Explorer.\n\nDo you "
             "wish to "
-            "collect History data for the current version of Internet Explorer using Korvexer Version: "
-            "1.1.00?\n\n";
+            "collect History data for the current version of Internet Explorer using Korvexer "
+            "Version: " KORVEXER_VERSION_REPORT_TEXT "?\n\n";
     return text;
 }
 

@@ -7,13 +7,14 @@
 #include "http_client.h"
 #include "http_message.h"
 #include "inventory_document.h"
+#include "resources/version.h"
 
 #include <functional>
 #include <string>
 #include <string_view>
 
 // The User-Agent the server's admin lists to let our PROLOG in.
-inline constexpr const char* kInventoryUserAgent = "Korvexer/1.1.0";
+inline constexpr const char* kInventoryUserAgent = "Korvexer/" KORVEXER_VERSION_TEXT;
 
 // Sends one request to the target and returns what came back.
 using InventoryTransport = std::function<TcpExchange(const HttpTarget& target, std::string_view request,

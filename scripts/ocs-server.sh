@@ -22,7 +22,7 @@ set -euo pipefail
 export LC_ALL=C
 
 OCS_URL_PATH=/ocsinventory
-OCS_USER_AGENT=Korvexer/1.1.0
+OCS_USER_AGENT=Korvexer/$("$(dirname "$0")/version.sh")
 STATE=/var/lib/korvexer-ocs       # the schema files, unpacked from their package
 RUN=/run/korvexer-ocs             # what start started, who holds the server
 WAIT=${KORVEXER_OCS_WAIT:-60}     # seconds for each daemon to come up or go
