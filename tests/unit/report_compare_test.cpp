@@ -518,3 +518,18 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<CompareLineCase>& info) { return std::string(info.param.name); });
 
 } // namespace
+
+// Review: the services report writes "\t NAME DATA"; a value whose name holds a
+// blank ("NV Hostname", "NV Domain" under Tcpip\Parameters) must still be
+// matched by its whole name, so removing one is one removed value.
+TEST(CompareReview, ServicesValueNamedWithABlank) {
+    const std::string head = " Services in CurrentControlSet:\r\r\n\r\r\n\r\r\n"
+                             "   Key: SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters \r\r\n";
+    const std::string before = head + "\t NV Domain corp\r\r\n\t NV Hostname pc1\r\r\n";
+    const std::string after = head + "\t NV Hostname pc1\r\r\n";
+    const Comparison c = compareReports(before, after, "a", "b");
+    const std::vector<std::string> expected = {
+        "[Services in CurrentControlSet:]",
+        "  removed: value SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters: NV Domain = corp"};
+    EXPECT_EQ(found(c), expected);
+}
