@@ -533,3 +533,19 @@ TEST(CompareReview, ServicesValueNamedWithABlank) {
         "  removed: value SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters: NV Domain = corp"};
     EXPECT_EQ(found(c), expected);
 }
+
+// Review: the network counters are left out by what their lines hold; a
+// registry value whose text holds such words is no counter and its change
+// must show.
+TEST(CompareReview, RegistryValueThatMentionsPacketsIsCompared) {
+    const std::string head = "HKEY_LOCAL_MACHINE Registry:\r\r\n\r\r\n"
+                             "   Key: SYSTEM\\CurrentControlSet\\Services\\Filter \r\r\n";
+    const Comparison c =
+        compareReports(head + "\t Description: Drops packets from A\r\r\n" + kTrailer,
+                       head + "\t Description: Drops packets from B\r\r\n" + kTrailer, "a", "b");
+    const std::vector<std::string> expected = {
+        "[HKEY_LOCAL_MACHINE Registry:]", "  changed: value SYSTEM\\CurrentControlSet\\Services\\Filter: "
+                                          "Description: Drops packets from A -> Drops "
+                                          "packets from B"};
+    EXPECT_EQ(found(c), expected);
+}
