@@ -60,6 +60,16 @@ bool readReportFile(const std::string& path, unsigned long limit, std::string& b
 
 int runCompareFromCommandLine(const CommandLine& line, ConsoleStreams& console) {
     try {
+        // OUT put in the place of OLD or NEW would destroy a report for its own
+        // comparison: refused before anything is read or written.
+        if (!line.file.empty()) {
+            for (const std::string* input : {&line.oldFile, &line.newFile}) {
+                if (sameFileName(*input, line.file)) {
+                    console.errorLine("the comparison would be written over the report it reads: " + *input);
+                    return exitcode::kTrouble;
+                }
+            }
+        }
         std::string before, after, reason;
         if (!readReportFile(line.oldFile, kLargestComparedReport, before, reason) ||
             !readReportFile(line.newFile, kLargestComparedReport, after, reason)) {

@@ -75,12 +75,7 @@ Replacement replaceFile(const std::string& from, const std::string& to, MoveFile
     return result;
 }
 
-namespace {
-
-// The whole path of `file`, taken now: a relative one would otherwise be
-// looked up again at the end, in whatever folder is current by then (finding
-// the work folder may change it).
-std::string fullPath(const std::string& file) {
+std::string fullPathOf(const std::string& file) {
     std::vector<char> buffer(MAX_PATH + 1);
     char* name = nullptr;
     DWORD n = GetFullPathNameA(file.c_str(), static_cast<DWORD>(buffer.size()), buffer.data(), &name);
@@ -93,9 +88,7 @@ std::string fullPath(const std::string& file) {
     return std::string(buffer.data(), n);
 }
 
-} // namespace
-
-ReportTarget::ReportTarget(const std::string& file) : file_(fullPath(file)) {
+ReportTarget::ReportTarget(const std::string& file) : file_(fullPathOf(file)) {
     const DWORD attributes = GetFileAttributesA(file_.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES) {
         if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
@@ -167,4 +160,8 @@ bool ReportTarget::commit(std::string_view bytes, MoveFileExFunction moveFileEx,
         return false;
     }
     return false;
+}
+
+bool sameFileName(const std::string& a, const std::string& b) {
+    return lstrcmpiA(fullPathOf(a).c_str(), fullPathOf(b).c_str()) == 0;
 }

@@ -13,6 +13,15 @@
 // `text` followed by " (error N)": the reason of a failed file call.
 std::string withError(const std::string& text, DWORD error);
 
+// The whole path of `file`, taken now: a relative one would otherwise be
+// looked up again at the end, in whatever folder is current by then (finding
+// the work folder may change it). `file` itself when the system cannot say.
+std::string fullPathOf(const std::string& file);
+
+// Whether two names, relative or whole, name one file (as the file system
+// compares names: without regard to case).
+bool sameFileName(const std::string& a, const std::string& b);
+
 // The temporary name beside `file` (same folder, so that the final rename
 // stays within one volume).
 std::string temporaryNameBeside(const std::string& file, DWORD processId);

@@ -25,11 +25,7 @@ ReadReport readReport(std::string_view text) {
 }
 
 EntryList entriesOf(const ReportSection& section) {
-    std::vector<std::string> kept;
-    kept.reserve(section.lines.size());
-    for (std::string_view line : section.lines)
-        if (auto compared = comparedLine(section.title, line)) kept.push_back(std::move(*compared));
-    return sectionEntries(section.title, kept);
+    return sectionEntries(section.title, comparedLines(section.title, section.lines));
 }
 
 // A value as shown: long data (binary values run to kilobytes) is cut.

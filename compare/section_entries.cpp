@@ -71,6 +71,32 @@ bool continuesValue(std::string_view bare, bool colonForm) {
     return !bare.empty();
 }
 
+// Value names holding a blank that the dumps without a colon write often
+// enough to be known: alone in their key, nothing else tells their name.
+constexpr std::string_view kNamesWithABlank[] = {"NV Domain", "NV Hostname"};
+
+// "\t NAME DATA" cannot say where a name with a blank ends. Names are unique
+// within a key, so two value lines of one key that begin with the same word
+// hold such names: their first two words are taken as the name (as in
+// "NV Domain" beside "NV Hostname"), else a known name, else the first word.
+// An unknown such name alone in its key is read by its first word, the rest
+// of its name leading its data: a change still shows both whole lines.
+std::string_view blankFormName(std::string_view bare, const std::vector<std::string_view>& sharedFirstWords) {
+    const size_t blank = bare.find(' ');
+    if (blank == std::string_view::npos) return bare;
+    for (std::string_view known : kNamesWithABlank)
+        if (bare.substr(0, known.size()) == known &&
+            (bare.size() == known.size() || bare[known.size()] == ' '))
+            return known;
+    const std::string_view first = bare.substr(0, blank);
+    for (std::string_view shared : sharedFirstWords) {
+        if (shared != first) continue;
+        const size_t second = bare.find(' ', blank + 1);
+        return second == std::string_view::npos ? bare : bare.substr(0, second);
+    }
+    return first;
+}
+
 // Registry dumps: "Key: PATH" opens a key, "\t NAME: DATA" (hive dumps and
 // policies) or "\t NAME DATA" (the other dumps) is one of its values, the
 // default value is named "(Default)". A key's values and subkeys are part of
@@ -88,10 +114,36 @@ void registryEntries(std::string_view title, const Lines& lines, EntryList& out)
     std::string key, keyUpper, ownKeyId;
     std::string lastValue, lastLabel;
     Lines others;
-    for (const std::string& line : lines) {
+    // The first words more than one value line of the current key begins with.
+    std::vector<std::string_view> sharedFirstWords;
+    auto findSharedFirstWords = [&](size_t from) {
+        sharedFirstWords.clear();
+        if (colonForm) return;
+        std::vector<std::string_view> seen;
+        for (size_t i = from; i < lines.size(); ++i) {
+            const std::string_view bare = trimmed(lines[i]);
+            if (startsWith(bare, kKey)) break;
+            if (bare.empty() || lines[i][0] != '\t' || continuesValue(bare, false)) continue;
+            const std::string_view first = bare.substr(0, bare.find(' '));
+            bool again = false;
+            for (std::string_view w : seen)
+                again = again || w == first;
+            if (!again) {
+                seen.push_back(first);
+            } else {
+                bool listed = false;
+                for (std::string_view w : sharedFirstWords)
+                    listed = listed || w == first;
+                if (!listed) sharedFirstWords.push_back(first);
+            }
+        }
+    };
+    for (size_t at = 0; at < lines.size(); ++at) {
+        const std::string& line = lines[at];
         const std::string_view bare = trimmed(line);
         if (bare.empty()) continue;
         if (startsWith(bare, kKey)) {
+            findSharedFirstWords(at + 1);
             const std::string_view path = trimmed(bare.substr(kKey.size()));
             key = std::string(path);
             keyUpper = upper(path);
@@ -113,8 +165,8 @@ void registryEntries(std::string_view title, const Lines& lines, EntryList& out)
             name = "(Default)";
             data = std::string(bare.substr(kDefault.size()));
         } else if (line[0] == '\t' && (lastValue.empty() || !continuesValue(bare, colonForm))) {
-            const size_t split = colonForm ? bare.find(": ") : bare.find(' ');
-            if (split == std::string_view::npos) {
+            const size_t split = colonForm ? bare.find(": ") : blankFormName(bare, sharedFirstWords).size();
+            if (split == std::string_view::npos || split >= bare.size()) {
                 name = std::string(colonForm && bare.back() == ':' ? bare.substr(0, bare.size() - 1) : bare);
             } else {
                 name = std::string(bare.substr(0, split));

@@ -190,4 +190,26 @@ TEST_F(CompareRun, RefusedLineIsTroubleWithOneLine) {
     }
 }
 
+// The comparison written over one of its reports would destroy it: refused
+// before anything is written, however the two names are spelt.
+TEST_F(CompareRun, OutputThatIsOneOfTheReportsIsRefused) {
+    const std::string report = "HKEY_USERS Registry:\r\n\r\n   Key: .Default\r\n\r\n" + std::string(75, '=') +
+                               "\r\nKorvexer.exe -> everything about this Windows machine\r\n";
+    const std::string a = work.file("a.txt");
+    const std::string b = work.file("b.txt");
+    writeFileBytes(a, report);
+    writeFileBytes(b, report);
+    struct Spelling {
+        std::string oldFile, newFile, out;
+    };
+    for (const Spelling& s :
+         {Spelling{a, b, a}, Spelling{"a.txt", b, work.file("A.TXT")}, Spelling{a, "b.txt", ".\\B.txt"}}) {
+        const CommandRun run = compare(s.oldFile, s.newFile, s.out);
+        EXPECT_EQ(run.exitCode, 2u) << s.out;
+        EXPECT_EQ(run.err.find('\n'), run.err.size() - 1) << run.err;
+        EXPECT_EQ(readFileBytes(a), report) << s.out;
+        EXPECT_EQ(readFileBytes(b), report) << s.out;
+    }
+}
+
 } // namespace

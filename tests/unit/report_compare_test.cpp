@@ -261,6 +261,46 @@ const std::vector<std::string> kVolatileAfter = {
     "                     1000 free Kbytes of physical memory (90 percent in use).",
     "                     5 free Kbytes of virtual memory."};
 
+// The network tools' output as the common report holds it: no heading of its
+// own, so its title is ipconfig's first line (the host name under some).
+std::vector<std::string> networkTools(const std::vector<std::string>& netstat) {
+    return with({kRule, "    Hostname. . . . . . . . . . . . . : pc1", "",
+                 "Ethernet adapter Local Area Connection 2:", "", "Active Connections", "",
+                 "  Proto  Local Address          Foreign Address        State"},
+                with(netstat, {"Interface Statistics", "",
+                               "                           Received            Sent", ""}));
+}
+
+const std::vector<std::string> kNetstatBefore = {
+    "  TCP    0.0.0.0:135            0.0.0.0:0              LISTENING",
+    "  TCP    10.0.0.5:1031          10.0.0.9:445           ESTABLISHED",
+    "  TCP    10.0.0.5:1040          93.184.216.34:80       TIME_WAIT",
+    "  UDP    0.0.0.0:500            *:*",
+    "Bytes                     542132747          577760",
+    "Unicast packets               11396            6587",
+    "Unknown protocols                 0",
+    "TCP Statistics for IPv4",
+    "  Active Opens                        = 120",
+    "  Segments Received                   = 5100"};
+
+const std::vector<std::string> kNetstatAfter = {
+    "  TCP    0.0.0.0:135            0.0.0.0:0              LISTENING",
+    "  TCP    0.0.0.0:8080           0.0.0.0:0              LISTENING",
+    "  TCP    10.0.0.5:1077          10.0.0.9:445           CLOSE_WAIT",
+    "  TCP    10.0.0.5:1078          10.0.0.9:139           SYN_SENT",
+    "  UDP    0.0.0.0:500            *:*",
+    "  UDP    0.0.0.0:1900           *:*",
+    "Bytes                     542990001          600002",
+    "Unicast packets               12001            7000",
+    "Unknown protocols                 3",
+    "TCP Statistics for IPv4",
+    "  Active Opens                        = 131",
+    "  Segments Received                   = 6000"};
+
+const std::vector<std::string> kTcpipHead = {
+    " Services in CurrentControlSet:", "", "",
+    "   Key: SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters "};
+
 using Outcome = Comparison::Outcome;
 
 class CompareReports : public ::testing::TestWithParam<CompareCase> {};
@@ -376,6 +416,44 @@ INSTANTIATE_TEST_SUITE_P(
                     report(with(commonHead(), kVolatileAfter)),
                     Outcome::Same,
                     {}},
+        // Connections and counters come and go; a port a service listens on is the machine's.
+        CompareCase{"NetstatListeningPortsComparedConnectionsAndCountersNot",
+                    report(with(commonHead(), networkTools(kNetstatBefore))),
+                    report(with(commonHead(), networkTools(kNetstatAfter))),
+                    Outcome::Different,
+                    {"[Hostname. . . . . . . . . . . . . : pc1]",
+                     "  added:   line \"TCP    0.0.0.0:8080           0.0.0.0:0              LISTENING\"",
+                     "  added:   line \"UDP    0.0.0.0:1900           *:*\""}},
+        // The words of a counter or an id in a registry value are its data.
+        CompareCase{
+            "RegistryValueWordedLikeAChangingField",
+            report(with(kHive, {"", "", "   Key: Software\\Filter ", "\t Description: Drops packets from A",
+                                "\t Process ID: 1", "\t FreePhysicalMemory: 10"})),
+            report(with(kHive, {"", "", "   Key: Software\\Filter ", "\t Description: Drops packets from B",
+                                "\t Process ID: 2", "\t FreePhysicalMemory: 20"})),
+            Outcome::Different,
+            {"[HKEY_CURRENT_USER Registry:]",
+             "  changed: value Software\\Filter: Description: Drops packets from A -> Drops packets from B",
+             "  changed: value Software\\Filter: Process ID: 1 -> 2",
+             "  changed: value Software\\Filter: FreePhysicalMemory: 10 -> 20"}},
+        // "\t NAME DATA" with a blank in NAME: a known name is taken whole even alone in its key.
+        CompareCase{
+            "ServicesValueNamedWithABlankRemoved",
+            report(with(kTcpipHead, {"\t NV Domain corp", "\t NV Hostname pc1"})),
+            report(with(kTcpipHead, {"\t NV Hostname pc1"})),
+            Outcome::Different,
+            {"[Services in CurrentControlSet:]",
+             "  removed: value SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters: NV Domain = corp"}},
+        // Two value lines of a key sharing a first word hold names with a blank.
+        CompareCase{"ServicesValuesSharingTheirFirstWord",
+                    report(with(kTcpipHead,
+                                {"\t Dns Suffix corp.example", "\t Dns Server 10.0.0.1", "\t Domain corp"})),
+                    report(with(kTcpipHead,
+                                {"\t Dns Suffix corp.example", "\t Dns Server 10.0.0.2", "\t Domain corp"})),
+                    Outcome::Different,
+                    {"[Services in CurrentControlSet:]",
+                     "  changed: value SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters: Dns Server: "
+                     "10.0.0.1 -> 10.0.0.2"}},
         CompareCase{
             "CarriageReturnsDoubledOrNot", report(kHive, "\r\r\n"), report(kHive, "\r\n"), Outcome::Same, {}},
         CompareCase{"RedactedLineIsNoPartOfTheReport",
