@@ -240,3 +240,23 @@ TEST(SystemIdentifyingValues, NameWhatTheSystemCallsName) {
 }
 
 } // namespace
+
+// Review: the services report writes a value as "\t Name data" (no colon),
+// and nbtstat -n lists this machine's NetBIOS names in a table; both name
+// the computer and the domain without a label the rules know.
+TEST(RedactionReview, ComputerAndDomainInServicesValuesAndNbtstatTable) {
+    const std::vector<Case> cases = {
+        {"ServicesTcpipHostname",
+         "   Key: SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters \r\r\n\t Hostname WORKSTATION7\r\r\n"
+         "\t NV Hostname workstation7\r\r\n\t Domain ACME\r\r\n",
+         "   Key: SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters \r\r\n\t Hostname <computer-1>\r\r\n"
+         "\t NV Hostname <computer-1>\r\r\n\t Domain <domain-1>\r\r\n"},
+        {"NbtstatNames",
+         "    WORKSTATION7   <00>  UNIQUE      Registered\r\n    ACME           <00>  GROUP       "
+         "Registered\r\n",
+         "    <computer-1>   <00>  UNIQUE      Registered\r\n    <domain-1>           <00>  GROUP       "
+         "Registered\r\n"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(body(c.report), c.expected) << c.name;
+}
