@@ -260,3 +260,12 @@ TEST(RedactionReview, ComputerAndDomainInServicesValuesAndNbtstatTable) {
     for (const Case& c : cases)
         EXPECT_EQ(body(c.report), c.expected) << c.name;
 }
+
+// Review: a profile folder named "USER.DOMAIN" or "USER.COMPUTER" (a second
+// profile of one name, a domain user's profile) names the user and the domain.
+TEST(RedactionReview, ProfileFolderWithDomainSuffix) {
+    EXPECT_EQ(body("Desktop: C:\\Documents and Settings\\jsmith.ACME\\Desktop\r\n"
+                   "Profile: C:\\Documents and Settings\\Administrator.WORKSTATION7\r\n"),
+              "Desktop: C:\\Documents and Settings\\<user-1>.<domain-1>\\Desktop\r\n"
+              "Profile: C:\\Documents and Settings\\<user-2>.<computer-1>\r\n");
+}
