@@ -10,13 +10,15 @@
 
 namespace {
 
-enum Kind { Computer, Domain, User, Owner, Company, Mac, Ipv4, Ipv6, Serial, ProductId, kKinds };
+enum Kind { Computer, Domain, User, FullName, Owner, Company, Mac, Ipv4, Ipv6, Serial, ProductId, kKinds };
 
-const char* const kPlaceholderNames[kKinds] = {"computer", "domain", "user", "owner",  "company",
-                                               "mac",      "ipv4",   "ipv6", "serial", "productid"};
+const char* const kPlaceholderNames[kKinds] = {"computer", "domain",  "user",     "fullname",
+                                               "owner",    "company", "mac",      "ipv4",
+                                               "ipv6",     "serial",  "productid"};
 const char* const kSummaryNames[kKinds][2] = {{"computer name", "computer names"},
                                               {"domain or workgroup", "domains or workgroups"},
                                               {"user name", "user names"},
+                                              {"full name", "full names"},
                                               {"owner", "owners"},
                                               {"company", "companies"},
                                               {"MAC address", "MAC addresses"},
@@ -55,12 +57,41 @@ bool isLineEnd(char c) {
     return c == '\r' || c == '\n';
 }
 
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+bool isHexDigit(char c) {
+    return isDigit(c) || (lower(c) >= 'a' && lower(c) <= 'f');
+}
+
 bool endsWith(std::string_view text, std::string_view tail) {
     return text.size() >= tail.size() && text.substr(text.size() - tail.size()) == tail;
 }
 
+// A line of a binary value: "\t 00 1f a0 ".
+bool isHexLine(std::string_view line, std::vector<unsigned char>& bytes) {
+    auto hex = [](char c) {
+        return (c >= '0' && c <= '9') ? c - '0' : (c >= 'a' && c <= 'f') ? c - 'a' + 10 : -1;
+    };
+    if (line.size() < 4 || line.substr(0, 2) != "\t ") return false;
+    size_t i = 2;
+    while (i < line.size()) {
+        if (i + 1 >= line.size() || hex(line[i]) < 0 || hex(line[i + 1]) < 0) return false;
+        bytes.push_back(static_cast<unsigned char>(hex(line[i]) * 16 + hex(line[i + 1])));
+        i += 2;
+        if (i < line.size() && line[i++] != ' ') return false;
+    }
+    return true;
+}
+
 // How far back a rule looks for what an address stands after.
 constexpr size_t kLookBack = 512;
+
+// Registry listings that print a value as "\t NAME DATA" cannot say where a
+// name with a blank in it ends; these are the well-known ones that hold a
+// computer, domain or user name.
+const char* const kValueNamesWithABlank[] = {"nv hostname", "nv domain", "logon user name", "current user"};
 
 // How a known value must stand to be replaced.
 enum class Standing { Name, WholeValue, Anywhere, DottedDomain };
@@ -90,6 +121,11 @@ class Redactor {
     bool matchesAt(const Known& known, size_t i, size_t lineEnd) const;
     bool standsAlone(const Known& known, size_t s, size_t e, size_t lineStart, size_t lineEnd) const;
     bool wholeValue(size_t s, size_t e, size_t lineStart, size_t lineEnd) const;
+    bool registryValueData(size_t s, size_t e, size_t lineStart, size_t lineEnd) const;
+    bool netbiosName(size_t s, size_t e, size_t lineStart, size_t lineEnd) const;
+    bool numberedEnd(size_t at, size_t lineEnd) const;
+    bool profileSuffixAt(size_t at, size_t lineEnd) const;
+    bool userFolderBefore(size_t dot, size_t lineStart) const;
     bool segmentEnd(size_t e, size_t lineEnd) const;
     bool profileFolderBefore(size_t s, size_t lineStart) const;
     bool domainBefore(size_t s, size_t lineStart) const;
@@ -122,6 +158,8 @@ Redactor::Redactor(std::string_view text, const IdentifyingValues& v) : text_(te
         addKnown(name, Owner, Standing::WholeValue);
     for (const auto& name : v.companies)
         addKnown(name, Company, Standing::WholeValue);
+    for (const auto& name : v.fullNames)
+        addKnown(name, FullName, Standing::WholeValue);
     for (const auto& address : v.hardwareAddresses) {
         const std::string mac = canonicalMac(address.bytes.data(), address.bytes.size());
         if (mac.empty()) continue;
@@ -205,6 +243,7 @@ bool Redactor::matchesAt(const Known& known, size_t i, size_t lineEnd) const {
 }
 
 bool Redactor::wholeValue(size_t s, size_t e, size_t lineStart, size_t lineEnd) const {
+    if (registryValueData(s, e, lineStart, lineEnd)) return true;
     // After a label: a line that is nothing but the name may be a section's
     // header ("Network:") that only happens to be spelled like it.
     size_t b = s;
@@ -224,6 +263,76 @@ bool Redactor::wholeValue(size_t s, size_t e, size_t lineStart, size_t lineEnd) 
     }
     // "User name:   Admin - Administrator rights"
     return a > e && text_[a] == '-' && a + 1 < lineEnd && text_[a + 1] == ' ';
+}
+
+// "\t Hostname WORKSTATION7": the data fills the rest of the line and the
+// value's name before it is one word (or one of the few names with a blank
+// that hold a name). Data of several words that merely ends in a name
+// ("\t Description Run as Admin") reads as a longer name and stays.
+bool Redactor::registryValueData(size_t s, size_t e, size_t lineStart, size_t lineEnd) const {
+    if (s < lineStart + 4 || text_[lineStart] != '\t' || text_[lineStart + 1] != ' ' || text_[s - 1] != ' ')
+        return false;
+    size_t a = e;
+    while (a < lineEnd && isBlank(text_[a]))
+        ++a;
+    if (a != lineEnd) return false;
+    const std::string_view name = text_.substr(lineStart + 2, s - 1 - (lineStart + 2));
+    if (name.empty() || isBlank(name.front())) return false;
+    // The bytes of a binary value ("\t 1f ed ") are no name and its data.
+    std::vector<unsigned char> bytes;
+    if (isHexLine(text_.substr(lineStart, lineEnd - lineStart), bytes)) return false;
+    if (name.find_first_of(" \t") == std::string_view::npos) return true;
+    const std::string lowerName = lowered(name);
+    return std::any_of(std::begin(kValueNamesWithABlank), std::end(kValueNamesWithABlank),
+                       [&](const char* known) { return lowerName == known; });
+}
+
+// A row of a NetBIOS name table: "WORKSTATION7   <00>  UNIQUE  Registered".
+bool Redactor::netbiosName(size_t s, size_t e, size_t lineStart, size_t lineEnd) const {
+    if (s > lineStart && !isBlank(text_[s - 1])) return false;
+    size_t a = e;
+    while (a < lineEnd && text_[a] == ' ')
+        ++a;
+    if (lineEnd - a < 4 || text_[a] != '<' || !isHexDigit(text_[a + 1]) || !isHexDigit(text_[a + 2]) ||
+        text_[a + 3] != '>')
+        return false;
+    return a + 4 == lineEnd || isBlank(text_[a + 4]);
+}
+
+// The end of a profile folder's name, after the number Windows appends to
+// tell two profiles of one name apart (".000") if there is one.
+bool Redactor::numberedEnd(size_t at, size_t lineEnd) const {
+    if (at < lineEnd && text_[at] == '.') {
+        size_t d = at + 1;
+        while (d < lineEnd && isDigit(text_[d]))
+            ++d;
+        if (d > at + 1) at = d;
+    }
+    return segmentEnd(at, lineEnd);
+}
+
+// What follows a user's name in a profile folder's name, from the '.' on:
+// the number, or the domain or computer the account belongs to
+// ("jsmith.ACME", "Administrator.WORKSTATION7.000").
+bool Redactor::profileSuffixAt(size_t at, size_t lineEnd) const {
+    if (at >= lineEnd || text_[at] != '.') return false;
+    if (numberedEnd(at, lineEnd) && at + 1 < lineEnd && isDigit(text_[at + 1])) return true;
+    for (const Known& k : known_)
+        if ((k.kind == Computer || k.kind == Domain) && matchesAt(k, at + 1, lineEnd) &&
+            numberedEnd(at + 1 + k.text.size(), lineEnd))
+            return true;
+    return false;
+}
+
+// A known user's name as a profile folder's name, ending at the '.' at `dot`.
+bool Redactor::userFolderBefore(size_t dot, size_t lineStart) const {
+    size_t b = dot;
+    while (b > lineStart && text_[b - 1] != '\\' && text_[b - 1] != '/' && dot - b < 256)
+        --b;
+    if (b == dot || !profileFolderBefore(b, lineStart)) return false;
+    for (const Known& k : known_)
+        if (k.kind == User && k.text.size() == dot - b && matchesAt(k, b, dot)) return true;
+    return false;
 }
 
 bool Redactor::segmentEnd(size_t e, size_t lineEnd) const {
@@ -288,12 +397,18 @@ bool Redactor::standsAlone(const Known& k, size_t s, size_t e, size_t lineStart,
     case Standing::Name:
         break;
     }
+    // The domain or computer part of a profile folder named "user.DOMAIN".
+    if (prev == '.' && k.kind != User) return numberedEnd(e, lineEnd) && userFolderBefore(s - 1, lineStart);
     if (prev == '-' || prev == '.' || next == '-') return false;
     if (wholeValue(s, e, lineStart, lineEnd)) return true;
+    if (netbiosName(s, e, lineStart, lineEnd)) return true;
     if (next == '.')
         return knownFollows(e + 1, lineEnd, {Domain}, {Standing::DottedDomain}) ||
-               (k.kind == User && !isAlnum(afterNext) && profileFolderBefore(s, lineStart));
+               (k.kind == User && profileFolderBefore(s, lineStart) &&
+                (!isAlnum(afterNext) || profileSuffixAt(e, lineEnd)));
     if (k.kind == User) {
+        // The mailbox of an address: "jsmith@acme.example".
+        if (next == '@' && isAlnum(afterNext)) return true;
         if (profileFolderBefore(s, lineStart) && segmentEnd(e, lineEnd)) return true;
         return domainBefore(s, lineStart) && (segmentEnd(e, lineEnd) || isBlank(next));
     }
@@ -420,22 +535,6 @@ size_t Redactor::nextLine(size_t end, size_t& nextStart) const {
 
 namespace {
 
-// A line of a binary value: "\t 00 1f a0 ".
-bool isHexLine(std::string_view line, std::vector<unsigned char>& bytes) {
-    auto hex = [](char c) {
-        return (c >= '0' && c <= '9') ? c - '0' : (c >= 'a' && c <= 'f') ? c - 'a' + 10 : -1;
-    };
-    if (line.size() < 4 || line.substr(0, 2) != "\t ") return false;
-    size_t i = 2;
-    while (i < line.size()) {
-        if (i + 1 >= line.size() || hex(line[i]) < 0 || hex(line[i + 1]) < 0) return false;
-        bytes.push_back(static_cast<unsigned char>(hex(line[i]) * 16 + hex(line[i + 1])));
-        i += 2;
-        if (i < line.size() && line[i++] != ' ') return false;
-    }
-    return true;
-}
-
 // A value that says there is none: redacting it would hide nothing.
 bool saysNothing(std::string_view value) {
     if (value.empty()) return true;
@@ -469,6 +568,8 @@ bool Redactor::labelRule(size_t start, size_t end) {
         kind = Owner;
     else if (endsWith(label, "registeredorganization") || label == "organization")
         kind = Company;
+    else if (label == "fullname")
+        kind = FullName;
     if (kind == kKinds) return false;
     size_t vs = colon + 1;
     while (vs < end && isBlank(text_[vs]))

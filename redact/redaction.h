@@ -21,6 +21,7 @@ struct IdentifyingValues {
     std::vector<std::string> computerNames; // NetBIOS and DNS host names
     std::vector<std::string> domains;       // workgroup, NetBIOS domain, DNS domain
     std::vector<std::string> userNames;     // the user, the local accounts, the profiles' owners
+    std::vector<std::string> fullNames;     // the local accounts' full names (people's names)
     std::vector<std::string> owners;        // registered owner
     std::vector<std::string> companies;     // registered organization
     std::vector<HardwareAddress> hardwareAddresses;
@@ -42,10 +43,14 @@ struct Redaction {
 // - Names (computer, domain, user) that might also be ordinary words ("Admin",
 //   "root", "Office") only where they stand for the name: as a field's whole
 //   value ("User name:   Admin", "USERNAME=Admin", an account entry
-//   "Name: Admin: "), as a profile's folder ("...\Users\Admin\..."), in
-//   DOMAIN\user and \\COMPUTER forms, as COMPUTER:port and as the host of a
-//   fully qualified name. Case does not matter, as to Windows.
-// - Registered owner and company: as a field's whole value.
+//   "Name: Admin: ", a registry value's whole data after its name in
+//   listings without a colon, "\t Hostname PC"), as a profile's folder
+//   ("...\Users\Admin\...", "...\jsmith.ACME.000\..."), in DOMAIN\user and
+//   \\COMPUTER forms, as COMPUTER:port, as the host of a fully qualified
+//   name, in a NetBIOS name table ("PC   <00>  UNIQUE") and a user's as the
+//   mailbox of an address ("jsmith@..."). Case does not matter, as to Windows.
+// - Registered owner and company, and the accounts' full names: as a field's
+//   whole value; "Full name:" whatever the value.
 // - Distinctive values (product ids, serials, a DNS domain with a dot, a
 //   hardware address written without separators or as the bytes of a
 //   binary value) wherever they stand alone.

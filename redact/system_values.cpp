@@ -45,8 +45,10 @@ IdentifyingValues systemIdentifyingValues(TaskContext& context) {
         add(v.domains, identity::computerNameEx(format).value_or(""));
 
     add(v.userNames, identity::userName());
-    for (const Account& account : identity::localAccounts())
+    for (const Account& account : identity::localAccounts()) {
         add(v.userNames, account.name);
+        add(v.fullNames, account.fullName);
+    }
     for (const IeProfile& profile : collectIeProfiles(context, IeSources()))
         add(v.userNames, profile.userName);
     if (const auto profile = identity::systemFolderLookup()(kProfileFolder)) {

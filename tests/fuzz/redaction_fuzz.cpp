@@ -29,6 +29,7 @@ const IdentifyingValues& values() {
         v.computerNames = {"PC", "pc-1"};
         v.domains = {"ACME", "acme.example"};
         v.userNames = {"Admin", "Administrator", "a.b"};
+        v.fullNames = {"Bo Li"};
         v.owners = {"Ann Smith"};
         v.companies = {"Acme"};
         v.hardwareAddresses = {{{0x00, 0x0c, 0x29, 0xab, 0xcd, 0xef}, 699125231}};

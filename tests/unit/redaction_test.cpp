@@ -24,6 +24,7 @@ IdentifyingValues machine() {
     v.computerNames = {"WORKSTATION7"};
     v.domains = {"ACME", "corp.acme.example"};
     v.userNames = {"Admin", "jsmith", "Administrator"};
+    v.fullNames = {"Jane Doe"};
     v.owners = {"John Smith"};
     v.companies = {"Acme Ltd"};
     v.hardwareAddresses = {{kMac, adapterAddressNumber(kMac)}};
@@ -149,6 +150,49 @@ INSTANTIATE_TEST_SUITE_P(
             "Windows Product id:         <productid-1>\r\n\t ProductId: <productid-1>\r\n"
             "\t DigitalProductId: \r\n\t <productid-2>\r\n\t <productid-2>\r\n\t Next: 1\r\n"
             "\t DigitalProductId4: \r\n\t 00 00 \r\n"},
+        // Registry listings that print a value as "\t NAME DATA", with no
+        // colon: the data as the whole field after a one-word name.
+        Case{"RegistryValueDataAsAWholeField",
+             "   Key: SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters \r\r\n\t Hostname "
+             "WORKSTATION7\r\r\n"
+             "\t NV Hostname workstation7\r\r\n\t Domain ACME\r\r\n\t NV Domain acme\r\r\n"
+             "\t Logon User Name jsmith\r\r\n\t RegisteredOwner John Smith\r\r\n"
+             "\t Description Run as Admin\r\r\n\t Comment Admin Tools\r\r\n\t Some Value Admin\r\r\n",
+             "   Key: SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters \r\r\n\t Hostname "
+             "<computer-1>\r\r\n"
+             "\t NV Hostname <computer-1>\r\r\n\t Domain <domain-1>\r\r\n\t NV Domain <domain-1>\r\r\n"
+             "\t Logon User Name <user-1>\r\r\n\t RegisteredOwner <owner-1>\r\r\n"
+             "\t Description Run as Admin\r\r\n\t Comment Admin Tools\r\r\n\t Some Value Admin\r\r\n"},
+        Case{"NetbiosNameTable",
+             "    WORKSTATION7   <00>  UNIQUE      Registered\r\n    ACME           <00>  GROUP       "
+             "Registered\r\n    JSMITH         <03>  UNIQUE      Registered\r\n"
+             "    ADMINISTRATOR  <03>  UNIQUE      Registered\r\n    ..__MSBROWSE__.<01>  GROUP\r\n"
+             "    WORKSTATION7-2 <20>  UNIQUE      Registered\r\n",
+             "    <computer-1>   <00>  UNIQUE      Registered\r\n    <domain-1>           <00>  GROUP       "
+             "Registered\r\n    <user-1>         <03>  UNIQUE      Registered\r\n"
+             "    <user-2>  <03>  UNIQUE      Registered\r\n    ..__MSBROWSE__.<01>  GROUP\r\n"
+             "    WORKSTATION7-2 <20>  UNIQUE      Registered\r\n"},
+        // A second profile of one name, a domain user's profile.
+        Case{"ProfileFolderOfUserAndDomainOrComputer",
+             "Desktop: C:\\Documents and Settings\\jsmith.ACME\\Desktop\r\n"
+             "Profile: C:\\Documents and Settings\\Administrator.WORKSTATION7\r\n"
+             "C:\\Users\\jsmith.ACME.000\\x C:\\Users\\Admin.001\\x\r\n"
+             "C:\\Program Files\\jsmith.ACME\\x C:\\Users\\jsmith.ACMEX\\x C:\\Users\\Admin.ACME.old\\x\r\n",
+             "Desktop: C:\\Documents and Settings\\<user-1>.<domain-1>\\Desktop\r\n"
+             "Profile: C:\\Documents and Settings\\<user-2>.<computer-1>\r\n"
+             "C:\\Users\\<user-1>.<domain-1>.000\\x C:\\Users\\<user-3>.001\\x\r\n"
+             "C:\\Program Files\\jsmith.ACME\\x C:\\Users\\jsmith.ACMEX\\x C:\\Users\\Admin.ACME.old\\x\r\n"},
+        Case{"FullNameIsAPersonsNameCommentIsFreeText",
+             "\tComment: Built-in account for guest access\r\n\tFull name: Guest User\r\n"
+             "\tFull name: Jane Doe\r\nFullName: jane doe\r\n\t DisplayName Jane Doe\r\nJane Doe wrote "
+             "this\r\n",
+             "\tComment: Built-in account for guest access\r\n\tFull name: <fullname-1>\r\n"
+             "\tFull name: <fullname-2>\r\nFullName: <fullname-2>\r\n\t DisplayName <fullname-2>\r\n"
+             "Jane Doe wrote this\r\n"},
+        Case{"KnownUserAsTheMailboxOfAnAddress",
+             "mailto:jsmith@acme.example <Admin@mail.example.org> j.jsmith@x.example jsmith@ Admin@-x\r\n",
+             "mailto:<user-1>@acme.example <<user-2>@mail.example.org> j.jsmith@x.example jsmith@ "
+             "Admin@-x\r\n"},
         Case{"OwnerAndCompanyAsWholeValues",
              "\t RegisteredOwner: John Smith\r\nRegisteredUser: john smith\r\nOrganization: Acme Ltd\r\n"
              "\t RegisteredOrganization: Other Corp\r\nOrganization: \r\nJohn Smith wrote this\r\n",
@@ -166,15 +210,25 @@ TEST(Redaction, HeaderSpelledLikeANameIsKept) {
                       "CSName: <computer-1>\r\n");
 }
 
+// The bytes of a binary value are printed as "\t 1f ed ": a name spelled in
+// two hex digits is no value's data there.
+TEST(Redaction, BinaryValueBytesAreNoRegistryValueData) {
+    IdentifyingValues v;
+    v.userNames = {"ed"};
+    EXPECT_EQ(body("\t Data \r\n\t 1f ed \r\n\t 00 ed\r\n\t Owner ed\r\n", v),
+              "\t Data \r\n\t 1f ed \r\n\t 00 ed\r\n\t Owner <user-1>\r\n");
+}
+
 TEST(Redaction, SummaryLineCountsTheValuesNotTheirOccurrences) {
     const std::string report = "Computer name:      WORKSTATION7\r\nUser name:          jsmith\r\n"
-                               "\tName: Admin: \r\n\tName: jsmith: \r\n"
+                               "\tName: Admin: \r\n\tName: jsmith: \r\n\tFull name: John Public\r\n"
                                "11:22:33:44:55:66 11:22:33:44:55:67 00:0c:29:ab:cd:ef 00-0C-29-AB-CD-EF\r\n"
                                "192.168.1.2 192.168.1.2 fd00::2\r\nC:\\ Serial: 1124073472, x\r\n"
                                "ProductId: 55274-640-1234567-23456\r\n";
     const Redaction r = redact(report, machine());
-    EXPECT_EQ(r.summary, "Redacted: 1 computer name, 2 user names, 3 MAC addresses, 1 IPv4 address, "
-                         "1 IPv6 address, 1 serial, 1 product id");
+    EXPECT_EQ(r.summary,
+              "Redacted: 1 computer name, 2 user names, 1 full name, 3 MAC addresses, 1 IPv4 address, "
+              "1 IPv6 address, 1 serial, 1 product id");
     EXPECT_EQ(r.text.substr(0, r.summary.size() + 2), r.summary + "\r\n");
     EXPECT_EQ(r.text.find("jsmith"), std::string::npos);
 }
