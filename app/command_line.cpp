@@ -14,6 +14,14 @@ bool isSwitch(std::string_view argument, std::string_view name) {
            sameIgnoringCase(argument.substr(1), name);
 }
 
+// One of this program's switches: never taken for a file's name or a text,
+// where a forgotten argument would otherwise make it one.
+bool isOurSwitch(std::string_view argument) {
+    for (std::string_view name : {"?", "report", "inventory", "compare", "tag", "quiet", "redact"})
+        if (isSwitch(argument, name)) return true;
+    return false;
+}
+
 CommandLine failure(std::string message) {
     CommandLine line;
     line.action = CommandLine::Action::Error;
@@ -42,7 +50,7 @@ CommandLine parseInventory(const std::vector<std::string>& args) {
     bool tagGiven = false;
     for (size_t next = 2; next < args.size(); ++next) {
         if (isSwitch(args[next], "tag") && !tagGiven) {
-            if (next + 1 >= args.size()) return failure("/tag needs a text");
+            if (next + 1 >= args.size() || isOurSwitch(args[next + 1])) return failure("/tag needs a text");
             line.tag = args[++next];
             tagGiven = true;
         } else if (isSwitch(args[next], "quiet") && !line.quiet) {
@@ -63,6 +71,9 @@ CommandLine parseCompare(const std::vector<std::string>& args) {
     if (args.size() < 3 || args[1].empty() || args[2].empty())
         return refused("/compare needs two report files (and a file for the comparison, or none)");
     if (args.size() > 4) return refused("unexpected argument " + quoted(args[4]) + " after the output file");
+    for (size_t i = 1; i < args.size(); ++i)
+        if (isOurSwitch(args[i]))
+            return refused("/compare takes files, not " + quoted(args[i]) + ": /compare OLD NEW [OUT]");
     if (args.size() == 4 && args[3].empty()) return refused("/compare: the output file has no name");
     CommandLine line;
     line.action = CommandLine::Action::Compare;

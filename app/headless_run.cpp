@@ -407,7 +407,12 @@ int runReportFromCommandLine(const CommandLine& line, ConsoleStreams& console) {
     std::string report;
     if (failure.empty()) {
         report = host.viewText();
-        if (line.redact) failure = redactReport(host, report);
+        if (line.redact) {
+            // Reading the values takes a moment (a WMI script among them): the
+            // line moves on from the report's last row.
+            progress.sink().task("Redacting the report");
+            failure = redactReport(host, report);
+        }
     }
     if (!failure.empty()) {
         target.discard();

@@ -88,7 +88,13 @@ elif stamps=$(printf '%s\n' "$headers" | grep -oE 'Table: .*Time: [0-9a-f]+' | g
     fail "resource tables with a time stamp: $(printf '%s' "$stamps" | head -1)"
 fi
 
-text=$( (strings -a -n 4 "$exe"; strings -a -n 4 -el "$exe"))
+# The cross toolchain's strings comes with the compiler; without any, the
+# search below would find nothing and pass on anything.
+strings=$(command -v "${objdump%objdump}strings" || command -v strings) || {
+    echo "FAIL: no strings program to search $exe for folders"
+    exit 1
+}
+text=$( ("$strings" -a -n 4 "$exe" && "$strings" -a -n 4 -el "$exe")) || fail "$strings cannot read $exe"
 for folder in "$@"; do
     for path in "$folder" "$(cd "$folder" 2>/dev/null && pwd -P)"; do
         [ -n "$path" ] || continue

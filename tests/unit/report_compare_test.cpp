@@ -592,7 +592,14 @@ INSTANTIATE_TEST_SUITE_P(
         CompareLineCase{"OneFileOnly", "/compare a.txt", CommandLine::Action::Error, "", "", ""},
         CompareLineCase{"EmptyOutputName", "/compare a.txt b.txt \"\"", CommandLine::Action::Error, "", "",
                         ""},
-        CompareLineCase{"ExtraArgument", "/compare a b c d", CommandLine::Action::Error, "", "", ""}),
+        CompareLineCase{"ExtraArgument", "/compare a b c d", CommandLine::Action::Error, "", "", ""},
+        // A switch added out of habit is never a file: no comparison in "\quiet".
+        CompareLineCase{"QuietAsOutput", "/compare a.txt b.txt /quiet", CommandLine::Action::Error, "", "",
+                        ""},
+        CompareLineCase{"DashSwitchAsOutput", "/compare a.txt b.txt -REDACT", CommandLine::Action::Error, "",
+                        "", ""},
+        CompareLineCase{"SwitchAsReport", "/compare /quiet a.txt b.txt", CommandLine::Action::Error, "", "",
+                        ""}),
     [](const ::testing::TestParamInfo<CompareLineCase>& info) { return std::string(info.param.name); });
 
 } // namespace
