@@ -45,6 +45,9 @@ if git -C "$repo_root" rev-parse --git-dir >/dev/null 2>&1; then
     fi
 fi
 
+# A release that fails leaves no zip of an earlier run to be taken for its own.
+rm -rf "$dist"
+
 work=$(mktemp -d "${TMPDIR:-/tmp}/korvexer-release.XXXXXX")
 keep_work=0
 trap '[ "$keep_work" = 1 ] || rm -rf "$work"' EXIT
@@ -90,6 +93,9 @@ rm -rf "$dist"
 mkdir -p "$dist"
 cp -p "$work/$zip_name" "${files[@]/#/$stage/}" "$dist/"
 (cd "$dist" && sha256sum -c --quiet SHA256SUMS) || die "the checksums in $dist/SHA256SUMS do not match"
+# The zip's own checksum, for the download page: SHA256SUMS inside the zip
+# checks what was unpacked, this one the download itself.
+(cd "$dist" && sha256sum "$zip_name" >"$zip_name.sha256")
 
 say "the two builds are the same; made $dist/$zip_name"
-(cd "$dist" && sha256sum "$zip_name")
+cat "$dist/$zip_name.sha256"
