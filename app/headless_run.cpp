@@ -382,6 +382,9 @@ std::string redactReport(HeadlessHost& host, std::string& report) {
         return {};
     } catch (const std::bad_alloc&) {
         return "there is not enough memory to redact the report";
+    } catch (...) {
+        // Never the report unredacted, and never a run ended without its reason.
+        return "the report could not be redacted";
     }
 }
 
