@@ -3,6 +3,7 @@
 // numbers, the translation, and the texts under that translation.
 #include "automation.h"
 #include "resources/version.h"
+#include "support/system_version_block.h"
 
 #include <gtest/gtest.h>
 
@@ -13,15 +14,6 @@
 
 namespace {
 
-std::string versionBlock(const std::string& path) {
-    DWORD ignored = 0;
-    const DWORD size = GetFileVersionInfoSizeA(path.c_str(), &ignored);
-    if (size == 0) return {};
-    std::string block(size, '\0');
-    if (!GetFileVersionInfoA(path.c_str(), 0, size, block.data())) return {};
-    return block;
-}
-
 // The version as the numbers in the header spell it, "1.1.0.0".
 std::string dottedVersion() {
     return std::to_string(KORVEXER_VERSION_MAJOR) + "." + std::to_string(KORVEXER_VERSION_MINOR) + "." +
@@ -31,7 +23,7 @@ std::string dottedVersion() {
 class VersionResource : public ::testing::Test {
   protected:
     void SetUp() override {
-        block_ = versionBlock(automation::korvexerPath());
+        block_ = systemVersionBlock(automation::korvexerPath());
         ASSERT_FALSE(block_.empty()) << automation::korvexerPath() << " has no version resource";
     }
 

@@ -3,6 +3,7 @@
 // system's lookup), blocks built in memory in both layouts, and damaged
 // blocks, which must give whole values or none and never read outside.
 #include "support/probe_process.h"
+#include "support/system_version_block.h"
 #include "support/temp_dir.h"
 #include "support/version_block_builder.h"
 #include "sysinfo/file_version_reader.h"
@@ -27,15 +28,6 @@ std::string systemValue(const std::string& block, const std::string& subBlock) {
         text == nullptr || length == 0)
         return {};
     return std::string(text);
-}
-
-std::string systemFileBlock(const std::string& path) {
-    DWORD ignored = 0;
-    const DWORD size = GetFileVersionInfoSizeA(path.c_str(), &ignored);
-    if (size == 0) return {};
-    std::string block(size, '\0');
-    if (!GetFileVersionInfoA(path.c_str(), 0, size, block.data())) return {};
-    return block;
 }
 
 // A text as the block stores it, terminator included.
@@ -114,7 +106,7 @@ TEST(FileVersionReader, AgreesWithTheSystemLookupOnSystemFiles) {
         files.push_back(system + name);
     int compared = 0;
     for (const std::string& path : files) {
-        const std::string block = systemFileBlock(path);
+        const std::string block = systemVersionBlock(path);
         if (block.empty()) continue;
         FileVersionReader reader;
         ASSERT_TRUE(reader.load(path)) << path;
