@@ -99,15 +99,13 @@ void MainDialog::exitStep() {
     const std::string keys = keysListPath.get();
     deleteIfNamed(keys);
     HANDLE h = keys.empty() ? INVALID_HANDLE_VALUE : openWorkFileToRead(keys);
-    if (h == INVALID_HANDLE_VALUE) {
-        reportFile.close();
-        deleteIfNamed(reportPath.get());
-        removeLeftWorkFiles(kLeftFilesPatienceMs);
-        runningcopies::countThisCopyOut();
-        ExitProcess(0);
-    }
-    CloseHandle(h);
-    if (closingTicks_ > 10) {
+    const bool keysGone = h == INVALID_HANDLE_VALUE;
+    if (!keysGone) CloseHandle(h);
+    // A halted worker may be between starting a command's interpreter and
+    // ending it: the process ending under it would leave that child running
+    // with nobody to end it. The worker stops within a tick or two; the tick
+    // count bounds the wait for one that does not.
+    if ((keysGone && !workerRunning()) || closingTicks_ > 10) {
         reportFile.close();
         deleteIfNamed(reportPath.get());
         removeLeftWorkFiles(kLeftFilesPatienceMs);

@@ -410,6 +410,29 @@ bool waitForHiveResult(const App& app, const std::string& hive, int timeoutMs) {
     return waitUntil([&] { return hiveResultShown(app, hive); }, timeoutMs);
 }
 
+namespace {
+
+// When the process was created, or 0 when it cannot be asked.
+ULONGLONG creationTime(DWORD pid) {
+    HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, pid);
+    if (process == nullptr) return 0;
+    FILETIME created{}, exited{}, kernel{}, user{};
+    const BOOL known = GetProcessTimes(process, &created, &exited, &kernel, &user);
+    CloseHandle(process);
+    return known ? (static_cast<ULONGLONG>(created.dwHighDateTime) << 32) | created.dwLowDateTime : 0;
+}
+
+// A process names its parent by id only, and ids are reused: one left over
+// from an earlier test whose parent has ended can name an id that the
+// program under test holds now. A child is never older than its parent.
+bool startedBy(DWORD child, DWORD parent) {
+    const ULONGLONG childCreated = creationTime(child);
+    const ULONGLONG parentCreated = creationTime(parent);
+    return childCreated == 0 || parentCreated == 0 || childCreated >= parentCreated;
+}
+
+} // namespace
+
 std::vector<DWORD> descendantProcesses(DWORD pid) {
     std::multimap<DWORD, DWORD> children;
     HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
@@ -434,7 +457,7 @@ std::vector<DWORD> descendantProcesses(DWORD pid) {
         const DWORD parent = pending.back();
         pending.pop_back();
         for (auto [it, end] = children.equal_range(parent); it != end; ++it) {
-            if (!seen.insert(it->second).second) continue;
+            if (!startedBy(it->second, parent) || !seen.insert(it->second).second) continue;
             found.push_back(it->second);
             pending.push_back(it->second);
         }

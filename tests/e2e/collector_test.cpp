@@ -95,7 +95,7 @@ TEST_F(Collector, CloseWhileItRunsACommandEndsTheProgramWithCodeZero) {
     ASSERT_TRUE(closed) << "the command never ran across a second";
     // Close waits at most 15 s for the report to settle; the exit steps follow within seconds.
     EXPECT_EQ(app.waitForExit(40000), 0u) << "status: " << app.text(IDC_STATUS_LINE);
-    EXPECT_TRUE(noChildLeft(pid));
+    EXPECT_TRUE(noChildLeft(pid)) << automation::processNames(automation::descendantProcesses(pid));
     EXPECT_EQ(automation::countWorkFiles(work.path()), 0);
 }
 
