@@ -6,6 +6,7 @@
 #include "resources/resource.h"
 #include "task_commands.h"
 #include "task_workers.h"
+#include "worker_threads.h"
 
 #include <memory>
 #include <new>
@@ -75,7 +76,7 @@ void MainDialog::startServicesWorker() {
         return;
     }
     life.run(ticket);
-    HANDLE thread = CreateThread(nullptr, 0, servicesWorker, block, 0, nullptr);
+    HANDLE thread = startWorkerThread(servicesWorker, block);
     if (thread == nullptr) {
         RegCloseKey(key);
         delete block;
@@ -113,7 +114,7 @@ void MainDialog::startIeWorker() {
     }
     ieRunning = 1;
     life.run(ticket);
-    HANDLE thread = CreateThread(nullptr, 0, ieWorker, block.get(), 0, nullptr);
+    HANDLE thread = startWorkerThread(ieWorker, block.get());
     if (thread == nullptr) {
         ieRunning = 0;
         setStatus(" ");

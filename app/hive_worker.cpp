@@ -6,6 +6,7 @@
 #include "report/work_file.h"
 #include "task_results.h"
 #include "window_context.h"
+#include "worker_threads.h"
 
 #include <memory>
 #include <new>
@@ -187,7 +188,7 @@ void startHiveDump(MainDialog& d, HKEY root, const char* name) {
         return;
     }
     d.collectorRunning = 1;
-    HANDLE thread = CreateThread(nullptr, 0, hiveWorker, block.get(), 0, nullptr);
+    HANDLE thread = startWorkerThread(hiveWorker, block.get());
     if (thread == nullptr) {
         deleteDumpFiles(d);
         d.collectorRunning = 0;

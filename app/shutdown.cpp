@@ -1,5 +1,6 @@
 // Clear, Close and the exit steps that end the process.
 #include "main_dialog.h"
+#include "worker_threads.h"
 
 #include "report/running_copies.h"
 #include "report/system_api.h"
@@ -105,7 +106,7 @@ void MainDialog::exitStep() {
     // ending it: the process ending under it would leave that child running
     // with nobody to end it. The worker stops within a tick or two; the tick
     // count bounds the wait for one that does not.
-    if ((keysGone && !workerRunning()) || closingTicks_ > 10) {
+    if ((keysGone && workerThreadsRunning() == 0) || closingTicks_ > 10) {
         reportFile.close();
         deleteIfNamed(reportPath.get());
         removeLeftWorkFiles(kLeftFilesPatienceMs);

@@ -15,6 +15,7 @@
 #include "task_results.h"
 #include "task_workers.h"
 #include "window_context.h"
+#include "worker_threads.h"
 
 #include <iterator>
 #include <memory>
@@ -188,7 +189,7 @@ void MainDialog::startCollectorWorker() {
     collectorActive = 1;
     collectorRunning = 1;
     collectRequested = 0;
-    HANDLE thread = CreateThread(nullptr, 0, collectorWorker, block.get(), 0, nullptr);
+    HANDLE thread = startWorkerThread(collectorWorker, block.get());
     if (thread == nullptr) {
         collectorActive = 0;
         collectorRunning = 0;

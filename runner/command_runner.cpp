@@ -186,6 +186,12 @@ std::string ProcessRunner::batchText(RunMode mode, const std::string& text, cons
 
 int ProcessRunner::run(const std::string& text, RunMode mode, bool probeOnly, RunHolder* holder) {
     const RunnerModes modes = modesOf(mode);
+    // A row that runs several commands goes on to its next one after a halt:
+    // that one is not started at all.
+    if (context_.haltRequested()) {
+        if (modes.scriptMode) scriptBuffer().clear();
+        return 0;
+    }
     const std::string& body = text;
     const std::string dir = workDirectory();
     WorkFiles files;
@@ -229,9 +235,6 @@ int ProcessRunner::run(const std::string& text, RunMode mode, bool probeOnly, Ru
     si.cbReserved2 = 0;
     si.lpReserved2 = nullptr;
 
-    // A row that runs several commands goes on to its next one after a halt:
-    // that one is not started at all.
-    if (context_.haltRequested()) return 0;
     // Everything the batch starts stays in one job, so a halt can end it all.
     // Windows 95 to ME and NT 4.0 have no job objects: there a halt ends
     // the command interpreter alone, and what it started runs to its end.
