@@ -2,7 +2,7 @@
 // owns the task, not whether a thread still runs: the window's thread owns
 // it too while it shows a failure's box. The exit that Close sets going asks
 // this count, so it neither ends the process under a worker that may be
-// starting a command nor waits for a box nobody will answer.
+// starting a command nor waits on a box the window's thread shows.
 #pragma once
 
 #include <windows.h>
