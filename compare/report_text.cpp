@@ -33,10 +33,6 @@ constexpr const char* kPreambles[] = {"Getting Services ...", "Getting IE inform
                                       "Getting App Paths ...", "Getting policies ...",
                                       "Getting Common Windows Environment .."};
 
-bool startsWith(std::string_view text, std::string_view prefix) {
-    return text.substr(0, prefix.size()) == prefix;
-}
-
 // How many lines at the top may pass before the heading must have come.
 constexpr size_t kHeadingWithin = 8;
 
@@ -92,4 +88,8 @@ std::string reportKind(const std::vector<std::string_view>& lines, size_t* headi
         if (!preamble) return {};
     }
     return {};
+}
+
+bool startsWith(std::string_view text, std::string_view prefix) {
+    return text.substr(0, prefix.size()) == prefix;
 }

@@ -15,6 +15,8 @@ std::vector<std::string_view> reportLines(std::string_view text);
 // Leading and trailing blanks and tabs removed.
 std::string_view trimmed(std::string_view text);
 
+bool startsWith(std::string_view text, std::string_view prefix);
+
 // The report kind ("common", "services", "hkcu", ...), as the command line
 // names it, or empty when the heading is no report's. `headingLine` receives
 // the index of the heading line.

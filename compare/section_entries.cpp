@@ -2,6 +2,7 @@
 
 #include "report_text.h"
 
+#include <algorithm>
 #include <cctype>
 
 void EntryList::add(std::string id, std::string label, std::string value, std::string parent, Repeat repeat) {
@@ -27,10 +28,6 @@ const Entry* EntryList::find(const std::string& id) const {
 namespace {
 
 using Lines = std::vector<std::string>;
-
-bool startsWith(std::string_view text, std::string_view prefix) {
-    return text.substr(0, prefix.size()) == prefix;
-}
 
 std::string upper(std::string_view text) {
     std::string out(text);
@@ -89,12 +86,10 @@ std::string_view blankFormName(std::string_view bare, const std::vector<std::str
             (bare.size() == known.size() || bare[known.size()] == ' '))
             return known;
     const std::string_view first = bare.substr(0, blank);
-    for (std::string_view shared : sharedFirstWords) {
-        if (shared != first) continue;
-        const size_t second = bare.find(' ', blank + 1);
-        return second == std::string_view::npos ? bare : bare.substr(0, second);
-    }
-    return first;
+    if (std::find(sharedFirstWords.begin(), sharedFirstWords.end(), first) == sharedFirstWords.end())
+        return first;
+    const size_t second = bare.find(' ', blank + 1);
+    return second == std::string_view::npos ? bare : bare.substr(0, second);
 }
 
 // Registry dumps: "Key: PATH" opens a key, "\t NAME: DATA" (hive dumps and
@@ -125,17 +120,11 @@ void registryEntries(std::string_view title, const Lines& lines, EntryList& out)
             if (startsWith(bare, kKey)) break;
             if (bare.empty() || lines[i][0] != '\t' || continuesValue(bare, false)) continue;
             const std::string_view first = bare.substr(0, bare.find(' '));
-            bool again = false;
-            for (std::string_view w : seen)
-                again = again || w == first;
-            if (!again) {
+            if (std::find(seen.begin(), seen.end(), first) == seen.end())
                 seen.push_back(first);
-            } else {
-                bool listed = false;
-                for (std::string_view w : sharedFirstWords)
-                    listed = listed || w == first;
-                if (!listed) sharedFirstWords.push_back(first);
-            }
+            else if (std::find(sharedFirstWords.begin(), sharedFirstWords.end(), first) ==
+                     sharedFirstWords.end())
+                sharedFirstWords.push_back(first);
         }
     };
     for (size_t at = 0; at < lines.size(); ++at) {

@@ -39,10 +39,6 @@ constexpr AreaTitle kAreaTitles[] = {
     {"Network:", kAdapters},
 };
 
-bool startsWith(std::string_view text, std::string_view prefix) {
-    return text.substr(0, prefix.size()) == prefix;
-}
-
 // The network tools' output follows a rule with no heading of its own: its
 // title is ipconfig's first line, which differs by version (and is the host
 // name under some). netstat's own headings in it tell the section.

@@ -1,31 +1,13 @@
 #include "address_patterns.h"
 
+#include "text_bytes.h"
+
 #include <array>
 #include <cstdio>
 
 namespace {
 
-bool isDigit(char c) {
-    return c >= '0' && c <= '9';
-}
-
-int hexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
-
-bool isHex(char c) {
-    return hexValue(c) >= 0;
-}
-
-// Letters, digits, '_' and the ANSI code page's letters above 127.
-bool isWordByte(char c) {
-    const unsigned char u = static_cast<unsigned char>(c);
-    return (u >= '0' && u <= '9') || (u >= 'a' && u <= 'z') || (u >= 'A' && u <= 'Z') || u == '_' ||
-           u >= 0x80;
-}
+using namespace textbytes;
 
 char at(std::string_view text, size_t i) {
     return i < text.size() ? text[i] : '\0';
@@ -37,11 +19,7 @@ char before(std::string_view text, size_t i) {
 
 // One more group of the same separator follows: the address is longer than it looks.
 bool continuesWith(std::string_view text, size_t end, char separator) {
-    return at(text, end) == separator && isHex(at(text, end + 1));
-}
-
-char lower(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    return at(text, end) == separator && isHexDigit(at(text, end + 1));
 }
 
 } // namespace
@@ -58,7 +36,7 @@ std::optional<AddressMatch> macAddressAt(std::string_view text, size_t start) {
                 if (at(text, i) != separator) return std::nullopt;
                 ++i;
             }
-            if (!isHex(at(text, i)) || !isHex(at(text, i + 1))) return std::nullopt;
+            if (!isHexDigit(at(text, i)) || !isHexDigit(at(text, i + 1))) return std::nullopt;
             digits += lower(text[i]);
             digits += lower(text[i + 1]);
             i += 2;
@@ -70,7 +48,7 @@ std::optional<AddressMatch> macAddressAt(std::string_view text, size_t start) {
                 ++i;
             }
             for (int k = 0; k < 4; ++k) {
-                if (!isHex(at(text, i))) return std::nullopt;
+                if (!isHexDigit(at(text, i))) return std::nullopt;
                 digits += lower(text[i++]);
             }
         }
@@ -140,7 +118,7 @@ std::optional<AddressMatch> ipv6AddressAt(std::string_view text, size_t start) {
         const size_t groupStart = i;
         unsigned value = 0;
         size_t digits = 0;
-        while (isHex(at(text, i)) && digits < 5) {
+        while (isHexDigit(at(text, i)) && digits < 5) {
             value = value * 16 + static_cast<unsigned>(hexValue(text[i]));
             ++i;
             ++digits;
@@ -163,7 +141,7 @@ std::optional<AddressMatch> ipv6AddressAt(std::string_view text, size_t start) {
             i += 2;
             continue;
         }
-        if (at(text, i) == ':' && isHex(at(text, i + 1))) {
+        if (at(text, i) == ':' && isHexDigit(at(text, i + 1))) {
             ++i;
             continue;
         }

@@ -1,6 +1,7 @@
 #include "redaction.h"
 
 #include "address_patterns.h"
+#include "text_bytes.h"
 
 #include <algorithm>
 #include <array>
@@ -9,6 +10,8 @@
 #include <set>
 
 namespace {
+
+using namespace textbytes;
 
 enum Kind { Computer, Domain, User, FullName, Owner, Company, Mac, Ipv4, Ipv6, Serial, ProductId, kKinds };
 
@@ -27,26 +30,11 @@ const char* const kSummaryNames[kKinds][2] = {{"computer name", "computer names"
                                               {"serial", "serials"},
                                               {"product id", "product ids"}};
 
-char lower(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 std::string lowered(std::string_view text) {
     std::string out(text);
     for (char& c : out)
         c = lower(c);
     return out;
-}
-
-bool isWordByte(char c) {
-    const unsigned char u = static_cast<unsigned char>(c);
-    return (u >= '0' && u <= '9') || (u >= 'a' && u <= 'z') || (u >= 'A' && u <= 'Z') || u == '_' ||
-           u >= 0x80;
-}
-
-bool isAlnum(char c) {
-    const unsigned char u = static_cast<unsigned char>(c);
-    return (u >= '0' && u <= '9') || (u >= 'a' && u <= 'z') || (u >= 'A' && u <= 'Z') || u >= 0x80;
 }
 
 bool isBlank(char c) {
@@ -55,14 +43,6 @@ bool isBlank(char c) {
 
 bool isLineEnd(char c) {
     return c == '\r' || c == '\n';
-}
-
-bool isDigit(char c) {
-    return c >= '0' && c <= '9';
-}
-
-bool isHexDigit(char c) {
-    return isDigit(c) || (lower(c) >= 'a' && lower(c) <= 'f');
 }
 
 bool endsWith(std::string_view text, std::string_view tail) {
@@ -418,7 +398,7 @@ bool Redactor::standsAlone(const Known& k, size_t s, size_t e, size_t lineStart,
     // DOMAIN\user
     if (next == '\\') return knownFollows(e + 1, lineEnd, {User}, {Standing::Name});
     // COMPUTER:port, as netstat names this machine's end of a connection.
-    if (next == ':' && afterNext >= '0' && afterNext <= '9') return isBlank(prev);
+    if (next == ':' && isDigit(afterNext)) return isBlank(prev);
     return false;
 }
 
@@ -476,27 +456,20 @@ bool Redactor::keptIpv4(const std::string& canonical, size_t s, size_t e, size_t
 
 size_t Redactor::addressAt(size_t i, size_t lineStart, size_t lineEnd) {
     const std::string_view line = text_.substr(0, lineEnd);
-    if (const auto mac = macAddressAt(line, i)) {
-        if (mac->canonical != "000000000000" && mac->canonical != "ffffffffffff")
-            out_ += placeholder(Mac, mac->canonical);
+    // The address as it stands when it is kept, else its placeholder.
+    const auto put = [&](const AddressMatch& found, Kind kind, bool kept) {
+        if (kept)
+            out_.append(text_.substr(i, found.length));
         else
-            out_.append(text_.substr(i, mac->length));
-        return mac->length;
-    }
-    if (const auto six = ipv6AddressAt(line, i)) {
-        if (six->canonical != "0:0:0:0:0:0:0:1" && six->canonical != "0:0:0:0:0:0:0:0")
-            out_ += placeholder(Ipv6, six->canonical);
-        else
-            out_.append(text_.substr(i, six->length));
-        return six->length;
-    }
-    if (const auto four = ipv4AddressAt(line, i)) {
-        if (keptIpv4(four->canonical, i, i + four->length, lineStart))
-            out_.append(text_.substr(i, four->length));
-        else
-            out_ += placeholder(Ipv4, four->canonical);
-        return four->length;
-    }
+            out_ += placeholder(kind, found.canonical);
+        return found.length;
+    };
+    if (const auto mac = macAddressAt(line, i))
+        return put(*mac, Mac, mac->canonical == "000000000000" || mac->canonical == "ffffffffffff");
+    if (const auto six = ipv6AddressAt(line, i))
+        return put(*six, Ipv6, six->canonical == "0:0:0:0:0:0:0:1" || six->canonical == "0:0:0:0:0:0:0:0");
+    if (const auto four = ipv4AddressAt(line, i))
+        return put(*four, Ipv4, keptIpv4(four->canonical, i, i + four->length, lineStart));
     return 0;
 }
 
@@ -508,8 +481,7 @@ void Redactor::scan(size_t from, size_t end, size_t lineStart) {
             size_t taken = knownAt(i, lineStart, end);
             if (taken == 0) {
                 const char c = text_[i];
-                if ((c >= '0' && c <= '9') || (lower(c) >= 'a' && lower(c) <= 'f') || c == ':')
-                    taken = addressAt(i, lineStart, end);
+                if (isHexDigit(c) || c == ':') taken = addressAt(i, lineStart, end);
             }
             if (taken > 0) {
                 i += taken;

@@ -89,7 +89,6 @@ files=(Korvexer.exe README.txt SHA256SUMS)
     zip -X -D -q "$work/$zip_name" "${files[@]}") || die "zip could not pack $zip_name"
 touch -d "@$SOURCE_DATE_EPOCH" "$work/$zip_name"
 
-rm -rf "$dist"
 mkdir -p "$dist"
 cp -p "$work/$zip_name" "${files[@]/#/$stage/}" "$dist/"
 (cd "$dist" && sha256sum -c --quiet SHA256SUMS) || die "the checksums in $dist/SHA256SUMS do not match"
